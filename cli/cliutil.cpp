@@ -1,0 +1,57 @@
+#include "cliutil.h"
+
+#include <cstdio>
+
+namespace vyntool {
+
+bool parseCommand(QCommandLineParser& parser, const QStringList& args, const QString& description)
+{
+    parser.setApplicationDescription(description);
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help."));
+    parser.addOption(help);
+    if (!parser.parse(args))
+        throw UsageError(parser.errorText());
+    if (parser.isSet(help)) {
+        printOut(parser.helpText());
+        return false;
+    }
+    return true;
+}
+
+QString requiredValue(const QCommandLineParser& parser, const QString& name)
+{
+    if (!parser.isSet(name) || parser.value(name).isEmpty())
+        throw UsageError(QStringLiteral("missing --%1").arg(name));
+    return parser.value(name);
+}
+
+int intValue(const QCommandLineParser& parser, const QString& name, int fallback)
+{
+    if (!parser.isSet(name))
+        return fallback;
+    bool ok = false;
+    const int v = parser.value(name).toInt(&ok, 0);
+    if (!ok)
+        throw UsageError(QStringLiteral("--%1 needs an integer, not \"%2\"").arg(name, parser.value(name)));
+    return v;
+}
+
+void printOut(const QString& text)
+{
+    const QByteArray b = text.toUtf8();
+    std::fwrite(b.constData(), 1, static_cast<std::size_t>(b.size()), stdout);
+    if (!text.endsWith(QLatin1Char('\n')))
+        std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+void printErr(const QString& text)
+{
+    const QByteArray b = text.toUtf8();
+    std::fwrite(b.constData(), 1, static_cast<std::size_t>(b.size()), stderr);
+    if (!text.endsWith(QLatin1Char('\n')))
+        std::fputc('\n', stderr);
+}
+
+} // namespace vyntool

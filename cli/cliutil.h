@@ -1,0 +1,36 @@
+#pragma once
+// Shared plumbing of the vyntool commands: exit codes, errors and output.
+
+#include <QCommandLineParser>
+#include <QString>
+#include <QStringList>
+#include <stdexcept>
+
+namespace vyntool {
+
+enum ExitCode : int { ExitOk = 0, ExitFailure = 1, ExitUsage = 2 };
+
+// A failure the user must read: the message goes to stderr, exit code 1.
+struct Failure : std::runtime_error
+{
+    explicit Failure(const QString& message) : std::runtime_error(message.toStdString()) {}
+};
+// Wrong arguments: the message and a hint go to stderr, exit code 2.
+struct UsageError : std::runtime_error
+{
+    explicit UsageError(const QString& message) : std::runtime_error(message.toStdString()) {}
+};
+
+// Parses a command's arguments (args[0] is "vyntool <command>"). Prints help and
+// returns false on --help; throws UsageError on unknown options or missing values.
+bool parseCommand(QCommandLineParser& parser, const QStringList& args, const QString& description);
+
+// Value of a required option; UsageError when missing.
+QString requiredValue(const QCommandLineParser& parser, const QString& name);
+// Integer option value; UsageError when not an integer.
+int intValue(const QCommandLineParser& parser, const QString& name, int fallback);
+
+void printOut(const QString& text); // stdout, UTF-8, newline added
+void printErr(const QString& text); // stderr, UTF-8, newline added
+
+} // namespace vyntool

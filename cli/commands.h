@@ -1,0 +1,25 @@
+#pragma once
+// The vyntool commands. Each takes its own arguments, args[0] being
+// "vyntool <command>", and returns the exit code; it may throw Failure or UsageError.
+
+#include <QStringList>
+
+namespace vyntool {
+
+struct Command
+{
+    const char* name;
+    const char* summary;
+    int (*run)(const QStringList& args);
+};
+
+// One line per command; kept in the order shown by "vyntool --help".
+int runImage(const QStringList& args);
+int runAlt(const QStringList& args);
+
+inline constexpr Command kCommands[] = {
+    {"image", "build the memory image of a generation-03 calculator", runImage},
+    {"alt", "show or write an alternative-days file", runAlt},
+};
+
+} // namespace vyntool
