@@ -448,14 +448,14 @@ bool getSystemEen(const ConfigRecord&, int) { return false; }
 bool getSystemGen(const ConfigRecord& rec, int n)
 {
     return anyRowOf(rec.FlowTable, n, [&](int r) {
-        return rec.FlowTable.cell(r, FlowCol::Archive) == QLatin1String("Объём");
+        return rec.FlowTable.cell(r, FlowCol::Archive) == QStringLiteral("Объём");
     });
 }
 
 bool getSystemMen(const ConfigRecord& rec, int n)
 {
     return anyRowOf(rec.FlowTable, n, [&](int r) {
-        return rec.FlowTable.cell(r, FlowCol::Archive) == QLatin1String("Масса");
+        return rec.FlowTable.cell(r, FlowCol::Archive) == QStringLiteral("Масса");
     });
 }
 
