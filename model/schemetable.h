@@ -65,6 +65,8 @@ public:
     // The first record with this code, or null.
     const SchemeRecord* find(const QString& code) const;
 
+    bool operator==(const SchemeTable&) const = default;
+
 private:
     std::vector<SchemeRecord> m_records;
 };
