@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -123,9 +124,11 @@ TEST(SchemeTable, MissingFile)
 // and a record for every scheme the editor offers.
 TEST(SchemeTable, ShippedTableCoversTheOfferedSchemes)
 {
-    const QByteArray binDir = qgetenv("SETVYN_BIN_DIR");
-    ASSERT_FALSE(binDir.isEmpty());
-    const SchemeTable table = SchemeTable::fromFile(QDir(QString::fromLocal8Bit(binDir)).filePath(QStringLiteral("conf.dat")));
+    // The tests are built into the same directory as the programs.
+    QString binDir = qEnvironmentVariable("SETVYN_BIN_DIR");
+    if (binDir.isEmpty())
+        binDir = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
+    const SchemeTable table = SchemeTable::fromFile(QDir(binDir).filePath(QStringLiteral("conf.dat")));
     const struct { char first; const char* seconds; } offered[] = {
         {'1', "0123456789A"}, {'2', "023456789A"}, {'3', "03456789A"}, {'4', "0456789A"},
         {'5', "056789"},      {'6', "067"},        {'8', "06789b"},    {'9', "067"},
