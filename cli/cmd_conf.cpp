@@ -10,7 +10,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 namespace vyntool {
 
@@ -22,13 +21,6 @@ QString readText(const QString& path)
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         throw Failure(QStringLiteral("Не удалось открыть файл %1: %2").arg(path, file.errorString()));
     return QString::fromUtf8(file.readAll());
-}
-
-void writeFile(const QString& path, const QByteArray& data)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
-        throw Failure(QStringLiteral("Не удалось записать файл %1: %2").arg(path, file.errorString()));
 }
 
 template <typename F>
@@ -64,7 +56,7 @@ int runConf(const QStringList& args)
             schemeTableOrFailure([&] { return vyn::SchemeTable::fromSource(readText(pos.at(1))); });
         if (!table.find(QStringLiteral("30")))
             throw Failure(QStringLiteral("В таблице схем %1 нет записи \"30\"").arg(pos.at(1)));
-        writeFile(pos.at(2), table.toBytes());
+        writeFileOrFail(pos.at(2), table.toBytes());
         return ExitOk;
     }
     if (action == QLatin1String("show")) {
