@@ -303,6 +303,33 @@ void writeChecksum(DeviceImage& image, int at, int from, int to)
     Cursor(image, at).word(ImageChecksum(image, from, to));
 }
 
+// Regions B and C of the full layout open alike: report day, network address,
+// access code, a settings byte, 0x01, the moment and the alternative days.
+void writeClock(Cursor& c, const Values& v, std::uint8_t networkAddress, std::uint8_t setting)
+{
+    c.byte(v.dstart);
+    c.byte(networkAddress);
+    c.accessCodeTwice();
+    c.byte(setting);
+    c.byte(0x01);
+    c.bytes(v.moment);
+    c.bytes(v.altDays);
+}
+
+// ...and after their checksum word carry the same season values and power bytes.
+void writeSeason(Cursor& c, const Values& v, std::uint8_t noMainsPower)
+{
+    c.byte(0x01);
+    c.byte(kSeasonFlag);
+    c.bytes(v.stamp);
+    c.real(v.txiz);
+    c.real(1.0f);
+    c.real(v.txil);
+    c.bytes(v.heatingStart);
+    c.bytes(v.summerStart);
+    c.bytes(v.powerBytes(noMainsPower));
+}
+
 void buildFull(DeviceImage& image, const ConfigRecord& rec, const ImageInputs& in, const Values& v)
 {
     const SchemeRecord& scheme = chooseSchemeRecord(in.schemes, rec.CXEMA, in.FirmwareStamp);
@@ -330,23 +357,9 @@ void buildFull(DeviceImage& image, const ConfigRecord& rec, const ImageInputs& i
 
     // Region B; its checksum of region A goes in once the rest is written.
     Cursor b(image, 0x4080);
-    b.byte(v.dstart);
-    b.byte(v.networkAddress);
-    b.accessCodeTwice();
-    b.byte(v.daylightSaving);
-    b.byte(0x01);
-    b.bytes(v.moment);
-    b.bytes(v.altDays);
+    writeClock(b, v, v.networkAddress, v.daylightSaving);
     b.seek(0x40CE);
-    b.byte(0x01);
-    b.byte(kSeasonFlag);
-    b.bytes(v.stamp);
-    b.real(v.txiz);
-    b.real(1.0f);
-    b.real(v.txil);
-    b.bytes(v.heatingStart);
-    b.bytes(v.summerStart);
-    b.bytes(v.powerBytes(0x00));
+    writeSeason(b, v, 0x00);
     b.reals(v.fmax);
     b.reals(v.minFlows);
     for (std::size_t i = 0; i < 3; ++i)
@@ -359,24 +372,10 @@ void buildFull(DeviceImage& image, const ConfigRecord& rec, const ImageInputs& i
     // Region C.
     Cursor c(image, 0x1080);
     c.word(104);
-    c.byte(v.dstart);
-    c.byte(0x01);
-    c.accessCodeTwice();
-    c.byte(0x01);
-    c.byte(0x01);
-    c.bytes(v.moment);
-    c.bytes(v.altDays);
+    writeClock(c, v, 0x01, 0x01); // network address fixed to 1
     c.seek(0x10D0);
-    c.byte(0x01);
-    c.byte(kSeasonFlag);
-    c.bytes(v.stamp);
-    c.real(v.txiz);
-    c.real(1.0f);
-    c.real(v.txil);
-    c.bytes(v.heatingStart);
-    c.bytes(v.summerStart);
-    c.bytes(v.powerBytes(0xFF));
-    // Covers the checksum of step B and the first 128 bytes of region B only.
+    writeSeason(c, v, 0xFF);
+    // Covers region A and the first 128 bytes of region B, the first checksum included.
     writeChecksum(image, 0x10CE, 0x4000, 0x40FF);
 }
 
