@@ -19,12 +19,12 @@ QString readText(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        throw Failure(QStringLiteral("Не удалось открыть файл %1: %2").arg(path, file.errorString()));
+        throw Failure(
+            QStringLiteral("Не удалось открыть файл %1: %2").arg(path, file.errorString()));
     return QString::fromUtf8(file.readAll());
 }
 
-template <typename F>
-auto schemeTableOrFailure(F&& f)
+template <typename F> auto schemeTableOrFailure(F&& f)
 {
     try {
         return f();
@@ -38,13 +38,16 @@ auto schemeTableOrFailure(F&& f)
 int runConf(const QStringList& args)
 {
     QCommandLineParser parser;
-    parser.addPositionalArgument(QStringLiteral("action"), QStringLiteral("pack SRC OUT | show FILE"));
-    const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("show: print the records as JSON."));
+    parser.addPositionalArgument(QStringLiteral("action"),
+                                 QStringLiteral("pack SRC OUT | show FILE"));
+    const QCommandLineOption json(QStringLiteral("json"),
+                                  QStringLiteral("show: print the records as JSON."));
     parser.addOption(json);
-    if (!parseCommand(parser, args,
-                      QStringLiteral("Packs the scheme table source (code and 34 hexadecimal bytes a "
-                                     "line) into conf.dat, or shows a conf.dat.\n"
-                                     "  conf pack SRC OUT\n  conf show FILE [--json]")))
+    if (!parseCommand(
+            parser, args,
+            QStringLiteral("Packs the scheme table source (code and 34 hexadecimal bytes a "
+                           "line) into conf.dat, or shows a conf.dat.\n"
+                           "  conf pack SRC OUT\n  conf show FILE [--json]")))
         return ExitOk;
 
     const QStringList pos = parser.positionalArguments();

@@ -46,7 +46,10 @@ QString hexBytes(std::span<const std::uint8_t> bytes)
     return parts.join(QLatin1Char(' '));
 }
 
-QString address(int a) { return QStringLiteral("%1").arg(a, 4, 16, QLatin1Char('0')).toUpper(); }
+QString address(int a)
+{
+    return QStringLiteral("%1").arg(a, 4, 16, QLatin1Char('0')).toUpper();
+}
 
 void printRanges(const vyn::DeviceImage& image, bool json)
 {
@@ -59,10 +62,11 @@ void printRanges(const vyn::DeviceImage& image, bool json)
             continue;
         }
         for (int a = from; a <= to; a += 16)
-            text += address(a) + QStringLiteral(": ") + hexBytes(image.range(a, std::min(a + 15, to))) +
-                    QLatin1Char('\n');
+            text += address(a) + QStringLiteral(": ") +
+                    hexBytes(image.range(a, std::min(a + 15, to))) + QLatin1Char('\n');
     }
-    printOut(json ? QString::fromUtf8(QJsonDocument(ranges).toJson(QJsonDocument::Indented)) : text);
+    printOut(json ? QString::fromUtf8(QJsonDocument(ranges).toJson(QJsonDocument::Indented))
+                  : text);
 }
 
 } // namespace
@@ -117,8 +121,9 @@ int runImage(const QStringList& args)
     // The short layout takes nothing from the scheme table.
     const bool explicitConf = parser.isSet(QStringLiteral("conf"));
     if (explicitConf || in.ImageLayout != 2) {
-        const QString confPath = explicitConf ? parser.value(QStringLiteral("conf"))
-                                              : QDir(programDir()).filePath(QStringLiteral("conf.dat"));
+        const QString confPath = explicitConf
+                                     ? parser.value(QStringLiteral("conf"))
+                                     : QDir(programDir()).filePath(QStringLiteral("conf.dat"));
         try {
             in.schemes = vyn::SchemeTable::fromFile(confPath);
         } catch (const vyn::SchemeTableError& e) {

@@ -61,7 +61,8 @@ ImageConfig loadConfigFile(const QString& path, const vyn::NumberLocale& locale)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw Failure(QStringLiteral("Не удалось открыть файл конфигурации %1: %2").arg(path, file.errorString()));
+        throw Failure(QStringLiteral("Не удалось открыть файл конфигурации %1: %2")
+                          .arg(path, file.errorString()));
     QJsonParseError error{};
     const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &error);
     if (!doc.isObject())
@@ -85,7 +86,12 @@ ImageConfig loadConfigFile(const QString& path, const vyn::NumberLocale& locale)
         rec.DSTART = c.value("DSTART").toInt();
 
     using vyn::TableKind;
-    const struct { const char* name; TableKind kind; int column; } lists[] = {
+    const struct
+    {
+        const char* name;
+        TableKind kind;
+        int column;
+    } lists[] = {
         {"RASH", TableKind::Flow, vyn::FlowCol::Type},
         {"FIMP", TableKind::Flow, vyn::FlowCol::Fimp},
         {"FMIN", TableKind::Flow, vyn::FlowCol::Fmin},
@@ -120,8 +126,11 @@ ImageConfig loadConfigFile(const QString& path, const vyn::NumberLocale& locale)
         const QString tariffs = c.text("TARIF_ELEC");
         const int n = c.value("NUM_TAR_EL").toInt();
         for (int i = 0; i < n && (i + 1) * 8 <= tariffs.size(); ++i) {
-            const auto field = [&](int f) { return tariffs.mid(i * 8 + f * 2, 2).trimmed().toInt(); };
-            rec.TariffList.push_back({field(0), field(1), vyn::tariffNames().value(field(2)), field(3)});
+            const auto field = [&](int f) {
+                return tariffs.mid(i * 8 + f * 2, 2).trimmed().toInt();
+            };
+            rec.TariffList.push_back(
+                {field(0), field(1), vyn::tariffNames().value(field(2)), field(3)});
         }
     }
 

@@ -84,7 +84,8 @@ public:
     }
     void accessCodeTwice()
     {
-        bytes(std::array<std::uint8_t, 4>{kAccessFirst, kAccessSecond, kAccessFirst, kAccessSecond});
+        bytes(
+            std::array<std::uint8_t, 4>{kAccessFirst, kAccessSecond, kAccessFirst, kAccessSecond});
     }
 
 private:
@@ -128,9 +129,15 @@ std::uint8_t r0Code(const QString& text, const NumberLocale& locale)
     return 2;
 }
 
-std::uint8_t wCode(const QString& text) { return text == QLatin1String("1,385") ? 1 : 0; }
+std::uint8_t wCode(const QString& text)
+{
+    return text == QLatin1String("1,385") ? 1 : 0;
+}
 
-std::uint8_t flag(bool yes) { return yes ? 0x01 : 0x81; }
+std::uint8_t flag(bool yes)
+{
+    return yes ? 0x01 : 0x81;
+}
 
 std::uint8_t yearByte(int year)
 {
@@ -147,8 +154,11 @@ std::array<std::uint8_t, 6> dateTime(const QDateTime& now)
 {
     const QDate d = now.date();
     const QTime t = now.time();
-    return {yearByte(d.year()), static_cast<std::uint8_t>(d.month()), static_cast<std::uint8_t>(d.day()),
-            static_cast<std::uint8_t>(t.hour()), static_cast<std::uint8_t>(t.minute()),
+    return {yearByte(d.year()),
+            static_cast<std::uint8_t>(d.month()),
+            static_cast<std::uint8_t>(d.day()),
+            static_cast<std::uint8_t>(t.hour()),
+            static_cast<std::uint8_t>(t.minute()),
             static_cast<std::uint8_t>(t.second())};
 }
 
@@ -157,7 +167,10 @@ std::array<std::uint8_t, 2> shortDate(const DayMonth& d)
     return {static_cast<std::uint8_t>(d.day), static_cast<std::uint8_t>(d.month)};
 }
 
-bool isDecimalDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+bool isDecimalDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
 
 std::uint8_t schemeByte(const ConfigRecord& rec)
 {
@@ -183,7 +196,8 @@ std::uint16_t pulseLimit(const ConfigRecord& rec, const NumberLocale& locale)
     const int row = FindElecLine(rec);
     if (row < 0)
         return 0;
-    const std::optional<double> constant = cellNumber(rec.FlowTable.cell(row, FlowCol::Fimp), locale);
+    const std::optional<double> constant =
+        cellNumber(rec.FlowTable.cell(row, FlowCol::Fimp), locale);
     const std::optional<double> limit = cellNumber(rec.FlowTable.cell(row, FlowCol::Fmax), locale);
     if (!constant || !limit)
         return 0;
@@ -197,7 +211,9 @@ std::array<std::uint8_t, 4> tariffEntry(const TariffEntry& e)
 {
     // Condition codes of the list's three texts; the device has no code 2.
     static constexpr std::array<int, 3> kConditionCode{0, 1, 3};
-    const int code = e.condition >= 0 && e.condition < 3 ? kConditionCode[static_cast<std::size_t>(e.condition)] : 0;
+    const int code = e.condition >= 0 && e.condition < 3
+                         ? kConditionCode[static_cast<std::size_t>(e.condition)]
+                         : 0;
     std::uint8_t tariff = 0xBF;
     if (e.tariff.size() >= 2) {
         switch (e.tariff.at(1).unicode()) {

@@ -26,13 +26,16 @@ public:
     void clear() { std::fill(m_bytes.begin(), m_bytes.end(), kBlank); }
 
     std::uint8_t at(int address) const { return m_bytes[static_cast<std::size_t>(address)]; }
-    void set(int address, std::uint8_t value) { m_bytes[static_cast<std::size_t>(address)] = value; }
+    void set(int address, std::uint8_t value)
+    {
+        m_bytes[static_cast<std::size_t>(address)] = value;
+    }
 
     // Bytes from..to, both included.
     std::span<const std::uint8_t> range(int from, int to) const
     {
-        return std::span<const std::uint8_t>(m_bytes).subspan(static_cast<std::size_t>(from),
-                                                              static_cast<std::size_t>(to - from + 1));
+        return std::span<const std::uint8_t>(m_bytes).subspan(
+            static_cast<std::size_t>(from), static_cast<std::size_t>(to - from + 1));
     }
     std::span<const std::uint8_t> bytes() const { return m_bytes; }
 
@@ -57,7 +60,7 @@ struct ImageInputs
     int FirmwareStamp = 0; // decides which scheme table record the full layout takes
     SchemeTable schemes;
     std::optional<AltDaysBytes> altDays; // none: the file could not be read; 62 zero bytes
-    bool noSeasonTimeChange = true;      // "Не осуществлять перевод на зимнее/летнее время"
+    bool noSeasonTimeChange = true; // "Не осуществлять перевод на зимнее/летнее время"
     bool minFlowControl = false; // "Устанавить в приборе контроль минимального значения расхода"
     QDateTime now;
     NumberLocale locale;

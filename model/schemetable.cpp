@@ -46,8 +46,8 @@ SchemeTable SchemeTable::fromBytes(QByteArrayView data, ShortTail tail)
                     .arg(length)
                     .arg(SchemeRecord::kMaxCodeLength));
         SchemeRecord rec;
-        rec.code = QString::fromLatin1(reinterpret_cast<const char*>(raw.data() + kCodeOffset),
-                                       length);
+        rec.code =
+            QString::fromLatin1(reinterpret_cast<const char*>(raw.data() + kCodeOffset), length);
         std::copy_n(raw.begin() + kParameterOffset, SchemeRecord::kParameterCount,
                     rec.parameters.begin());
         records.push_back(std::move(rec));
@@ -59,8 +59,8 @@ SchemeTable SchemeTable::fromFile(const QString& path, ShortTail tail)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw SchemeTableError(QStringLiteral("Не удалось открыть таблицу схем %1: %2")
-                                   .arg(path, file.errorString()));
+        throw SchemeTableError(
+            QStringLiteral("Не удалось открыть таблицу схем %1: %2").arg(path, file.errorString()));
     const QByteArray data = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw SchemeTableError(QStringLiteral("Не удалось прочитать таблицу схем %1: %2")
@@ -81,7 +81,8 @@ QByteArray SchemeTable::toBytes() const
         for (qsizetype i = 0; i < code.size(); ++i)
             raw[kCodeOffset + i] = code[i];
         for (int i = 0; i < SchemeRecord::kParameterCount; ++i)
-            raw[kParameterOffset + i] = static_cast<char>(rec.parameters[static_cast<std::size_t>(i)]);
+            raw[kParameterOffset + i] =
+                static_cast<char>(rec.parameters[static_cast<std::size_t>(i)]);
         out += raw;
     }
     return out;
@@ -104,15 +105,17 @@ SchemeTable SchemeTable::fromSource(const QString& text)
             continue;
 
         const auto fail = [&](const QString& what) {
-            return SchemeTableError(QStringLiteral("Строка %1 таблицы схем: %2").arg(i + 1).arg(what));
+            return SchemeTableError(
+                QStringLiteral("Строка %1 таблицы схем: %2").arg(i + 1).arg(what));
         };
         SchemeRecord rec;
         // "" stands for an empty code, which a line could not show otherwise.
         rec.code = tokens.at(0) == QLatin1String("\"\"") ? QString() : tokens.at(0);
         if (rec.code.size() > SchemeRecord::kMaxCodeLength || !isLatin1(rec.code))
-            throw fail(QStringLiteral("код \"%1\" длиннее %2 знаков или содержит недопустимые знаки")
-                           .arg(rec.code)
-                           .arg(SchemeRecord::kMaxCodeLength));
+            throw fail(
+                QStringLiteral("код \"%1\" длиннее %2 знаков или содержит недопустимые знаки")
+                    .arg(rec.code)
+                    .arg(SchemeRecord::kMaxCodeLength));
         if (tokens.size() - 1 != SchemeRecord::kParameterCount)
             throw fail(QStringLiteral("нужно %1 байт параметров, а их %2")
                            .arg(SchemeRecord::kParameterCount)
@@ -121,7 +124,8 @@ SchemeTable SchemeTable::fromSource(const QString& text)
             const QString& t = tokens.at(b + 1);
             if (!hexByte.match(t).hasMatch())
                 throw fail(QStringLiteral("\"%1\" не шестнадцатеричный байт").arg(t));
-            rec.parameters[static_cast<std::size_t>(b)] = static_cast<std::uint8_t>(t.toUInt(nullptr, 16));
+            rec.parameters[static_cast<std::size_t>(b)] =
+                static_cast<std::uint8_t>(t.toUInt(nullptr, 16));
         }
         records.push_back(std::move(rec));
     }

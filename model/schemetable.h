@@ -45,7 +45,11 @@ public:
     // What to do with a last record cut short by the end of the file. The start-up
     // loader reads such a record with zero bytes where the file ended; our tools
     // refuse it, since a packed table always holds whole records.
-    enum class ShortTail { Reject, ZeroFill };
+    enum class ShortTail
+    {
+        Reject,
+        ZeroFill
+    };
 
     SchemeTable() = default;
     explicit SchemeTable(std::vector<SchemeRecord> records) : m_records(std::move(records)) {}

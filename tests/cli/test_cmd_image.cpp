@@ -16,14 +16,16 @@ struct ToolRun
     QString err;
 };
 
-ToolRun vyntool(const QStringList& args, const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment())
+ToolRun vyntool(const QStringList& args,
+                const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment())
 {
     QProcess p;
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(VYNTOOL_PATH), args);
     p.waitForFinished(30000);
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+            QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
 }
 
 QByteArray readAll(const QString& path)
@@ -87,10 +89,10 @@ TEST_F(VyntoolImage, FullImageWithVerifiedChecksums)
     alt[2] = 7;
     alt[3] = static_cast<char>(0x85);
     writeAll(path("days.alt"), alt);
-    const ToolRun r = vyntool({QStringLiteral("image"), QStringLiteral("--config"), config,
-                           QStringLiteral("--conf"), conf, QStringLiteral("--alt"), path("days.alt"),
-                           QStringLiteral("--now"), QStringLiteral("2024-03-05T14:07:09"),
-                           QStringLiteral("--out"), path("image.bin")});
+    const ToolRun r = vyntool(
+        {QStringLiteral("image"), QStringLiteral("--config"), config, QStringLiteral("--conf"),
+         conf, QStringLiteral("--alt"), path("days.alt"), QStringLiteral("--now"),
+         QStringLiteral("2024-03-05T14:07:09"), QStringLiteral("--out"), path("image.bin")});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QByteArray image = readAll(path("image.bin"));
     ASSERT_EQ(image.size(), 65536);
@@ -105,8 +107,8 @@ TEST_F(VyntoolImage, FullImageWithVerifiedChecksums)
 TEST_F(VyntoolImage, SampleConfigurationGivesVerifiedChecksums)
 {
     const ToolRun r = vyntool({QStringLiteral("image"), QStringLiteral("--config"),
-                           QDir(kBinDir).filePath(QStringLiteral("sample-config.json")),
-                           QStringLiteral("--out"), path("sample.bin")});
+                               QDir(kBinDir).filePath(QStringLiteral("sample-config.json")),
+                               QStringLiteral("--out"), path("sample.bin")});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QByteArray image = readAll(path("sample.bin"));
     ASSERT_EQ(image.size(), 65536);
@@ -117,9 +119,9 @@ TEST_F(VyntoolImage, SampleConfigurationGivesVerifiedChecksums)
 TEST_F(VyntoolImage, HexListsTheWrittenRanges)
 {
     const ToolRun r = vyntool({QStringLiteral("image"), QStringLiteral("--config"), config,
-                           QStringLiteral("--conf"), conf, QStringLiteral("--layout"), QStringLiteral("2"),
-                           QStringLiteral("--now"), QStringLiteral("2024-03-05T14:07:09"),
-                           QStringLiteral("--hex")});
+                               QStringLiteral("--conf"), conf, QStringLiteral("--layout"),
+                               QStringLiteral("2"), QStringLiteral("--now"),
+                               QStringLiteral("2024-03-05T14:07:09"), QStringLiteral("--hex")});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_FALSE(lines.isEmpty());
@@ -136,10 +138,12 @@ TEST_F(VyntoolImage, DefaultSchemeTableComesFromTheProgramDirectory)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("SETVYN_HOME"), dir.path());
-    const QStringList args{QStringLiteral("image"), QStringLiteral("--config"), config, QStringLiteral("--hex")};
+    const QStringList args{QStringLiteral("image"), QStringLiteral("--config"), config,
+                           QStringLiteral("--hex")};
     const ToolRun missing = vyntool(args, env);
     EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_TRUE(missing.err.contains(dir.filePath(QStringLiteral("conf.dat")))) << missing.err.toStdString();
+    EXPECT_TRUE(missing.err.contains(dir.filePath(QStringLiteral("conf.dat"))))
+        << missing.err.toStdString();
     ASSERT_TRUE(QFile::copy(conf, path("conf.dat")));
     EXPECT_EQ(vyntool(args, env).exitCode, 0);
 }
@@ -147,7 +151,10 @@ TEST_F(VyntoolImage, DefaultSchemeTableComesFromTheProgramDirectory)
 TEST_F(VyntoolImage, Failures)
 {
     writeAll(path("no30.txt"), "17" + QByteArray(" 00").repeated(34) + "\n");
-    ASSERT_EQ(vyntool({QStringLiteral("conf"), QStringLiteral("pack"), path("no30.txt"), path("no30.dat")}).exitCode, 1);
+    ASSERT_EQ(vyntool({QStringLiteral("conf"), QStringLiteral("pack"), path("no30.txt"),
+                       path("no30.dat")})
+                  .exitCode,
+              1);
     // A table without "30" can only come from elsewhere; build one by hand.
     QByteArray record(55, '\0');
     record[0] = 2;
@@ -156,23 +163,40 @@ TEST_F(VyntoolImage, Failures)
     writeAll(path("no30.dat"), record);
     writeAll(path("short.dat"), record.left(54));
 
-    struct Case { QStringList extra; int code; const char* message; };
+    struct Case
+    {
+        QStringList extra;
+        int code;
+        const char* message;
+    };
     const Case cases[] = {
-        {{QStringLiteral("--conf"), path("no30.dat")}, 1, "В таблице схем (conf.dat) нет записи \"30\""},
+        {{QStringLiteral("--conf"), path("no30.dat")},
+         1,
+         "В таблице схем (conf.dat) нет записи \"30\""},
         {{QStringLiteral("--conf"), path("short.dat")}, 1, "54"},
-        {{QStringLiteral("--conf"), conf, QStringLiteral("--alt"), path("none.alt")}, 1, "Ошибка открытия файла."},
-        {{QStringLiteral("--conf"), conf, QStringLiteral("--dst"), QStringLiteral("--no-dst")}, 2, "--dst"},
-        {{QStringLiteral("--conf"), conf, QStringLiteral("--now"), QStringLiteral("5 March")}, 2, "--now"},
-        {{QStringLiteral("--conf"), conf, QStringLiteral("--layout"), QStringLiteral("x")}, 2, "--layout"},
+        {{QStringLiteral("--conf"), conf, QStringLiteral("--alt"), path("none.alt")},
+         1,
+         "Ошибка открытия файла."},
+        {{QStringLiteral("--conf"), conf, QStringLiteral("--dst"), QStringLiteral("--no-dst")},
+         2,
+         "--dst"},
+        {{QStringLiteral("--conf"), conf, QStringLiteral("--now"), QStringLiteral("5 March")},
+         2,
+         "--now"},
+        {{QStringLiteral("--conf"), conf, QStringLiteral("--layout"), QStringLiteral("x")},
+         2,
+         "--layout"},
     };
     for (const Case& c : cases) {
-        const ToolRun r = vyntool(QStringList{QStringLiteral("image"), QStringLiteral("--config"), config,
-                                          QStringLiteral("--hex")} + c.extra);
+        const ToolRun r = vyntool(QStringList{QStringLiteral("image"), QStringLiteral("--config"),
+                                              config, QStringLiteral("--hex")} +
+                                  c.extra);
         EXPECT_EQ(r.exitCode, c.code) << c.extra.join(QLatin1Char(' ')).toStdString();
         EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.message))) << r.err.toStdString();
         EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
     }
-    const ToolRun noConfig = vyntool({QStringLiteral("image"), QStringLiteral("--out"), path("x.bin")});
+    const ToolRun noConfig =
+        vyntool({QStringLiteral("image"), QStringLiteral("--out"), path("x.bin")});
     EXPECT_EQ(noConfig.exitCode, 2);
     EXPECT_FALSE(QFile::exists(path("x.bin")));
 }
@@ -182,17 +206,20 @@ TEST(VyntoolConf, PackAndShow)
     QTemporaryDir dir;
     const QString src = dir.filePath(QStringLiteral("conf.txt"));
     const QString dat = dir.filePath(QStringLiteral("conf.dat"));
-    writeAll(src, "# sample\n30" + QByteArray(" 00").repeated(33) + " 7F\n1A" + QByteArray(" 01").repeated(34) + "\n");
+    writeAll(src, "# sample\n30" + QByteArray(" 00").repeated(33) + " 7F\n1A" +
+                      QByteArray(" 01").repeated(34) + "\n");
     ASSERT_EQ(vyntool({QStringLiteral("conf"), QStringLiteral("pack"), src, dat}).exitCode, 0);
     const QByteArray packed = readAll(dat);
     ASSERT_EQ(packed.size(), 110);
-    EXPECT_EQ(packed.left(3), QByteArray("\x02" "30"));
+    EXPECT_EQ(packed.left(3), QByteArray("\x02"
+                                         "30"));
     EXPECT_EQ(packed.at(54), '\x7F');
 
     const ToolRun show = vyntool({QStringLiteral("conf"), QStringLiteral("show"), dat});
     ASSERT_EQ(show.exitCode, 0);
     EXPECT_EQ(show.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts),
-              (QStringList{QStringLiteral("30") + QStringLiteral(" 00").repeated(33) + QStringLiteral(" 7F"),
+              (QStringList{QStringLiteral("30") + QStringLiteral(" 00").repeated(33) +
+                               QStringLiteral(" 7F"),
                            QStringLiteral("1A") + QStringLiteral(" 01").repeated(34)}));
 
     writeAll(src, "30 00\n");

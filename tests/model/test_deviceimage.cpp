@@ -31,7 +31,10 @@ std::uint16_t referenceChecksum(const Bytes& data)
     return static_cast<std::uint16_t>(reg);
 }
 
-Bytes word(std::uint16_t v) { return {static_cast<std::uint8_t>(v & 0xFF), static_cast<std::uint8_t>(v >> 8)}; }
+Bytes word(std::uint16_t v)
+{
+    return {static_cast<std::uint8_t>(v & 0xFF), static_cast<std::uint8_t>(v >> 8)};
+}
 
 // Bytes outside the given ranges must all still be 0xFF.
 void expectBlankOutside(const DeviceImage& image, std::vector<std::pair<int, int>> written)
@@ -102,9 +105,9 @@ protected:
             rec.ThermoTable.setCell(r, ThermoCol::Pressure, QString::fromUtf8(t[5]));
         }
         rec.TariffList = {
-            {7, 30, QStringLiteral("C2"), 2},  // "В рабочие"
-            {23, 0, QStringLiteral("C1"), 0},  // "В рабочие, субботу и воскресенье"
-            {8, 15, QStringLiteral("C3"), 1},  // "В рабочие и в субботу"
+            {7, 30, QStringLiteral("C2"), 2}, // "В рабочие"
+            {23, 0, QStringLiteral("C1"), 0}, // "В рабочие, субботу и воскресенье"
+            {8, 15, QStringLiteral("C3"), 1}, // "В рабочие и в субботу"
         };
 
         in.ImageLayout = 0;
@@ -153,7 +156,8 @@ TEST_F(DeviceImageTest, FullLayoutRegionA)
     EXPECT_EQ(at(image, 0x4046, 16),
               (Bytes{0x00, 0x00, 0x16, 0x43, 0x00, 0x00, 0xC8, 0x42, 0, 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(at(image, 0x4056, 6), (Bytes{0x01, 0x00, 55, 0x00, 0x3F, 3}));
-    EXPECT_EQ(at(image, 0x405C, 12), (Bytes{0xC7, 30, 0x7F, 0x00, 23, 0, 0x3F, 0x00, 0x48, 15, 0xFF, 0x00}));
+    EXPECT_EQ(at(image, 0x405C, 12),
+              (Bytes{0xC7, 30, 0x7F, 0x00, 23, 0, 0x3F, 0x00, 0x48, 15, 0xFF, 0x00}));
     EXPECT_EQ(at(image, 0x4068, 0x4080 - 0x4068), Bytes(0x4080 - 0x4068, 0xFF));
 }
 
@@ -170,21 +174,23 @@ TEST_F(DeviceImageTest, FullLayoutRegionsBAndC)
     EXPECT_EQ(at(image, 0x4088, 6), kNow);
     EXPECT_EQ(at(image, 0x408E, 62), altBytes);
     EXPECT_EQ(at(image, 0x40CE, 6), concat({{0x01, 0x01}, kStamp}));
-    EXPECT_EQ(at(image, 0x40D4, 12), concat({{0x00, 0x00, 0xA0, 0x40}, kOne, {0x00, 0x00, 0x60, 0x40}}));
+    EXPECT_EQ(at(image, 0x40D4, 12),
+              concat({{0x00, 0x00, 0xA0, 0x40}, kOne, {0x00, 0x00, 0x60, 0x40}}));
     EXPECT_EQ(at(image, 0x40E0, 4), (Bytes{15, 10, 15, 5}));
     EXPECT_EQ(at(image, 0x40E4, 4), (Bytes{0, 0, 0, 0}));
-    EXPECT_EQ(at(image, 0x40E8, 16), (Bytes{0x00, 0x00, 0x40, 0x41, 0x00, 0x00, 0x80, 0x40, 0, 0, 0, 0,
-                                            0x00, 0x00, 0x20, 0x41}));
+    EXPECT_EQ(at(image, 0x40E8, 16), (Bytes{0x00, 0x00, 0x40, 0x41, 0x00, 0x00, 0x80, 0x40, 0, 0, 0,
+                                            0, 0x00, 0x00, 0x20, 0x41}));
     EXPECT_EQ(at(image, 0x40F8, 16), Bytes(16, 0x00)); // minimum-flow control off
-    EXPECT_EQ(at(image, 0x4108, 16), (Bytes{0x00, 0x00, 0xA0, 0x41, 0x00, 0x00, 0x8C, 0xC2, 0x00, 0x00,
-                                            0x20, 0x40, 0x00, 0x00, 0x80, 0x40}));
+    EXPECT_EQ(at(image, 0x4108, 16), (Bytes{0x00, 0x00, 0xA0, 0x41, 0x00, 0x00, 0x8C, 0xC2, 0x00,
+                                            0x00, 0x20, 0x40, 0x00, 0x00, 0x80, 0x40}));
 
     EXPECT_EQ(at(image, 0x1080, 8), concat({{104, 0, 5, 0x01}, kAccess}));
     EXPECT_EQ(at(image, 0x1088, 2), (Bytes{0x01, 0x01}));
     EXPECT_EQ(at(image, 0x108A, 6), kNow);
     EXPECT_EQ(at(image, 0x1090, 62), altBytes);
     EXPECT_EQ(at(image, 0x10D0, 6), concat({{0x01, 0x01}, kStamp}));
-    EXPECT_EQ(at(image, 0x10D6, 12), concat({{0x00, 0x00, 0xA0, 0x40}, kOne, {0x00, 0x00, 0x60, 0x40}}));
+    EXPECT_EQ(at(image, 0x10D6, 12),
+              concat({{0x00, 0x00, 0xA0, 0x40}, kOne, {0x00, 0x00, 0x60, 0x40}}));
     EXPECT_EQ(at(image, 0x10E2, 4), (Bytes{15, 10, 15, 5}));
     EXPECT_EQ(at(image, 0x10E6, 4), (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
 
@@ -209,7 +215,8 @@ TEST_F(DeviceImageTest, SettingsOfTheInterface)
     in.minFlowControl = true;
     const DeviceImage image = build();
     EXPECT_EQ(image.at(0x4086), 0x01);
-    EXPECT_EQ(at(image, 0x40F8, 16), (Bytes{0x00, 0x00, 0x80, 0x3E, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(at(image, 0x40F8, 16),
+              (Bytes{0x00, 0x00, 0x80, 0x3E, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(at(image, 0x408E, 62), Bytes(62, 0x00)); // no alternative-days file
 }
 
@@ -225,7 +232,12 @@ TEST_F(DeviceImageTest, PowerBytesWithMains)
 
 TEST_F(DeviceImageTest, SchemeByte)
 {
-    struct Case { const char* scheme; std::uint8_t byte; std::uint8_t systems; };
+    struct Case
+    {
+        const char* scheme;
+        std::uint8_t byte;
+        std::uint8_t systems;
+    };
     for (const Case& c : {Case{"1A", 30, 0x0B}, Case{"30", 30, 0x0B}, Case{"35", 35, 0x11},
                           Case{"60", 60, 0x0B}, Case{"8b", 30, 0x0B}, Case{"17", 17, 0x11}}) {
         rec.CXEMA = QString::fromLatin1(c.scheme);
@@ -236,10 +248,15 @@ TEST_F(DeviceImageTest, SchemeByte)
 
 TEST_F(DeviceImageTest, PulseLimit)
 {
-    struct Case { const char* constant; const char* limit; std::uint16_t word; };
-    for (const Case& c : {Case{"1000 имп/кВт*ч", "10 кВт", 55}, Case{"1000", "0,18", 1},
-                          Case{"1", "179", 0}, Case{"abc", "10", 0}, Case{"1000", "", 0},
-                          Case{"500", "1000", 2777}}) {
+    struct Case
+    {
+        const char* constant;
+        const char* limit;
+        std::uint16_t word;
+    };
+    for (const Case& c :
+         {Case{"1000 имп/кВт*ч", "10 кВт", 55}, Case{"1000", "0,18", 1}, Case{"1", "179", 0},
+          Case{"abc", "10", 0}, Case{"1000", "", 0}, Case{"500", "1000", 2777}}) {
         rec.FlowTable.setCell(4, FlowCol::Fimp, QString::fromUtf8(c.constant));
         rec.FlowTable.setCell(4, FlowCol::Fmax, QString::fromUtf8(c.limit));
         const DeviceImage image = build();
@@ -296,7 +313,12 @@ TEST_F(DeviceImageTest, YearOfTheDates)
 
 TEST_F(DeviceImageTest, SchemeRecordChoice)
 {
-    struct Case { const char* scheme; int stamp; std::uint8_t first; };
+    struct Case
+    {
+        const char* scheme;
+        int stamp;
+        std::uint8_t first;
+    };
     for (const Case& c : {Case{"17", 30518, 0x01}, Case{"17", 30519, 0xA0}, Case{"25", 0, 0xA0}}) {
         rec.CXEMA = QString::fromLatin1(c.scheme);
         in.FirmwareStamp = c.stamp;
@@ -339,16 +361,17 @@ TEST_F(DeviceImageTest, ShortLayout)
     a[5] = 0x01;
     EXPECT_EQ(at(image, 0x4004, 2), word(referenceChecksum(a)));
     EXPECT_EQ(at(image, 0x4006, 4), (Bytes{6, 6, 0, 0}));
-    EXPECT_EQ(at(image, 0x400A, 4), (Bytes{0x00, 0x00, 0x20, 0x41}));  // FIMP 1
-    EXPECT_EQ(at(image, 0x4016, 4), (Bytes{0x00, 0x00, 0x40, 0x41}));  // FMAX 1
-    EXPECT_EQ(at(image, 0x4026, 4), (Bytes{0x00, 0x00, 0x80, 0x3E}));  // FMIN 1
-    EXPECT_EQ(at(image, 0x4036, 4), (Bytes{1, 0, 1, 0}));               // power
-    EXPECT_EQ(at(image, 0x403A, 4), (Bytes{3, 1, 0, 2}));               // R0
-    EXPECT_EQ(at(image, 0x403E, 4), (Bytes{1, 0, 0, 0}));               // W
-    EXPECT_EQ(at(image, 0x4042, 4), (Bytes{0x00, 0x00, 0x16, 0x43}));  // TMAX 1
-    EXPECT_EQ(at(image, 0x4052, 4), (Bytes{0x00, 0x00, 0xA0, 0x41}));  // TMIN 1
-    EXPECT_EQ(at(image, 0x405E, 4), (Bytes{0x00, 0x00, 0x80, 0x40}));  // TMIN 4
-    EXPECT_EQ(at(image, 0x4062, 12), concat({kOne, {0x00, 0x00, 0xA0, 0x40}, {0x00, 0x00, 0x60, 0x40}}));
+    EXPECT_EQ(at(image, 0x400A, 4), (Bytes{0x00, 0x00, 0x20, 0x41})); // FIMP 1
+    EXPECT_EQ(at(image, 0x4016, 4), (Bytes{0x00, 0x00, 0x40, 0x41})); // FMAX 1
+    EXPECT_EQ(at(image, 0x4026, 4), (Bytes{0x00, 0x00, 0x80, 0x3E})); // FMIN 1
+    EXPECT_EQ(at(image, 0x4036, 4), (Bytes{1, 0, 1, 0}));             // power
+    EXPECT_EQ(at(image, 0x403A, 4), (Bytes{3, 1, 0, 2}));             // R0
+    EXPECT_EQ(at(image, 0x403E, 4), (Bytes{1, 0, 0, 0}));             // W
+    EXPECT_EQ(at(image, 0x4042, 4), (Bytes{0x00, 0x00, 0x16, 0x43})); // TMAX 1
+    EXPECT_EQ(at(image, 0x4052, 4), (Bytes{0x00, 0x00, 0xA0, 0x41})); // TMIN 1
+    EXPECT_EQ(at(image, 0x405E, 4), (Bytes{0x00, 0x00, 0x80, 0x40})); // TMIN 4
+    EXPECT_EQ(at(image, 0x4062, 12),
+              concat({kOne, {0x00, 0x00, 0xA0, 0x40}, {0x00, 0x00, 0x60, 0x40}}));
     EXPECT_EQ(at(image, 0x406E, 7), (Bytes{15, 10, 15, 5, 0x01, 0x01, 0xFF}));
 
     EXPECT_EQ(at(image, 0x4080, 6), concat({{5, 12}, kAccess}));
@@ -371,7 +394,8 @@ TEST(DeviceImage, StartsBlankAndListsWrittenRanges)
     image.set(0x10, 1);
     image.set(0x11, 2);
     image.set(0xFFFF, 3);
-    EXPECT_EQ(image.writtenRanges(), (std::vector<std::pair<int, int>>{{0, 0}, {0x10, 0x11}, {0xFFFF, 0xFFFF}}));
+    EXPECT_EQ(image.writtenRanges(),
+              (std::vector<std::pair<int, int>>{{0, 0}, {0x10, 0x11}, {0xFFFF, 0xFFFF}}));
 }
 
 } // namespace

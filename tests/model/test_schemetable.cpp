@@ -22,7 +22,8 @@ QByteArray rawRecord(const QByteArray& code, char firstParameter)
     return r;
 }
 
-std::string messageOf(QByteArrayView data, SchemeTable::ShortTail tail = SchemeTable::ShortTail::Reject)
+std::string messageOf(QByteArrayView data,
+                      SchemeTable::ShortTail tail = SchemeTable::ShortTail::Reject)
 {
     try {
         SchemeTable::fromBytes(data, tail);
@@ -68,7 +69,11 @@ TEST(SchemeTable, MalformedFiles)
 
 TEST(SchemeTable, ShortLastRecordKeepsZeroBytesWhenAsked)
 {
-    QByteArray data = rawRecord("30", 1) + rawRecord("17", 1) + QByteArray("\x02" "35" "\x07\x07\x07\x07\x07\x07\x07", 10);
+    QByteArray data = rawRecord("30", 1) + rawRecord("17", 1) +
+                      QByteArray("\x02"
+                                 "35"
+                                 "\x07\x07\x07\x07\x07\x07\x07",
+                                 10);
     const SchemeTable table = SchemeTable::fromBytes(data, SchemeTable::ShortTail::ZeroFill);
     ASSERT_EQ(table.records().size(), 3u);
     const SchemeRecord& last = table.records()[2];
@@ -79,11 +84,12 @@ TEST(SchemeTable, ShortLastRecordKeepsZeroBytesWhenAsked)
 
 TEST(SchemeTable, Source)
 {
-    const QString text = QStringLiteral(
-        "# comment line\n"
-        "\n"
-        "30  00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F 10 11 12 13 14 15 16 17 18 19 1a 1b 1c 1d 1e 1f 20 FF  # tail\n"
-        "\"\" 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00\n");
+    const QString text = QStringLiteral("# comment line\n"
+                                        "\n"
+                                        "30  00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F 10 11 "
+                                        "12 13 14 15 16 17 18 19 1a 1b 1c 1d 1e 1f 20 FF  # tail\n"
+                                        "\"\" 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 "
+                                        "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00\n");
     const SchemeTable table = SchemeTable::fromSource(text);
     ASSERT_EQ(table.records().size(), 2u);
     EXPECT_EQ(table.records()[0].code, QStringLiteral("30"));
@@ -97,12 +103,17 @@ TEST(SchemeTable, Source)
 TEST(SchemeTable, SourceErrorsNameTheLine)
 {
     const QString zeros33 = QStringLiteral(" 00").repeated(33);
-    struct Case { QString line; const char* part; };
-    for (const Case& c : {Case{QStringLiteral("30") + zeros33, "34"},
-                          Case{QStringLiteral("30") + zeros33 + QStringLiteral(" G0"), "G0"},
-                          Case{QStringLiteral("30") + zeros33 + QStringLiteral(" 100"), "100"},
-                          Case{QStringLiteral("123456789012345678901") + zeros33 + QStringLiteral(" 00"),
-                               "123456789012345678901"}}) {
+    struct Case
+    {
+        QString line;
+        const char* part;
+    };
+    for (const Case& c :
+         {Case{QStringLiteral("30") + zeros33, "34"},
+          Case{QStringLiteral("30") + zeros33 + QStringLiteral(" G0"), "G0"},
+          Case{QStringLiteral("30") + zeros33 + QStringLiteral(" 100"), "100"},
+          Case{QStringLiteral("123456789012345678901") + zeros33 + QStringLiteral(" 00"),
+               "123456789012345678901"}}) {
         try {
             SchemeTable::fromSource(QStringLiteral("# head\n") + c.line + QLatin1Char('\n'));
             ADD_FAILURE() << "accepted: " << c.line.toStdString();
@@ -128,8 +139,13 @@ TEST(SchemeTable, ShippedTableCoversTheOfferedSchemes)
     QString binDir = qEnvironmentVariable("SETVYN_BIN_DIR");
     if (binDir.isEmpty())
         binDir = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
-    const SchemeTable table = SchemeTable::fromFile(QDir(binDir).filePath(QStringLiteral("conf.dat")));
-    const struct { char first; const char* seconds; } offered[] = {
+    const SchemeTable table =
+        SchemeTable::fromFile(QDir(binDir).filePath(QStringLiteral("conf.dat")));
+    const struct
+    {
+        char first;
+        const char* seconds;
+    } offered[] = {
         {'1', "0123456789A"}, {'2', "023456789A"}, {'3', "03456789A"}, {'4', "0456789A"},
         {'5', "056789"},      {'6', "067"},        {'8', "06789b"},    {'9', "067"},
     };
