@@ -135,10 +135,7 @@ TEST(SchemeTable, MissingFile)
 // and a record for every scheme the editor offers.
 TEST(SchemeTable, ShippedTableCoversTheOfferedSchemes)
 {
-    // The tests are built into the same directory as the programs.
-    QString binDir = qEnvironmentVariable("SETVYN_BIN_DIR");
-    if (binDir.isEmpty())
-        binDir = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
+    const QString binDir = QStringLiteral(SETVYN_BIN_DIR_PATH);
     const SchemeTable table =
         SchemeTable::fromFile(QDir(binDir).filePath(QStringLiteral("conf.dat")));
     const struct
