@@ -454,7 +454,7 @@ void loadRecord(const StoredRow& row, ConfigRecord& rec, const LoadContext& cont
         offeredSecondDigits(rec.TYPE_VYN, rec.firstDigit(), HardwareVariant(rec)).contains(scheme.mid(1, 1)))
         rec.setSecondDigit(scheme.at(1));
     applyTypeShape(rec);
-    rebuildShape(rec, context.deviceGeneration);
+    rebuildShape(rec, context.deviceGeneration, locale);
 
     // 2.
     const auto day = rowInteger(row, "DSTART", locale);
