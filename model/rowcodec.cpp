@@ -171,6 +171,14 @@ bool rowBool(const StoredRow& row, const char* column)
     return !v.isNull() && v.canConvert<double>() && v.toDouble() != 0;
 }
 
+// The cold-water temperatures are shown with one decimal; a stored value with
+// more decimals keeps them.
+QString temperatureText(double value, const NumberLocale& locale)
+{
+    const double tenths = value * 10;
+    return tenths == std::round(tenths) ? locale.formatFixed(value, 1) : locale.formatShortest(value);
+}
+
 DayMonth rowSeason(const StoredRow& row, const char* column, const QDate& today)
 {
     const QDate d = variantDate(row.value(name(column)));
@@ -490,8 +498,8 @@ void loadRecord(const StoredRow& row, ConfigRecord& rec, const LoadContext& cont
     rec.PITVYN = rowBool(row, "PITVYN");
     const auto txiz = rowNumber(row, "TXIZ", locale);
     const auto txil = rowNumber(row, "TXIL", locale);
-    rec.TXIZ = txiz ? locale.formatShortest(*txiz) : QStringLiteral("5");
-    rec.TXIL = txiz && txil ? locale.formatShortest(*txil) : QStringLiteral("5");
+    rec.TXIZ = txiz ? temperatureText(*txiz, locale) : QStringLiteral("5");
+    rec.TXIL = txiz && txil ? temperatureText(*txil, locale) : QStringLiteral("5");
 
     // 7.
     if (const int elec = FindElecLine(rec); elec > 0)
