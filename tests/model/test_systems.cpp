@@ -132,9 +132,11 @@ TEST(Shape, RebuildClearsCellsAndSecondDigitZeroEmptiesItsRows)
     for (TableKind k : {TableKind::Flow, TableKind::Thermo, TableKind::Pressure}) {
         const ChannelTable& t = rec.table(k);
         for (int r = 1; r <= t.channelRows(); ++r)
-            for (int c = 1; c < t.columnCount(); ++c)
-                if (!(k == TableKind::Thermo && c == ThermoCol::Pressure))
+            for (int c = 1; c < t.columnCount(); ++c) {
+                if (!(k == TableKind::Thermo && c == ThermoCol::Pressure)) {
                     EXPECT_TRUE(t.cell(r, c).isEmpty()) << int(k) << ' ' << r << ' ' << c;
+                }
+            }
         EXPECT_TRUE(t.designation(3).isEmpty());
         EXPECT_TRUE(t.designation(4).isEmpty());
     }
