@@ -3,13 +3,14 @@
 // Two counts, then two lists of 15 two-byte entries (day; month with the day kind
 // in bits 6..7). The year is not stored: dates belong to the year of reading.
 
+#include "messageerror.h"
+
 #include <QDate>
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <array>
 #include <cstdint>
-#include <stdexcept>
 
 namespace vyn {
 
@@ -39,17 +40,10 @@ struct AltDaysLists
 };
 
 // A file that cannot be written or read; what() is the text the user sees.
-class AltDaysFileError : public std::runtime_error
+class AltDaysFileError : public MessageError
 {
 public:
-    explicit AltDaysFileError(const QString& message)
-        : std::runtime_error(message.toStdString()), m_message(message)
-    {
-    }
-    const QString& message() const { return m_message; }
-
-private:
-    QString m_message;
+    using MessageError::MessageError;
 };
 
 // The record for two lists. The editor never holds more than 15 entries a list;

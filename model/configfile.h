@@ -6,6 +6,7 @@
 // export and import of configurations and by vyntool.
 
 #include "configrecord.h"
+#include "messageerror.h"
 #include "numberlocale.h"
 #include "rowcodec.h"
 #include "storedrow.h"
@@ -13,22 +14,14 @@
 #include <QByteArray>
 #include <QDate>
 #include <QString>
-#include <stdexcept>
 
 namespace vyn {
 
 // A file that cannot be read, written or understood; what() names the key.
-class ConfigFileError : public std::runtime_error
+class ConfigFileError : public MessageError
 {
 public:
-    explicit ConfigFileError(const QString& message)
-        : std::runtime_error(message.toStdString()), m_message(message)
-    {
-    }
-    const QString& message() const { return m_message; }
-
-private:
-    QString m_message;
+    using MessageError::MessageError;
 };
 
 // Throws ConfigFileError on broken JSON, an unknown or repeated column, or a

@@ -1,5 +1,6 @@
 #include "model/configfile.h"
 #include "model/systems.h"
+#include "recordfixture.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -8,10 +9,10 @@
 #include <gtest/gtest.h>
 
 using namespace vyn;
+using namespace vyn::test;
 
 namespace {
 
-const NumberLocale kComma(QLatin1Char(','));
 const QDate kToday(2025, 3, 14);
 
 QString sampleConfig()

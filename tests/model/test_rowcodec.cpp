@@ -1,11 +1,13 @@
 #include "model/rowcodec.h"
 #include "model/systems.h"
+#include "recordfixture.h"
 
 #include <QDateTime>
 #include <QSet>
 #include <gtest/gtest.h>
 
 using namespace vyn;
+using namespace vyn::test;
 
 namespace vyn {
 void PrintTo(const ChannelTable& t, std::ostream* os)
@@ -20,20 +22,7 @@ void PrintTo(const ChannelTable& t, std::ostream* os)
 
 namespace {
 
-const NumberLocale kComma(QLatin1Char(','));
 const QDate kToday(2025, 3, 14);
-
-ConfigRecord shaped(const char* type, const char* scheme, int generation,
-                    const char* serial = "12342678")
-{
-    ConfigRecord rec;
-    rec.SNUM = QString::fromLatin1(serial);
-    rec.TYPE_VYN = QString::fromLatin1(type);
-    rec.CXEMA = QString::fromLatin1(scheme);
-    applyTypeShape(rec);
-    rebuildShape(rec, generation, kComma);
-    return rec;
-}
 
 void set(ConfigRecord& rec, TableKind kind, int row, int column, const char* text)
 {
@@ -61,14 +50,6 @@ StoredRow rowOf(std::initializer_list<std::pair<const char*, QVariant>> values)
     for (const auto& [k, v] : values)
         row.setValue(QString::fromLatin1(k), v);
     return row;
-}
-
-QStringList column(const ChannelTable& t, int col)
-{
-    QStringList out;
-    for (int r = 1; r <= t.channelRows(); ++r)
-        out << t.cell(r, col);
-    return out;
 }
 
 class TypeSet final : public ElectricityMeterCatalogue
@@ -462,9 +443,10 @@ TEST(SaveFailures, AFailedGroupStopsItselfAndTheOthersAreWritten)
         const SaveResult saved = save(rec, 1, current);
         EXPECT_EQ(saved.failedGroups, c.groups) << c.what;
         EXPECT_EQ(saved.row.value(QString::fromLatin1(c.keptColumn)), QVariant(QStringLiteral("old"))) << c.what;
-        if (c.laterColumn)
+        if (c.laterColumn) {
             EXPECT_EQ(saved.row.value(QString::fromLatin1(c.laterColumn)), QVariant(QStringLiteral("old")))
                 << c.what;
+        }
         // Saving went on with the next groups.
         EXPECT_EQ(saved.row.value(QStringLiteral("LigthSet")), QVariant(QStringLiteral("off"))) << c.what;
         EXPECT_EQ(saved.row.value(QStringLiteral("ArhSet")), QVariant(QStringLiteral("monthclear|control")))
