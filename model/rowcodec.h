@@ -32,7 +32,7 @@ public:
 struct SaveContext
 {
     int deviceGeneration = 1;  // chooses the tariff columns
-    QDate deviceFirmwareDate;  // DeviceSoftData
+    QDate deviceFirmwareDate{2004, 1, 1}; // DeviceSoftData, as DeviceSession starts
     QDate today;               // DATE
     QString manager;           // MANAGER, see managerText()
 };
