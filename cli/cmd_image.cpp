@@ -5,6 +5,7 @@
 #include "commands.h"
 #include "imageconfig.h"
 
+#include "model/altdays.h"
 #include "model/deviceimage.h"
 
 #include <QCoreApplication>
@@ -27,15 +28,11 @@ QString programDir()
 // The first 62 bytes of the file; a shorter file leaves the rest 0x00.
 vyn::AltDaysBytes readAltDays(const QString& path)
 {
-    // TODO(codec): vyn::readAltDaysRaw (model/altdays.h) does the same.
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Failure(QStringLiteral("Ошибка открытия файла. %1").arg(path));
-    const QByteArray data = file.read(62);
-    vyn::AltDaysBytes out{};
-    for (qsizetype i = 0; i < data.size(); ++i)
-        out[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(data[i]);
-    return out;
+    try {
+        return vyn::readAltDaysRaw(path);
+    } catch (const vyn::AltDaysFileError& e) {
+        throw Failure(e.message() + QLatin1Char(' ') + path);
+    }
 }
 
 QString hexBytes(std::span<const std::uint8_t> bytes)

@@ -15,12 +15,8 @@ struct ImageConfig
     int deviceGeneration = 0;
 };
 
-// Reads a JSON configuration file (keys are VYN_Base column names, any case).
-// Throws Failure with the user's message.
-//
-// TODO(codec): interim reader of the columns the image uses. At merge replace
-// the body by the codec's vyn::loadConfigFile (model/configfile.h) with the
-// electricity-meter answer of --catalogue, and delete imageconfig.cpp's helpers.
+// Reads a JSON configuration file (model/configfile.h) into a record with its
+// systems numbered. Throws Failure with the user's message.
 ImageConfig loadConfigFile(const QString& path, const vyn::NumberLocale& locale);
 
 } // namespace vyntool

@@ -3,28 +3,22 @@
 // generation-03 image carries in its first region. A record on disk is 55 bytes:
 // the code's length, 20 code characters, then the parameter bytes.
 
+#include "messageerror.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <array>
 #include <cstdint>
-#include <stdexcept>
 #include <vector>
 
 namespace vyn {
 
 // A scheme table that cannot be read or used; what() is the user's message (UTF-8).
-class SchemeTableError : public std::runtime_error
+class SchemeTableError : public MessageError
 {
 public:
-    explicit SchemeTableError(const QString& message)
-        : std::runtime_error(message.toStdString()), m_message(message)
-    {
-    }
-    const QString& message() const { return m_message; }
-
-private:
-    QString m_message;
+    using MessageError::MessageError;
 };
 
 struct SchemeRecord

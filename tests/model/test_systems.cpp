@@ -1,33 +1,12 @@
 #include "model/systems.h"
+#include "recordfixture.h"
 
 #include <gtest/gtest.h>
 
 using namespace vyn;
+using namespace vyn::test;
 
 namespace {
-
-const NumberLocale kComma(QLatin1Char(','));
-
-// A record shaped for a type and scheme the way the editor shapes it.
-ConfigRecord shaped(const char* type, const char* scheme, int generation = 1,
-                    const char* serial = "12342678")
-{
-    ConfigRecord rec;
-    rec.SNUM = QString::fromLatin1(serial);
-    rec.TYPE_VYN = QString::fromLatin1(type);
-    rec.CXEMA = QString::fromLatin1(scheme);
-    applyTypeShape(rec);
-    rebuildShape(rec, generation, kComma);
-    return rec;
-}
-
-QStringList column(const ChannelTable& t, int col)
-{
-    QStringList out;
-    for (int r = 1; r <= t.channelRows(); ++r)
-        out << t.cell(r, col);
-    return out;
-}
 
 QStringList designations(const ChannelTable& t) { return column(t, 0); }
 QStringList numbers(const ChannelTable& t) { return column(t, t.systemColumn()); }
