@@ -1,0 +1,51 @@
+#pragma once
+// Failures of the device link. what() is the text the user sees (UTF-8); the
+// commands catch these and show it.
+
+#include <QString>
+#include <stdexcept>
+
+namespace vyn {
+
+class ELinkError : public std::runtime_error
+{
+public:
+    explicit ELinkError(const QString& message)
+        : std::runtime_error(message.toStdString()), m_message(message)
+    {
+    }
+    const QString& message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+// The serial port: cannot be opened, or delivered fewer bytes than promised.
+class EPortExcept : public ELinkError
+{
+public:
+    using ELinkError::ELinkError;
+};
+
+// The calculator's side of an exchange went wrong (the numbered errors).
+class EProtokol : public ELinkError
+{
+public:
+    using ELinkError::ELinkError;
+};
+
+// No byte arrived within a single-byte read.
+class EReadExcept : public ELinkError
+{
+public:
+    using ELinkError::ELinkError;
+};
+
+// A communicator could not complete a query.
+class EComunicatorExcept : public ELinkError
+{
+public:
+    using ELinkError::ELinkError;
+};
+
+} // namespace vyn
