@@ -16,10 +16,12 @@ struct Command
 // One line per command; kept in the order shown by "vyntool --help".
 int runImage(const QStringList& args);
 int runAlt(const QStringList& args);
+int runIdentify(const QStringList& args);
 
 inline constexpr Command kCommands[] = {
     {"image", "build the memory image of a generation-03 calculator", runImage},
     {"alt", "show or write an alternative-days file", runAlt},
+    {"identify", "identify the calculator on a serial port", runIdentify},
 };
 
 } // namespace vyntool

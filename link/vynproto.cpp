@@ -58,6 +58,9 @@ bool TVynProto::setRTS(bool level)
 
 bool TVynProto::setSpeed(int baud)
 {
+    // An unusable speed leaves the port as it is instead of closing it.
+    if (!isStandardBaudRate(baud))
+        return false;
     try {
         const bool wasOpen = m_port.Connected();
         m_port.Close();
@@ -119,6 +122,7 @@ bool TVynProto::waitForCount(int count, std::chrono::milliseconds bound, int ste
     const microseconds step = std::chrono::milliseconds(std::max(stepMs, 1));
     // One character at the current speed: 11 bits.
     const microseconds charTime(11'000'000LL / std::max(m_port.BaudRate(), 1));
+    int had = -1;
     for (;;) {
         const int have = m_port.InQueCount();
         if (have >= count)
@@ -134,11 +138,13 @@ bool TVynProto::waitForCount(int count, std::chrono::milliseconds bound, int ste
         } else if (have == 0) {
             m_port.WaitForInput(left);
         } else {
-            // Part of it is here: sleep about as long as the rest takes on the wire.
+            // Part of it is here: sleep about as long as the rest takes on the wire,
+            // a whole step once nothing more comes.
             const microseconds upper = std::min(step, left);
-            const microseconds rest = charTime * (count - have);
+            const microseconds rest = have == had ? upper : charTime * (count - have);
             m_sleeper.sleepFor(std::clamp(rest, std::min(microseconds(200), upper), upper));
         }
+        had = have;
     }
 }
 
@@ -215,6 +221,10 @@ bool TVynProto::exchange(std::uint8_t address, std::uint8_t function, std::uint1
     std::array<std::uint8_t, 3> ack{};
     bool acknowledged = false;
     for (int attempt = 0; attempt < 3 && !acknowledged; ++attempt) {
+        // What a failed attempt left (on an echoing line, the echo of its check
+        // bytes) would spoil the echo test and pass for the acknowledge.
+        if (attempt > 0)
+            m_port.PurgeInput();
         m_port.Write(header);
         m_sleeper.sleepMs(m_timings.headerWaitMs(m_port.BaudRate()));
         // An echoing line has handed our own five bytes back by now.

@@ -179,6 +179,7 @@ void DeviceProtocol::blockComplete()
         return;
     }
     m_request.insert(m_request.end(), m_frame.begin() + 2, m_frame.end() - 2);
+    m_record.blocks.push_back(m_blockLength);
     m_frame.clear();
     if (m_fault == FaultKind::DropBlockAck) {
         finish(QStringLiteral("fault"));

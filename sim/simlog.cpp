@@ -26,6 +26,10 @@ QByteArray SimLog::toJson() const
         o[QStringLiteral("length")] = r.length;
         o[QStringLiteral("echo")] = r.echo;
         o[QStringLiteral("request")] = hexOrNull(r.request);
+        QJsonArray blocks;
+        for (int n : r.blocks)
+            blocks.append(n);
+        o[QStringLiteral("blocks")] = blocks;
         o[QStringLiteral("reply")] = hexOrNull(r.reply);
         o[QStringLiteral("fault")] = r.fault.isEmpty() ? QJsonValue() : QJsonValue(r.fault);
         o[QStringLiteral("outcome")] = r.outcome;

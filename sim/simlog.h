@@ -18,6 +18,7 @@ struct ExchangeRecord
     int length = 0;
     bool echo = false;
     std::optional<QByteArray> request; // complete request data, when it arrived
+    std::vector<int> blocks;           // data bytes of each request block received
     std::optional<QByteArray> reply;   // status byte and reply data, when sent
     QString fault;                     // fault applied, empty for none
     QString outcome;                   // "complete", "fault", "abandoned"
