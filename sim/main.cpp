@@ -145,6 +145,8 @@ int main(int argc, char** argv)
         line.echo = p.isSet(QStringLiteral("echo"));
         line.pace = p.isSet(QStringLiteral("pace"));
         line.speed = intOption(p, QStringLiteral("speed"), 0, 0, 115200);
+        if (line.speed != 0 && !QList<int>{1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200}.contains(line.speed))
+            throw UsageError{QStringLiteral("--speed %1 is not a standard speed").arg(line.speed)};
         line.idleExitSeconds = intOption(p, QStringLiteral("idle-exit"), 0, 0, 1000000);
         line.frameGapMs = intOption(p, QStringLiteral("frame-gap"), 1500, 10, 600000);
 
