@@ -1,5 +1,6 @@
 #include "cliutil.h"
 
+#include <QSaveFile>
 #include <cstdio>
 
 namespace vyntool {
@@ -35,6 +36,14 @@ int intValue(const QCommandLineParser& parser, const QString& name, int fallback
     if (!ok)
         throw UsageError(QStringLiteral("--%1 needs an integer, not \"%2\"").arg(name, parser.value(name)));
     return v;
+}
+
+void writeFileOrFail(const QString& path, QByteArrayView data)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(data.data(), data.size()) != data.size() ||
+        !file.commit())
+        throw Failure(QStringLiteral("Не удалось записать файл %1: %2").arg(path, file.errorString()));
 }
 
 void printOut(const QString& text)

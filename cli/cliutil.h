@@ -1,6 +1,7 @@
 #pragma once
 // Shared plumbing of the vyntool commands: exit codes, errors and output.
 
+#include <QByteArrayView>
 #include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
@@ -29,6 +30,10 @@ bool parseCommand(QCommandLineParser& parser, const QStringList& args, const QSt
 QString requiredValue(const QCommandLineParser& parser, const QString& name);
 // Integer option value; UsageError when not an integer.
 int intValue(const QCommandLineParser& parser, const QString& name, int fallback);
+
+// Replaces the file with the data, or throws Failure; an existing file stays whole
+// on failure.
+void writeFileOrFail(const QString& path, QByteArrayView data);
 
 void printOut(const QString& text); // stdout, UTF-8, newline added
 void printErr(const QString& text); // stderr, UTF-8, newline added

@@ -28,15 +28,15 @@ void applyTypeShape(ConfigRecord& rec);
 
 // Fills designations of both system positions from the scheme (flow column 0 must
 // already be clear), adds the extra rows and default contract pressures.
-void fillSystemDesignations(ConfigRecord& rec, int deviceGeneration);
+void fillSystemDesignations(ConfigRecord& rec, int deviceGeneration, const NumberLocale& locale);
 
 // Clears every channel cell of the three tables and the flow designations, then
 // fills the designations of both positions.
-void rebuildShape(ConfigRecord& rec, int deviceGeneration);
+void rebuildShape(ConfigRecord& rec, int deviceGeneration, const NumberLocale& locale);
 
-// Rebuilds the flow designations without touching other cells (editor, after a
-// designation change in the flow table).
-void rebuildFlowDesignations(ConfigRecord& rec, int deviceGeneration);
+// Rebuilds the designations of the scheme without touching other cells (editor,
+// after a designation change in the flow table); contract pressures stay as entered.
+void rebuildDesignations(ConfigRecord& rec, int deviceGeneration, const NumberLocale& locale);
 
 // Applies the EnergyControl rule: only allowed with DeviceVersion 4+ and a "5" digit.
 bool energyControlAllowed(const ConfigRecord& rec, int deviceVersion);
@@ -44,7 +44,7 @@ void applyEnergyControlRule(ConfigRecord& rec, int deviceVersion);
 
 // Starts a new configuration for the identified calculator.
 void resetToNewConfiguration(ConfigRecord& rec, const QString& serial, const QString& type,
-                             int deviceGeneration, int deviceVersion);
+                             int deviceGeneration, int deviceVersion, const NumberLocale& locale);
 
 // System numbers of one table; numberSystems() clears HasElecSystem and numbers
 // the flow, thermometer and pressure tables in that order.

@@ -64,7 +64,9 @@ pid_t spawn(const QString& program, const QStringList& args, int& outFd, int* er
 QString builtProgram(const QString& name)
 {
     const QByteArray dir = qgetenv("SETVYN_BIN_DIR");
-    const QString base = dir.isEmpty() ? selfDir() : QString::fromLocal8Bit(dir);
+    QString base = dir.isEmpty() ? QStringLiteral(SETVYN_BIN_DIR_PATH) : QString::fromLocal8Bit(dir);
+    if (base.isEmpty())
+        base = selfDir();
     return base + QLatin1Char('/') + name;
 }
 

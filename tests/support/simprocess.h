@@ -9,7 +9,7 @@
 
 namespace vyntest {
 
-// A program of the build: $SETVYN_BIN_DIR/<name>, else next to the test binary.
+// A program of the build's bin directory ($SETVYN_BIN_DIR overrides it).
 QString builtProgram(const QString& name);
 
 class SimProcess

@@ -1,0 +1,23 @@
+#include "imageconfig.h"
+
+#include "cliutil.h"
+
+#include "model/configfile.h"
+
+#include <QDate>
+
+namespace vyntool {
+
+ImageConfig loadConfigFile(const QString& path, const vyn::NumberLocale& locale)
+{
+    // Until the catalogue reader exists no type counts as an electricity meter.
+    const vyn::NoElectricityMeters catalogue;
+    try {
+        vyn::LoadedConfig loaded = vyn::loadConfigFile(path, locale, QDate::currentDate(), &catalogue);
+        return {std::move(loaded.record), loaded.deviceGeneration};
+    } catch (const vyn::ConfigFileError& e) {
+        throw Failure(e.message());
+    }
+}
+
+} // namespace vyntool

@@ -1,0 +1,22 @@
+#pragma once
+// The configuration file as vyntool image needs it: the record and the device
+// generation its DeviceSoftData gives.
+
+#include "model/configrecord.h"
+#include "model/numberlocale.h"
+
+#include <QString>
+
+namespace vyntool {
+
+struct ImageConfig
+{
+    vyn::ConfigRecord record;
+    int deviceGeneration = 0;
+};
+
+// Reads a JSON configuration file (model/configfile.h) into a record with its
+// systems numbered. Throws Failure with the user's message.
+ImageConfig loadConfigFile(const QString& path, const vyn::NumberLocale& locale);
+
+} // namespace vyntool
