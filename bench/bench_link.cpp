@@ -22,7 +22,7 @@ const std::vector<std::uint8_t> kWrite{0x03, 0x35, 0x2A, 0x03, 0x40, 0x00, 0x01,
 
 // Bytes on the line in one such exchange with an empty reply.
 constexpr int kProgramBytes = 5 + 2 + (2 + 8) + 2 + 1 + 1; // header, CRC, block, CRC, end, ack
-constexpr int kDeviceBytes = 1 + 1 + 7 + 1;                  // two acks, reply header, closing byte
+constexpr int kDeviceBytes = 1 + 1 + 7 + 1;                // two acks, reply header, closing byte
 
 double run(bool pollInput, const QStringList& simArgs)
 {
@@ -59,16 +59,18 @@ int main(int argc, char** argv)
         simArgs << QStringLiteral("--echo");
 
     const ProtoTimings defaults;
-    const double perExchange = (kProgramBytes + kDeviceBytes) * 11.0 / kBaud +
-                               defaults.headerWaitMs(kBaud) / 1000.0;
+    const double perExchange =
+        (kProgramBytes + kDeviceBytes) * 11.0 / kBaud + defaults.headerWaitMs(kBaud) / 1000.0;
     const double minimum = perExchange * kExchanges;
     std::printf("%d parameter writes at %d baud against vynsim --pace%s\n", kExchanges, kBaud,
                 echo ? " --echo" : "");
-    std::printf("wire-time minimum: %.2f s (%d bytes x 11 bits / %d + %d ms header wait, per exchange)\n",
-                minimum, kProgramBytes + kDeviceBytes, kBaud, defaults.headerWaitMs(kBaud));
+    std::printf(
+        "wire-time minimum: %.2f s (%d bytes x 11 bits / %d + %d ms header wait, per exchange)\n",
+        minimum, kProgramBytes + kDeviceBytes, kBaud, defaults.headerWaitMs(kBaud));
     // The header's own five bytes cross the line during the header wait.
     const double overlapped = minimum - kExchanges * 5 * 11.0 / kBaud;
-    std::printf("  (%.2f s when the header's bytes are counted inside the header wait)\n", overlapped);
+    std::printf("  (%.2f s when the header's bytes are counted inside the header wait)\n",
+                overlapped);
     int status = 0;
     for (bool pollInput : {true, false}) {
         const double t = run(pollInput, simArgs);
@@ -77,8 +79,8 @@ int main(int argc, char** argv)
             continue;
         }
         std::printf("%-28s %.2f s  ratio %.3f (%.3f)\n",
-                    pollInput ? "waits that wake on input:" : "plain 5/10 ms sleeps:", t, t / minimum,
-                    t / overlapped);
+                    pollInput ? "waits that wake on input:" : "plain 5/10 ms sleeps:", t,
+                    t / minimum, t / overlapped);
     }
     return status;
 }

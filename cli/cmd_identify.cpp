@@ -17,8 +17,8 @@ int runIdentify(const QStringList& args)
                       QStringLiteral("name")});
     parser.addOption({QStringLiteral("speed"), QStringLiteral("Line speed (default 9600)."),
                       QStringLiteral("baud")});
-    parser.addOption({QStringLiteral("fast"),
-                      QStringLiteral("Short line reset, for simulators and tests.")});
+    parser.addOption(
+        {QStringLiteral("fast"), QStringLiteral("Short line reset, for simulators and tests.")});
     parser.addOption({QStringLiteral("json"), QStringLiteral("Print the result as JSON.")});
     if (!parseCommand(parser, args,
                       QStringLiteral("Identifies the calculator on a port: serial number, "
@@ -41,7 +41,8 @@ int runIdentify(const QStringList& args)
     try {
         id = vyn::identifyDevice(proto, port, speed);
     } catch (const vyn::EPortUnavailable& e) {
-        throw Failure(QStringLiteral("В настоящее время %1 не доступен\n%2").arg(port, e.message()));
+        throw Failure(
+            QStringLiteral("В настоящее время %1 не доступен\n%2").arg(port, e.message()));
     } catch (const vyn::ELinkError& e) {
         vyn::ProtoClosePort(proto);
         throw Failure(QStringLiteral("Прибор не обнаружен\n%1").arg(e.message()));

@@ -26,8 +26,8 @@ struct SpeedCode
     speed_t code;
 };
 
-constexpr SpeedCode kSpeeds[] = {{1200, B1200},   {2400, B2400},   {4800, B4800},
-                                 {9600, B9600},   {19200, B19200}, {38400, B38400},
+constexpr SpeedCode kSpeeds[] = {{1200, B1200},   {2400, B2400},    {4800, B4800},
+                                 {9600, B9600},   {19200, B19200},  {38400, B38400},
                                  {57600, B57600}, {115200, B115200}};
 
 speed_t speedCode(int baud)
@@ -46,7 +46,9 @@ QString unavailable(const QString& detail)
 
 QString deviceGroup(const QByteArray& path)
 {
-    struct stat st{};
+    struct stat st
+    {
+    };
     if (::stat(path.constData(), &st) == 0)
         if (const group* g = ::getgrgid(st.st_gid))
             return QString::fromLocal8Bit(g->gr_name);
@@ -74,7 +76,8 @@ QString openFailure(const QString& path, const QByteArray& nativePath, int error
     case ENOTTY:
         return unavailable(QStringLiteral("%1 не является последовательным портом.").arg(path));
     default:
-        return unavailable(QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(error))));
+        return unavailable(
+            QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(error))));
     }
 }
 

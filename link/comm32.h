@@ -13,9 +13,28 @@ struct termios;
 
 namespace vyn {
 
-enum TParity { pNone, pOdd, pEven, pMark, pSpace };
-enum TStopbits { sb1_0, sb1_5, sb2_0 };
-enum TDatabits { da4, da5, da6, da7, da8 };
+enum TParity
+{
+    pNone,
+    pOdd,
+    pEven,
+    pMark,
+    pSpace
+};
+enum TStopbits
+{
+    sb1_0,
+    sb1_5,
+    sb2_0
+};
+enum TDatabits
+{
+    da4,
+    da5,
+    da6,
+    da7,
+    da8
+};
 
 // The device path of a port name: "ttyUSB0" is /dev/ttyUSB0, a name with a "/"
 // is a path already.

@@ -93,9 +93,8 @@ CommSettings CommSettings::read(const IniFile& ini)
     s.dtr = ini.readBool(kSection, QStringLiteral("CheckBox1_Checked"), s.dtr);
     s.rts = ini.readBool(kSection, QStringLiteral("CheckBox2_Checked"), s.rts);
     s.networkAddress = spinValue(ini, QStringLiteral("RxSpinEdit1_Value"), s.networkAddress);
-    const bool firstStart =
-        ini.readString(QStringLiteral("Start"), QStringLiteral("FirstStart"),
-                       QStringLiteral("first")) == QLatin1String("first");
+    const bool firstStart = ini.readString(QStringLiteral("Start"), QStringLiteral("FirstStart"),
+                                           QStringLiteral("first")) == QLatin1String("first");
     if (firstStart) {
         s.wait = 5;
         s.byteInterval = 5;

@@ -22,11 +22,11 @@ public:
 
 struct Identification
 {
-    bool newType = false;     // type query: reply byte 8 is 0xFF
-    QString serial;           // bytes 8..15 rendered in decimal, concatenated
-    QDate firmwareDate;       // 2000 + byte 16, byte 17, byte 18
-    int generation = 1;       // 1 from 2004-01-01 on, else 0
-    int version = 0;          // 2, 3, 4 or 5
+    bool newType = false; // type query: reply byte 8 is 0xFF
+    QString serial;       // bytes 8..15 rendered in decimal, concatenated
+    QDate firmwareDate;   // 2000 + byte 16, byte 17, byte 18
+    int generation = 1;   // 1 from 2004-01-01 on, else 0
+    int version = 0;      // 2, 3, 4 or 5
 };
 
 // Serial of an identity reply: the decimal renderings of bytes 8 to 15.

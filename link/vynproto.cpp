@@ -186,8 +186,8 @@ bool TVynProto::readByte(std::uint8_t& b)
             if (m_timings.pollInput)
                 m_port.WaitForInput(left);
             else
-                m_sleeper.sleepFor(
-                    std::min<microseconds>(std::chrono::milliseconds(m_timings.readByteStepMs), left));
+                m_sleeper.sleepFor(std::min<microseconds>(
+                    std::chrono::milliseconds(m_timings.readByteStepMs), left));
         }
         throw EReadExcept(QStringLiteral("Ошибка чтения байта"));
     } catch (...) {

@@ -55,16 +55,37 @@ private:
     QString m_lastOpenError;
 };
 
-inline bool ProtoSetDTR(TVynProto& proto, bool level) { return proto.setDTR(level); }
-inline bool ProtoSetRTS(TVynProto& proto, bool level) { return proto.setRTS(level); }
+inline bool ProtoSetDTR(TVynProto& proto, bool level)
+{
+    return proto.setDTR(level);
+}
+inline bool ProtoSetRTS(TVynProto& proto, bool level)
+{
+    return proto.setRTS(level);
+}
 // Closes, sets the speed and reopens when it was open; false on any failure.
-inline bool ProtoSetSpeed(TVynProto& proto, int baud) { return proto.setSpeed(baud); }
+inline bool ProtoSetSpeed(TVynProto& proto, int baud)
+{
+    return proto.setSpeed(baud);
+}
 // "ttyUSB0" or a path. On failure the previous port is reopened and false returned.
-inline bool ProtoOpenPort(TVynProto& proto, const QString& name) { return proto.openPort(name); }
-inline void ProtoClosePort(TVynProto& proto) { proto.closePort(); }
+inline bool ProtoOpenPort(TVynProto& proto, const QString& name)
+{
+    return proto.openPort(name);
+}
+inline void ProtoClosePort(TVynProto& proto)
+{
+    proto.closePort();
+}
 // DTR and RTS low for a while, then back to the remembered levels and a settle time.
-inline void ProtoResetLine(TVynProto& proto) { proto.resetLine(); }
-inline bool ProtoReadByte(TVynProto& proto, std::uint8_t& b) { return proto.readByte(b); }
+inline void ProtoResetLine(TVynProto& proto)
+{
+    proto.resetLine();
+}
+inline bool ProtoReadByte(TVynProto& proto, std::uint8_t& b)
+{
+    return proto.readByte(b);
+}
 // One exchange. reply[0] gets the reply status byte, reply[1..] the reply data
 // (what does not fit the buffer is dropped). False without traffic when the port
 // is closed; every failure on the line raises EProtokol or EPortExcept.

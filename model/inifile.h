@@ -55,9 +55,9 @@ public:
 private:
     struct Line
     {
-        QString key;   // empty for comments and blank lines
+        QString key; // empty for comments and blank lines
         QString value;
-        QString raw;   // comment or blank line as read
+        QString raw; // comment or blank line as read
     };
     struct Section
     {

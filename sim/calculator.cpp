@@ -8,7 +8,8 @@ namespace {
 
 bool isRequest(const std::vector<std::uint8_t>& request, std::initializer_list<std::uint8_t> bytes)
 {
-    return request.size() == bytes.size() && std::equal(bytes.begin(), bytes.end(), request.begin());
+    return request.size() == bytes.size() &&
+           std::equal(bytes.begin(), bytes.end(), request.begin());
 }
 
 // Data byte of buffer position k.
@@ -105,10 +106,10 @@ Reply Calculator::answer(int exchange, std::uint8_t function,
     } else if (function == 0x02 && isRequest(request, {0x03, 0x45, 0x2F, 0x29})) {
         reply.data = olderTypeReply();
     } else if (function == 0x03 && request.size() >= 7) {
-        m_log.addParameter(ParameterRecord{
-            exchange, QByteArray(reinterpret_cast<const char*>(request.data()), 7),
-            QByteArray(reinterpret_cast<const char*>(request.data()) + 7,
-                       static_cast<qsizetype>(request.size() - 7))});
+        m_log.addParameter(
+            ParameterRecord{exchange, QByteArray(reinterpret_cast<const char*>(request.data()), 7),
+                            QByteArray(reinterpret_cast<const char*>(request.data()) + 7,
+                                       static_cast<qsizetype>(request.size() - 7))});
     }
     // The closing requests (0x82, 0x80) and anything unknown get an empty reply.
     if (!reply.data.empty())

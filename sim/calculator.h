@@ -16,16 +16,16 @@ namespace vynsim {
 
 struct CalculatorOptions
 {
-    int generation = 4;                      // 3 or 4
+    int generation = 4; // 3 or 4
     std::array<std::uint8_t, 8> serial{1, 2, 3, 4, 5, 6, 7, 8};
-    int firmwareYear = 2015;                 // may be an impossible date on purpose
+    int firmwareYear = 2015; // may be an impossible date on purpose
     int firmwareMonth = 3;
     int firmwareDay = 1;
-    int type = 4;                            // device type
+    int type = 4; // device type
     bool newType = false;
     std::uint8_t address = 1;
-    int layout = 1;                          // older devices: image layout byte
-    int padReply = 0;                        // pad query replies to this many data bytes
+    int layout = 1;   // older devices: image layout byte
+    int padReply = 0; // pad query replies to this many data bytes
 };
 
 struct Reply
@@ -45,9 +45,8 @@ public:
     Reply answer(int exchange, std::uint8_t function, const std::vector<std::uint8_t>& request);
     // Called after a complete exchange; an engine returned here takes the line
     // (the older devices' loader after the programming-mode request). None yet.
-    std::unique_ptr<LineEngine> takeOver(std::uint8_t function,
-                                         const std::vector<std::uint8_t>& request,
-                                         EngineHost& host);
+    std::unique_ptr<LineEngine>
+    takeOver(std::uint8_t function, const std::vector<std::uint8_t>& request, EngineHost& host);
 
 private:
     std::vector<std::uint8_t> identityReply() const;

@@ -18,8 +18,8 @@ namespace vynsim {
 
 struct ProtocolOptions
 {
-    int replyBlockSize = 64;         // data bytes per reply block (up to 255)
-    std::uint8_t otherAddress = 0;   // address of the "other device" faults
+    int replyBlockSize = 64;       // data bytes per reply block (up to 255)
+    std::uint8_t otherAddress = 0; // address of the "other device" faults
     std::uint8_t closingByte = 0x00;
 };
 
@@ -33,7 +33,15 @@ public:
     void onGap() override;
 
 private:
-    enum class State { Idle, BlockMark, BlockLength, BlockBody, End, ReplyAck };
+    enum class State
+    {
+        Idle,
+        BlockMark,
+        BlockLength,
+        BlockBody,
+        End,
+        ReplyAck
+    };
 
     void idleByte(std::uint8_t b);
     void startExchange(const std::array<std::uint8_t, 7>& header);

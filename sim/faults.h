@@ -12,7 +12,8 @@
 
 namespace vynsim {
 
-enum class FaultKind {
+enum class FaultKind
+{
     None,
     DropAck,        // no acknowledge of the request header (all three attempts)
     DropBlockAck,   // no acknowledge of the first request block
@@ -33,7 +34,7 @@ QStringList faultNames();
 // What is known of an exchange when its header arrives.
 struct FaultContext
 {
-    int exchange = 0;        // from 1
+    int exchange = 0; // from 1
     bool hasRequestData = false;
     bool echo = false;
     bool replyMayHaveData = false;

@@ -51,9 +51,10 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName(QStringLiteral("vynsim"));
 
     QCommandLineParser p;
-    p.setApplicationDescription(QStringLiteral(
-        "Simulates a Vyn calculator on a new pseudo-terminal (its path is printed as the first "
-        "line) or on a serial device.\nFault rules: KIND[,KIND...][:RATE|@N], kinds: all, ") +
+    p.setApplicationDescription(
+        QStringLiteral(
+            "Simulates a Vyn calculator on a new pseudo-terminal (its path is printed as the first "
+            "line) or on a serial device.\nFault rules: KIND[,KIND...][:RATE|@N], kinds: all, ") +
         faultNames().join(QStringLiteral(", ")));
     p.addHelpOption();
     const auto opt = [&p](const char* name, const char* help, const char* value = nullptr) {
@@ -89,7 +90,8 @@ int main(int argc, char** argv)
             return 0;
         }
         if (!p.positionalArguments().isEmpty())
-            throw UsageError{QStringLiteral("unexpected argument \"%1\"").arg(p.positionalArguments().first())};
+            throw UsageError{
+                QStringLiteral("unexpected argument \"%1\"").arg(p.positionalArguments().first())};
 
         CalculatorOptions calc;
         const QString gen = p.value(QStringLiteral("generation"));
@@ -109,7 +111,8 @@ int main(int argc, char** argv)
                 }))
                 throw UsageError{QStringLiteral("--serial needs 8 digits, not \"%1\"").arg(s)};
             for (int i = 0; i < 8; ++i)
-                calc.serial[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(s[i].unicode() - '0');
+                calc.serial[static_cast<std::size_t>(i)] =
+                    static_cast<std::uint8_t>(s[i].unicode() - '0');
         }
         if (p.isSet(QStringLiteral("firmware"))) {
             // Not checked as a calendar date: an impossible date is a test case.
@@ -119,10 +122,12 @@ int main(int argc, char** argv)
             if (ok) {
                 bool a = false, b = false, c = false;
                 y = parts[0].toInt(&a), m = parts[1].toInt(&b), d = parts[2].toInt(&c);
-                ok = a && b && c && y >= 2000 && y <= 2255 && m >= 0 && m <= 255 && d >= 0 && d <= 255;
+                ok = a && b && c && y >= 2000 && y <= 2255 && m >= 0 && m <= 255 && d >= 0 &&
+                     d <= 255;
             }
             if (!ok)
-                throw UsageError{QStringLiteral("--firmware needs YYYY-MM-DD (years 2000 to 2255)")};
+                throw UsageError{
+                    QStringLiteral("--firmware needs YYYY-MM-DD (years 2000 to 2255)")};
             calc.firmwareYear = y, calc.firmwareMonth = m, calc.firmwareDay = d;
             if ((calc.generation == 4) != (y >= 2004))
                 throw UsageError{QStringLiteral("--firmware %1 does not match generation 0%2")
@@ -131,7 +136,8 @@ int main(int argc, char** argv)
         }
         calc.type = intOption(p, QStringLiteral("type"), calc.type, 0, 255);
         calc.newType = p.isSet(QStringLiteral("new-type"));
-        calc.address = static_cast<std::uint8_t>(intOption(p, QStringLiteral("address"), 1, 1, 255));
+        calc.address =
+            static_cast<std::uint8_t>(intOption(p, QStringLiteral("address"), 1, 1, 255));
         calc.layout = intOption(p, QStringLiteral("layout"), 1, 0, 255);
         calc.padReply = intOption(p, QStringLiteral("pad-reply"), 0, 0, 60000);
 
@@ -145,7 +151,8 @@ int main(int argc, char** argv)
         line.echo = p.isSet(QStringLiteral("echo"));
         line.pace = p.isSet(QStringLiteral("pace"));
         line.speed = intOption(p, QStringLiteral("speed"), 0, 0, 115200);
-        if (line.speed != 0 && !QList<int>{1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200}.contains(line.speed))
+        if (line.speed != 0 &&
+            !QList<int>{1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200}.contains(line.speed))
             throw UsageError{QStringLiteral("--speed %1 is not a standard speed").arg(line.speed)};
         line.idleExitSeconds = intOption(p, QStringLiteral("idle-exit"), 0, 0, 1000000);
         line.frameGapMs = intOption(p, QStringLiteral("frame-gap"), 1500, 10, 600000);
@@ -156,9 +163,10 @@ int main(int argc, char** argv)
             if (!faults.addRule(rule, error))
                 throw UsageError{error};
         }
-        const std::uint32_t seed = p.isSet(QStringLiteral("seed"))
-                                       ? static_cast<std::uint32_t>(intOption(p, QStringLiteral("seed"), 1, 0, 0x7FFFFFFF))
-                                       : std::random_device{}();
+        const std::uint32_t seed =
+            p.isSet(QStringLiteral("seed"))
+                ? static_cast<std::uint32_t>(intOption(p, QStringLiteral("seed"), 1, 0, 0x7FFFFFFF))
+                : std::random_device{}();
         faults.setSeed(seed);
 
         SimLine simLine(line);

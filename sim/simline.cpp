@@ -3,11 +3,11 @@
 #include <QFile>
 
 #include <algorithm>
-#include <optional>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <poll.h>
 #include <sys/signalfd.h>
 #include <termios.h>
@@ -20,30 +20,48 @@ namespace {
 int baudOf(speed_t code)
 {
     switch (code) {
-    case B1200: return 1200;
-    case B2400: return 2400;
-    case B4800: return 4800;
-    case B9600: return 9600;
-    case B19200: return 19200;
-    case B38400: return 38400;
-    case B57600: return 57600;
-    case B115200: return 115200;
-    default: return 0;
+    case B1200:
+        return 1200;
+    case B2400:
+        return 2400;
+    case B4800:
+        return 4800;
+    case B9600:
+        return 9600;
+    case B19200:
+        return 19200;
+    case B38400:
+        return 38400;
+    case B57600:
+        return 57600;
+    case B115200:
+        return 115200;
+    default:
+        return 0;
     }
 }
 
 speed_t codeOf(int baud)
 {
     switch (baud) {
-    case 1200: return B1200;
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    default: return B0;
+    case 1200:
+        return B1200;
+    case 2400:
+        return B2400;
+    case 4800:
+        return B4800;
+    case 9600:
+        return B9600;
+    case 19200:
+        return B19200;
+    case 38400:
+        return B38400;
+    case 57600:
+        return B57600;
+    case 115200:
+        return B115200;
+    default:
+        return B0;
     }
 }
 
@@ -229,8 +247,9 @@ void SimLine::run(std::unique_ptr<LineEngine> engine)
             wake = std::min(wake, gapAt);
         if (idleAt)
             wake = std::min(wake, *idleAt);
-        const auto wait = std::max(std::chrono::nanoseconds(0),
-                                   std::chrono::duration_cast<std::chrono::nanoseconds>(wake - now));
+        const auto wait =
+            std::max(std::chrono::nanoseconds(0),
+                     std::chrono::duration_cast<std::chrono::nanoseconds>(wake - now));
         timespec ts{static_cast<time_t>(wait.count() / 1'000'000'000),
                     static_cast<long>(wait.count() % 1'000'000'000)};
         pollfd fds[2] = {{m_fd, POLLIN, 0}, {m_signalFd, POLLIN, 0}};

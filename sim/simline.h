@@ -14,11 +14,11 @@ namespace vynsim {
 
 struct LineOptions
 {
-    QString device;         // empty: create a pseudo-terminal
+    QString device; // empty: create a pseudo-terminal
     bool echo = false;
     bool pace = false;
-    int speed = 0;          // 0: follow the speed the program set on the line
-    int frameGapMs = 1500;  // a frame silent this long is abandoned
+    int speed = 0;           // 0: follow the speed the program set on the line
+    int frameGapMs = 1500;   // a frame silent this long is abandoned
     int idleExitSeconds = 0; // 0: run until a signal
 };
 
@@ -54,8 +54,8 @@ private:
 
     LineOptions m_options;
     QString m_path;
-    int m_fd = -1;       // master side, or the device
-    int m_slaveFd = -1;  // held open so the master never sees a hang-up
+    int m_fd = -1;      // master side, or the device
+    int m_slaveFd = -1; // held open so the master never sees a hang-up
     int m_signalFd = -1;
     bool m_echoSuppressed = false;
     std::deque<TimedByte> m_rx;

@@ -47,7 +47,10 @@ struct PtyPair
             ::close(master);
     }
     bool ok() const { return observer >= 0; }
-    void send(const char* bytes, int n) const { (void)::write(master, bytes, static_cast<std::size_t>(n)); }
+    void send(const char* bytes, int n) const
+    {
+        (void)::write(master, bytes, static_cast<std::size_t>(n));
+    }
     termios lineState() const
     {
         termios t{};

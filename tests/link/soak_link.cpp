@@ -30,13 +30,17 @@ const std::map<QString, QString> kFaultErrors{
     {QStringLiteral("drop-ack"), QStringLiteral("Ошибка 1: Ошибка приема подтверждения.")},
     {QStringLiteral("drop-block-ack"), QStringLiteral("Ошибка 2: Ошибка приема блока.")},
     {QStringLiteral("lose-echo"), QStringLiteral("Ошибка 2: Ошибка приема блока.")},
-    {QStringLiteral("wrong-block-ack"), QStringLiteral("Ошибка 3: Ошибка приема подтверждения блока.")},
+    {QStringLiteral("wrong-block-ack"),
+     QStringLiteral("Ошибка 3: Ошибка приема подтверждения блока.")},
     {QStringLiteral("silent"), QStringLiteral("Ошибка 4: Ошибка приема заголовка.")},
-    {QStringLiteral("bad-header-crc"), QStringLiteral("Ошибка 5: Ошибка контрольной суммы заголовка.")},
+    {QStringLiteral("bad-header-crc"),
+     QStringLiteral("Ошибка 5: Ошибка контрольной суммы заголовка.")},
     {QStringLiteral("wrong-address"), QStringLiteral("Ошибка 6: Отвечает другой прибор")},
-    {QStringLiteral("cut-block-header"), QStringLiteral("Ошибка 7: Ошибка приема заголовка блока.")},
+    {QStringLiteral("cut-block-header"),
+     QStringLiteral("Ошибка 7: Ошибка приема заголовка блока.")},
     {QStringLiteral("truncated-reply"), QStringLiteral("Ошибка 8: Ошибка приема блока.")},
-    {QStringLiteral("bad-block-crc"), QStringLiteral("Ошибка 9: Ошибка контрольной суммы заголовка.")},
+    {QStringLiteral("bad-block-crc"),
+     QStringLiteral("Ошибка 9: Ошибка контрольной суммы заголовка.")},
 };
 
 struct Request
@@ -57,7 +61,9 @@ Request randomRequest(std::mt19937& rng)
     default: {
         // A parameter write, sometimes long enough for two blocks.
         Request r{0x03, {0x03, 0x35, 0x42, 0x13, 0xA8, 0x00, 0x01}};
-        const int size = std::uniform_int_distribution<int>(0, 3)(rng) == 0 ? 58 : 1 + static_cast<int>(rng() % 4);
+        const int size = std::uniform_int_distribution<int>(0, 3)(rng) == 0
+                             ? 58
+                             : 1 + static_cast<int>(rng() % 4);
         for (int i = 0; i < size; ++i)
             r.data.push_back(static_cast<std::uint8_t>(rng()));
         return r;
@@ -75,9 +81,10 @@ struct Outcome
 
 QString hex(const std::vector<std::uint8_t>& v, std::size_t n)
 {
-    return QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(v.data()), static_cast<qsizetype>(n))
-                                   .toHex()
-                                   .toUpper());
+    return QString::fromLatin1(
+        QByteArray(reinterpret_cast<const char*>(v.data()), static_cast<qsizetype>(n))
+            .toHex()
+            .toUpper());
 }
 
 class Soak : public ::testing::TestWithParam<int>
@@ -93,8 +100,9 @@ TEST_P(Soak, RandomFaultsAndEcho)
     const bool echo = rng() % 2 == 0;
     QTemporaryDir dir;
     const QString logPath = dir.filePath(QStringLiteral("soak.json"));
-    QStringList args{QStringLiteral("--fault"), QStringLiteral("all:0.2"), QStringLiteral("--seed"),
-                     QString::number(seed), QStringLiteral("--log"), logPath,
+    QStringList args{QStringLiteral("--fault"),     QStringLiteral("all:0.2"),
+                     QStringLiteral("--seed"),      QString::number(seed),
+                     QStringLiteral("--log"),       logPath,
                      QStringLiteral("--idle-exit"), QStringLiteral("120")};
     if (echo)
         args << QStringLiteral("--echo");
@@ -110,8 +118,8 @@ TEST_P(Soak, RandomFaultsAndEcho)
     // Worst case: three header attempts, then every later wait of a two-block
     // request with a one-block reply running to its bound, plus slack.
     const auto bound = timings.receiveBound();
-    const auto limit = 3 * (std::chrono::milliseconds(timings.headerWaitMs(9600)) + bound) + 12 * bound +
-                       std::chrono::seconds(1);
+    const auto limit = 3 * (std::chrono::milliseconds(timings.headerWaitMs(9600)) + bound) +
+                       12 * bound + std::chrono::seconds(1);
 
     std::vector<Outcome> outcomes;
     for (int i = 0; i < kExchangesPerBatch; ++i) {
@@ -120,8 +128,9 @@ TEST_P(Soak, RandomFaultsAndEcho)
         std::vector<std::uint8_t> rx(1000, 0);
         const auto t0 = std::chrono::steady_clock::now();
         try {
-            o.ok = ProtoExchange(proto, 0, o.request.function, static_cast<std::uint16_t>(o.request.data.size()),
-                                 o.request.data, rx);
+            o.ok = ProtoExchange(proto, 0, o.request.function,
+                                 static_cast<std::uint16_t>(o.request.data.size()), o.request.data,
+                                 rx);
             o.reply = rx;
         } catch (const ELinkError& e) {
             o.error = e.message();
@@ -135,17 +144,24 @@ TEST_P(Soak, RandomFaultsAndEcho)
 
     QFile f(logPath);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QJsonArray log = QJsonDocument::fromJson(f.readAll()).object()[QStringLiteral("exchanges")].toArray();
-    ASSERT_EQ(log.size(), kExchangesPerBatch) << "program and simulator out of step (echo " << echo << ")";
+    const QJsonArray log =
+        QJsonDocument::fromJson(f.readAll()).object()[QStringLiteral("exchanges")].toArray();
+    ASSERT_EQ(log.size(), kExchangesPerBatch)
+        << "program and simulator out of step (echo " << echo << ")";
     int faults = 0;
     for (int i = 0; i < kExchangesPerBatch; ++i) {
         const QJsonObject entry = log[i].toObject();
         const Outcome& o = outcomes[static_cast<std::size_t>(i)];
         const QString fault = entry[QStringLiteral("fault")].toString();
-        SCOPED_TRACE(QStringLiteral("exchange %1, fault \"%2\", echo %3").arg(i + 1).arg(fault).arg(echo).toStdString());
+        SCOPED_TRACE(QStringLiteral("exchange %1, fault \"%2\", echo %3")
+                         .arg(i + 1)
+                         .arg(fault)
+                         .arg(echo)
+                         .toStdString());
         EXPECT_EQ(entry[QStringLiteral("function")].toInt(), o.request.function);
         if (!entry[QStringLiteral("request")].isNull() && fault.isEmpty()) {
-            EXPECT_EQ(entry[QStringLiteral("request")].toString(), hex(o.request.data, o.request.data.size()));
+            EXPECT_EQ(entry[QStringLiteral("request")].toString(),
+                      hex(o.request.data, o.request.data.size()));
         }
         if (fault.isEmpty()) {
             EXPECT_TRUE(o.ok) << o.error.toStdString();

@@ -35,7 +35,8 @@ TEST(CommSettings, FirstStartOverridesStoredChoices)
         IniFile ini;
         ini.setText(kStored);
         if (start)
-            ini.writeString(QStringLiteral("Start"), QStringLiteral("FirstStart"), QString::fromLatin1(start));
+            ini.writeString(QStringLiteral("Start"), QStringLiteral("FirstStart"),
+                            QString::fromLatin1(start));
         else
             ini.deleteKey(QStringLiteral("Start"), QStringLiteral("FirstStart"));
         const CommSettings s = CommSettings::read(ini);
@@ -76,8 +77,9 @@ TEST(CommSettings, WrittenUnderTheStoredKeysAndReadBack)
                            QStringLiteral("CheckBox1_Checked"), QStringLiteral("CheckBox2_Checked"),
                            QStringLiteral("RxSpinEdit1_Value"), QStringLiteral("RxSpinEdit2_Value"),
                            QStringLiteral("RxSpinEdit3_Value")}));
-    EXPECT_EQ(ini.readString(QStringLiteral("TFormCommConfig"), QStringLiteral("CheckBox1_Checked")),
-              QStringLiteral("False"));
+    EXPECT_EQ(
+        ini.readString(QStringLiteral("TFormCommConfig"), QStringLiteral("CheckBox1_Checked")),
+        QStringLiteral("False"));
     EXPECT_EQ(CommSettings::read(ini), s);
 }
 

@@ -5,8 +5,8 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <gtest/gtest.h>
 #include <array>
+#include <gtest/gtest.h>
 
 using namespace vyn;
 using vyntest::runProgram;
@@ -23,14 +23,18 @@ std::array<std::uint8_t, 100> identityReply(std::array<std::uint8_t, 11> bytes8t
 
 TEST(Identification, SerialIsTheDecimalBytesConcatenated)
 {
-    EXPECT_EQ(serialFromReply(identityReply({1, 2, 3, 4, 5, 6, 7, 8, 4, 1, 1})), QStringLiteral("12345678"));
-    EXPECT_EQ(serialFromReply(identityReply({12, 0, 3, 4, 5, 6, 7, 8, 4, 1, 1})), QStringLiteral("120345678"));
+    EXPECT_EQ(serialFromReply(identityReply({1, 2, 3, 4, 5, 6, 7, 8, 4, 1, 1})),
+              QStringLiteral("12345678"));
+    EXPECT_EQ(serialFromReply(identityReply({12, 0, 3, 4, 5, 6, 7, 8, 4, 1, 1})),
+              QStringLiteral("120345678"));
 }
 
 TEST(Identification, FirmwareDate)
 {
-    EXPECT_EQ(firmwareDateFromReply(identityReply({0, 0, 0, 0, 0, 0, 0, 0, 15, 3, 1})), QDate(2015, 3, 1));
-    EXPECT_FALSE(firmwareDateFromReply(identityReply({0, 0, 0, 0, 0, 0, 0, 0, 15, 13, 1})).isValid());
+    EXPECT_EQ(firmwareDateFromReply(identityReply({0, 0, 0, 0, 0, 0, 0, 0, 15, 3, 1})),
+              QDate(2015, 3, 1));
+    EXPECT_FALSE(
+        firmwareDateFromReply(identityReply({0, 0, 0, 0, 0, 0, 0, 0, 15, 13, 1})).isValid());
 }
 
 TEST(Identification, DeviceVersion)
@@ -82,7 +86,8 @@ TEST(VyntoolIdentify, FailuresExitWithTheMessage)
     for (const QStringList& simArgs :
          {QStringList{QStringLiteral("--fault"), QStringLiteral("bad-header-crc@2")},
           QStringList{QStringLiteral("--firmware"), QStringLiteral("2015-13-01")}}) {
-        SimProcess sim(QStringList(simArgs) << QStringLiteral("--idle-exit") << QStringLiteral("60"));
+        SimProcess sim(QStringList(simArgs)
+                       << QStringLiteral("--idle-exit") << QStringLiteral("60"));
         ASSERT_TRUE(sim.started());
         const auto r = runProgram(QStringLiteral("vyntool"),
                                   {QStringLiteral("identify"), QStringLiteral("--port"), sim.path(),
@@ -90,9 +95,9 @@ TEST(VyntoolIdentify, FailuresExitWithTheMessage)
         EXPECT_EQ(r.exitCode, 1) << simArgs.join(QLatin1Char(' ')).toStdString();
         EXPECT_TRUE(r.err.startsWith("Прибор не обнаружен")) << r.err.toStdString();
     }
-    const auto absent = runProgram(QStringLiteral("vyntool"),
-                                   {QStringLiteral("identify"), QStringLiteral("--port"),
-                                    QStringLiteral("ttyVYN_absent")});
+    const auto absent =
+        runProgram(QStringLiteral("vyntool"), {QStringLiteral("identify"), QStringLiteral("--port"),
+                                               QStringLiteral("ttyVYN_absent")});
     EXPECT_EQ(absent.exitCode, 1);
     EXPECT_TRUE(absent.err.startsWith("В настоящее время ttyVYN_absent не доступен"));
     EXPECT_EQ(runProgram(QStringLiteral("vyntool"), {QStringLiteral("identify")}).exitCode, 2);

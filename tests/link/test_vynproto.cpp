@@ -29,9 +29,10 @@ protected:
     // Starts vynsim (serial 12345678, firmware 2015-03-01) and opens its line at 9600.
     void start(QStringList args)
     {
-        args << QStringLiteral("--serial") << QStringLiteral("12345678") << QStringLiteral("--firmware")
-             << QStringLiteral("2015-03-01") << QStringLiteral("--idle-exit") << QStringLiteral("60")
-             << QStringLiteral("--log") << logPath();
+        args << QStringLiteral("--serial") << QStringLiteral("12345678")
+             << QStringLiteral("--firmware") << QStringLiteral("2015-03-01")
+             << QStringLiteral("--idle-exit") << QStringLiteral("60") << QStringLiteral("--log")
+             << logPath();
         m_sim = std::make_unique<SimProcess>(args);
         ASSERT_TRUE(m_sim->started()) << m_sim->error().toStdString();
         ASSERT_TRUE(ProtoSetSpeed(proto, 9600));
@@ -65,7 +66,10 @@ protected:
 class LineKinds : public SimFixture, public ::testing::WithParamInterface<bool>
 {
 protected:
-    QStringList echoArgs() const { return GetParam() ? QStringList{QStringLiteral("--echo")} : QStringList{}; }
+    QStringList echoArgs() const
+    {
+        return GetParam() ? QStringList{QStringLiteral("--echo")} : QStringList{};
+    }
 };
 
 std::vector<std::uint8_t> parameterWrite(std::size_t valueSize)
@@ -78,10 +82,10 @@ std::vector<std::uint8_t> parameterWrite(std::size_t valueSize)
 
 QString hex(const std::vector<std::uint8_t>& v)
 {
-    return QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(v.data()),
-                                          static_cast<qsizetype>(v.size()))
-                                   .toHex()
-                                   .toUpper());
+    return QString::fromLatin1(
+        QByteArray(reinterpret_cast<const char*>(v.data()), static_cast<qsizetype>(v.size()))
+            .toHex()
+            .toUpper());
 }
 
 } // namespace
@@ -136,9 +140,9 @@ TEST_P(LineKinds, AcknowledgedAddressIsAdopted)
 
 TEST_P(LineKinds, ReplyFromAnotherAddressIsRefused)
 {
-    start(echoArgs() << QStringLiteral("--address") << QStringLiteral("7") << QStringLiteral("--fault")
-                     << QStringLiteral("wrong-address@1") << QStringLiteral("--other-address")
-                     << QStringLiteral("5"));
+    start(echoArgs() << QStringLiteral("--address") << QStringLiteral("7")
+                     << QStringLiteral("--fault") << QStringLiteral("wrong-address@1")
+                     << QStringLiteral("--other-address") << QStringLiteral("5"));
     std::array<std::uint8_t, 100> rx{};
     try {
         ProtoExchange(proto, 0, 2, 4, kIdentity, rx);
@@ -170,7 +174,8 @@ TEST_P(NumberedErrors, FaultRaisesItsErrorAndTheNextExchangeWorks)
     const auto [c, echo] = GetParam();
     if (c.echoOnly && !echo)
         GTEST_SKIP() << "only an echoing line can lose its echo";
-    QStringList args{QStringLiteral("--fault"), QString::fromLatin1(c.fault) + QStringLiteral("@1")};
+    QStringList args{QStringLiteral("--fault"),
+                     QString::fromLatin1(c.fault) + QStringLiteral("@1")};
     if (echo)
         args << QStringLiteral("--echo");
     start(args);
@@ -234,7 +239,7 @@ TEST_F(SimFixture, ReplyLongerThanTheBufferStopsAtItsEnd)
     ASSERT_TRUE(ProtoExchange(proto, 0, 2, 4, kIdentity, rx));
     EXPECT_EQ(rx[99], 99);
     EXPECT_EQ(guarded[100], 0xEE); // nothing written past the caller's buffer
-    expectIdentity();                // and the line is in step for the next exchange
+    expectIdentity();              // and the line is in step for the next exchange
 }
 
 // ---- the port around the exchanges ----

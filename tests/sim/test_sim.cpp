@@ -25,9 +25,9 @@ TEST(Vynsim, IdleExitWritesTheLog)
 {
     QTemporaryDir dir;
     const QString log = dir.filePath(QStringLiteral("log.json"));
-    const auto r = runProgram(QStringLiteral("vynsim"),
-                              {QStringLiteral("--idle-exit"), QStringLiteral("1"), QStringLiteral("--log"), log},
-                              10000);
+    const auto r = runProgram(
+        QStringLiteral("vynsim"),
+        {QStringLiteral("--idle-exit"), QStringLiteral("1"), QStringLiteral("--log"), log}, 10000);
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     QFile f(log);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -45,7 +45,8 @@ TEST(Vynsim, BadOptionsAreUsageErrors)
         {QStringLiteral("--fault"), QStringLiteral("silent@0")},
         {QStringLiteral("--serial"), QStringLiteral("1234")},
         {QStringLiteral("--generation"), QStringLiteral("05")},
-        {QStringLiteral("--generation"), QStringLiteral("03"), QStringLiteral("--firmware"), QStringLiteral("2010-01-01")},
+        {QStringLiteral("--generation"), QStringLiteral("03"), QStringLiteral("--firmware"),
+         QStringLiteral("2010-01-01")},
         {QStringLiteral("--block-size"), QStringLiteral("256")},
         {QStringLiteral("--speed"), QStringLiteral("1234")},
         {QStringLiteral("--no-such-option")},

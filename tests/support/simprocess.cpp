@@ -64,7 +64,8 @@ pid_t spawn(const QString& program, const QStringList& args, int& outFd, int* er
 QString builtProgram(const QString& name)
 {
     const QByteArray dir = qgetenv("SETVYN_BIN_DIR");
-    QString base = dir.isEmpty() ? QStringLiteral(SETVYN_BIN_DIR_PATH) : QString::fromLocal8Bit(dir);
+    QString base =
+        dir.isEmpty() ? QStringLiteral(SETVYN_BIN_DIR_PATH) : QString::fromLocal8Bit(dir);
     if (base.isEmpty())
         base = selfDir();
     return base + QLatin1Char('/') + name;
@@ -91,7 +92,8 @@ SimProcess::SimProcess(const QStringList& args)
     }
     ::close(outFd);
     if (!line.endsWith('\n')) {
-        m_error = QStringLiteral("vynsim printed no path (arguments %1)").arg(args.join(QLatin1Char(' ')));
+        m_error = QStringLiteral("vynsim printed no path (arguments %1)")
+                      .arg(args.join(QLatin1Char(' ')));
         return;
     }
     m_path = QString::fromLocal8Bit(line.trimmed());
