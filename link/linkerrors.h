@@ -2,22 +2,14 @@
 // Failures of the device link. what() is the text the user sees (UTF-8); the
 // commands catch these and show it.
 
-#include <QString>
-#include <stdexcept>
+#include "model/messageerror.h"
 
 namespace vyn {
 
-class ELinkError : public std::runtime_error
+class ELinkError : public MessageError
 {
 public:
-    explicit ELinkError(const QString& message)
-        : std::runtime_error(message.toStdString()), m_message(message)
-    {
-    }
-    const QString& message() const { return m_message; }
-
-private:
-    QString m_message;
+    using MessageError::MessageError;
 };
 
 // The serial port: cannot be opened, or delivered fewer bytes than promised.

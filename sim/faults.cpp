@@ -1,0 +1,136 @@
+#include "faults.h"
+
+#include <array>
+#include <utility>
+
+namespace vynsim {
+
+namespace {
+
+constexpr std::array<std::pair<FaultKind, const char*>, 10> kNames{{
+    {FaultKind::DropAck, "drop-ack"},
+    {FaultKind::DropBlockAck, "drop-block-ack"},
+    {FaultKind::WrongBlockAck, "wrong-block-ack"},
+    {FaultKind::LoseEcho, "lose-echo"},
+    {FaultKind::Silent, "silent"},
+    {FaultKind::BadHeaderCrc, "bad-header-crc"},
+    {FaultKind::WrongAddress, "wrong-address"},
+    {FaultKind::CutBlockHeader, "cut-block-header"},
+    {FaultKind::TruncatedReply, "truncated-reply"},
+    {FaultKind::BadBlockCrc, "bad-block-crc"},
+}};
+
+} // namespace
+
+QString faultName(FaultKind kind)
+{
+    for (const auto& [k, name] : kNames)
+        if (k == kind)
+            return QString::fromLatin1(name);
+    return {};
+}
+
+std::optional<FaultKind> faultFromName(const QString& name)
+{
+    for (const auto& [k, n] : kNames)
+        if (name == QLatin1String(n))
+            return k;
+    return std::nullopt;
+}
+
+QStringList faultNames()
+{
+    QStringList out;
+    for (const auto& entry : kNames)
+        out << QString::fromLatin1(entry.second);
+    return out;
+}
+
+bool faultApplies(FaultKind kind, const FaultContext& ctx)
+{
+    switch (kind) {
+    case FaultKind::None:
+        return false;
+    case FaultKind::DropBlockAck:
+    case FaultKind::WrongBlockAck:
+        return ctx.hasRequestData;
+    case FaultKind::LoseEcho:
+        return ctx.hasRequestData && ctx.echo;
+    case FaultKind::CutBlockHeader:
+    case FaultKind::TruncatedReply:
+    case FaultKind::BadBlockCrc:
+        return ctx.replyMayHaveData;
+    default:
+        return true;
+    }
+}
+
+bool FaultPlan::addRule(const QString& spec, QString& error)
+{
+    Rule rule;
+    QString kinds = spec;
+    const qsizetype colon = spec.indexOf(QLatin1Char(':'));
+    const qsizetype at = spec.indexOf(QLatin1Char('@'));
+    bool ok = true;
+    if (colon >= 0) {
+        kinds = spec.left(colon);
+        rule.rate = spec.mid(colon + 1).toDouble(&ok);
+        if (!ok || rule.rate < 0 || rule.rate > 1) {
+            error = QStringLiteral("fault rate must be between 0 and 1: %1").arg(spec);
+            return false;
+        }
+    } else if (at >= 0) {
+        kinds = spec.left(at);
+        rule.nth = spec.mid(at + 1).toInt(&ok);
+        if (!ok || rule.nth < 1) {
+            error = QStringLiteral("fault exchange number must be 1 or more: %1").arg(spec);
+            return false;
+        }
+    }
+    for (const QString& name : kinds.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        if (name == QLatin1String("all")) {
+            for (const auto& entry : kNames)
+                rule.kinds.push_back(entry.first);
+            continue;
+        }
+        const auto kind = faultFromName(name);
+        if (!kind) {
+            error = QStringLiteral("unknown fault \"%1\" (known: all, %2)")
+                        .arg(name, faultNames().join(QStringLiteral(", ")));
+            return false;
+        }
+        rule.kinds.push_back(*kind);
+    }
+    if (rule.kinds.empty()) {
+        error = QStringLiteral("fault rule without a kind: %1").arg(spec);
+        return false;
+    }
+    m_rules.push_back(std::move(rule));
+    return true;
+}
+
+FaultKind FaultPlan::choose(const FaultContext& ctx)
+{
+    for (const Rule& rule : m_rules) {
+        bool fires = false;
+        if (rule.nth > 0) {
+            fires = ctx.exchange == rule.nth;
+        } else {
+            std::uniform_real_distribution<double> dice(0.0, 1.0);
+            fires = dice(m_random) < rule.rate;
+        }
+        if (!fires)
+            continue;
+        std::vector<FaultKind> candidates;
+        for (FaultKind k : rule.kinds)
+            if (faultApplies(k, ctx))
+                candidates.push_back(k);
+        if (candidates.empty())
+            continue;
+        std::uniform_int_distribution<std::size_t> pick(0, candidates.size() - 1);
+        return candidates[pick(m_random)];
+    }
+    return FaultKind::None;
+}
+
+} // namespace vynsim

@@ -1,0 +1,66 @@
+#pragma once
+// Faults the simulator injects, each matching one failure the program reports.
+// A rule is KIND[,KIND...] optionally followed by ":RATE" (probability per
+// exchange) or "@N" (the N-th exchange, from 1); "all" names every kind.
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <optional>
+#include <random>
+#include <vector>
+
+namespace vynsim {
+
+enum class FaultKind
+{
+    None,
+    DropAck,        // no acknowledge of the request header (all three attempts)
+    DropBlockAck,   // no acknowledge of the first request block
+    WrongBlockAck,  // request block acknowledged with another address
+    LoseEcho,       // echoing line stops echoing after the header
+    Silent,         // no reply header after the end of the request
+    BadHeaderCrc,   // reply header with a wrong check value
+    WrongAddress,   // reply header with another address
+    CutBlockHeader, // reply block ends after its first byte
+    TruncatedReply, // reply block ends in the middle of its data
+    BadBlockCrc,    // reply block with a wrong check value
+};
+
+QString faultName(FaultKind kind);
+std::optional<FaultKind> faultFromName(const QString& name);
+QStringList faultNames();
+
+// What is known of an exchange when its header arrives.
+struct FaultContext
+{
+    int exchange = 0; // from 1
+    bool hasRequestData = false;
+    bool echo = false;
+    bool replyMayHaveData = false;
+};
+
+// Whether a fault can happen at all in such an exchange.
+bool faultApplies(FaultKind kind, const FaultContext& ctx);
+
+class FaultPlan
+{
+public:
+    // False with a message for a malformed rule.
+    bool addRule(const QString& spec, QString& error);
+    void setSeed(std::uint32_t seed) { m_random.seed(seed); }
+    bool empty() const { return m_rules.empty(); }
+    FaultKind choose(const FaultContext& ctx);
+
+private:
+    struct Rule
+    {
+        std::vector<FaultKind> kinds;
+        double rate = 1.0;
+        int nth = 0;
+    };
+    std::vector<Rule> m_rules;
+    std::mt19937 m_random{1};
+};
+
+} // namespace vynsim

@@ -1,0 +1,62 @@
+#pragma once
+// Shared pieces of the link tests: short protocol timings and a raw
+// pseudo-terminal pair for port-level checks.
+
+#include "link/prototimings.h"
+
+#include <QString>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace vyntest {
+
+// Header wait as on the line; receive bound 300 ms, single-byte bound 300 ms, no line reset.
+inline vyn::ProtoTimings quickTimings()
+{
+    vyn::ProtoTimings t;
+    t.lineResetLowMs = 0;
+    t.lineResetHighMs = 0;
+    t.receiveChecks = 60;
+    t.readByteChecks = 30;
+    return t;
+}
+
+// A pseudo-terminal whose master the test drives; a second slave descriptor,
+// opened before the port under test, lets the test read the line settings.
+struct PtyPair
+{
+    int master = -1;
+    int observer = -1;
+    QString path;
+
+    PtyPair()
+    {
+        master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0)
+            return;
+        path = QString::fromLocal8Bit(::ptsname(master));
+        observer = ::open(::ptsname(master), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    }
+    ~PtyPair()
+    {
+        if (observer >= 0)
+            ::close(observer);
+        if (master >= 0)
+            ::close(master);
+    }
+    bool ok() const { return observer >= 0; }
+    void send(const char* bytes, int n) const
+    {
+        (void)::write(master, bytes, static_cast<std::size_t>(n));
+    }
+    termios lineState() const
+    {
+        termios t{};
+        ::tcgetattr(observer, &t);
+        return t;
+    }
+};
+
+} // namespace vyntest

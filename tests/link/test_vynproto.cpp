@@ -1,0 +1,326 @@
+// The request protocol against vynsim over a real pseudo-terminal.
+
+#include "link/linkerrors.h"
+#include "link/vynproto.h"
+#include "linktesting.h"
+#include "tests/support/simprocess.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+using namespace vyn;
+using vyntest::SimProcess;
+
+namespace {
+
+constexpr std::array<std::uint8_t, 4> kIdentity{0x03, 0x45, 0x4F, 0x00};
+
+class SimFixture : public ::testing::Test
+{
+protected:
+    // Starts vynsim (serial 12345678, firmware 2015-03-01) and opens its line at 9600.
+    void start(QStringList args)
+    {
+        args << QStringLiteral("--serial") << QStringLiteral("12345678")
+             << QStringLiteral("--firmware") << QStringLiteral("2015-03-01")
+             << QStringLiteral("--idle-exit") << QStringLiteral("60") << QStringLiteral("--log")
+             << logPath();
+        m_sim = std::make_unique<SimProcess>(args);
+        ASSERT_TRUE(m_sim->started()) << m_sim->error().toStdString();
+        ASSERT_TRUE(ProtoSetSpeed(proto, 9600));
+        ASSERT_TRUE(ProtoOpenPort(proto, m_sim->path())) << proto.lastOpenError().toStdString();
+    }
+    QString logPath() const { return m_dir.filePath(QStringLiteral("sim.json")); }
+    QJsonObject stopAndReadLog()
+    {
+        ProtoClosePort(proto);
+        EXPECT_EQ(m_sim->stop(), 0);
+        QFile f(logPath());
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+        return QJsonDocument::fromJson(f.readAll()).object();
+    }
+    // The identity query; checks the serial and date bytes of the reply.
+    void expectIdentity()
+    {
+        std::array<std::uint8_t, 100> rx{};
+        ASSERT_TRUE(ProtoExchange(proto, 0, 2, 4, kIdentity, rx));
+        EXPECT_EQ(rx[0], 0);
+        const std::array<std::uint8_t, 11> expected{1, 2, 3, 4, 5, 6, 7, 8, 15, 3, 1};
+        for (std::size_t i = 0; i < expected.size(); ++i)
+            EXPECT_EQ(rx[8 + i], expected[i]) << "reply byte " << 8 + i;
+    }
+
+    QTemporaryDir m_dir;
+    TVynProto proto{ThreadSleeper::instance(), vyntest::quickTimings()};
+    std::unique_ptr<SimProcess> m_sim;
+};
+
+class LineKinds : public SimFixture, public ::testing::WithParamInterface<bool>
+{
+protected:
+    QStringList echoArgs() const
+    {
+        return GetParam() ? QStringList{QStringLiteral("--echo")} : QStringList{};
+    }
+};
+
+std::vector<std::uint8_t> parameterWrite(std::size_t valueSize)
+{
+    std::vector<std::uint8_t> data{0x03, 0x35, 0x2A, 0x03, 0x40, 0x00, 0x01};
+    for (std::size_t i = 0; i < valueSize; ++i)
+        data.push_back(static_cast<std::uint8_t>(0xA0 + i));
+    return data;
+}
+
+QString hex(const std::vector<std::uint8_t>& v)
+{
+    return QString::fromLatin1(
+        QByteArray(reinterpret_cast<const char*>(v.data()), static_cast<qsizetype>(v.size()))
+            .toHex()
+            .toUpper());
+}
+
+} // namespace
+
+TEST_P(LineKinds, IdentityQueryReply)
+{
+    start(echoArgs());
+    expectIdentity();
+    expectIdentity(); // settings and levels persist between exchanges
+    const QJsonArray ex = stopAndReadLog()[QStringLiteral("exchanges")].toArray();
+    ASSERT_EQ(ex.size(), 2);
+    EXPECT_EQ(ex[0][QStringLiteral("request")].toString(), QStringLiteral("03454F00"));
+    EXPECT_EQ(ex[0][QStringLiteral("outcome")].toString(), QStringLiteral("complete"));
+}
+
+TEST_P(LineKinds, ZeroLengthRequestIsHeaderThenEnd)
+{
+    start(echoArgs());
+    std::array<std::uint8_t, 100> rx{};
+    rx.fill(0x77);
+    ASSERT_TRUE(ProtoExchange(proto, 0, 0x80, 0, {}, rx));
+    EXPECT_EQ(rx[0], 0x00); // status only
+    EXPECT_EQ(rx[1], 0x77); // a reply of length 0 leaves the rest alone
+    const QJsonArray ex = stopAndReadLog()[QStringLiteral("exchanges")].toArray();
+    ASSERT_EQ(ex.size(), 1);
+    EXPECT_EQ(ex[0][QStringLiteral("length")].toInt(), 0);
+    EXPECT_EQ(ex[0][QStringLiteral("blocks")].toArray().size(), 0);
+    EXPECT_EQ(ex[0][QStringLiteral("outcome")].toString(), QStringLiteral("complete"));
+}
+
+TEST_P(LineKinds, SixtyFiveByteRequestGoesInTwoBlocks)
+{
+    start(echoArgs());
+    const std::vector<std::uint8_t> data = parameterWrite(58);
+    ASSERT_EQ(data.size(), 65u);
+    std::array<std::uint8_t, 100> rx{};
+    ASSERT_TRUE(ProtoExchange(proto, 0, 3, 65, data, rx));
+    const QJsonObject log = stopAndReadLog();
+    const QJsonObject ex = log[QStringLiteral("exchanges")].toArray()[0].toObject();
+    EXPECT_EQ(ex[QStringLiteral("blocks")].toArray(), (QJsonArray{64, 1}));
+    EXPECT_EQ(ex[QStringLiteral("request")].toString(), hex(data));
+    const QJsonObject param = log[QStringLiteral("parameters")].toArray()[0].toObject();
+    EXPECT_EQ(param[QStringLiteral("prefix")].toString(), QStringLiteral("03352A03400001"));
+    EXPECT_EQ(param[QStringLiteral("value")].toString().size(), 58 * 2);
+}
+
+TEST_P(LineKinds, AcknowledgedAddressIsAdopted)
+{
+    start(echoArgs() << QStringLiteral("--address") << QStringLiteral("7"));
+    expectIdentity();
+}
+
+TEST_P(LineKinds, ReplyFromAnotherAddressIsRefused)
+{
+    start(echoArgs() << QStringLiteral("--address") << QStringLiteral("7")
+                     << QStringLiteral("--fault") << QStringLiteral("wrong-address@1")
+                     << QStringLiteral("--other-address") << QStringLiteral("5"));
+    std::array<std::uint8_t, 100> rx{};
+    try {
+        ProtoExchange(proto, 0, 2, 4, kIdentity, rx);
+        FAIL() << "reply of address 5 accepted";
+    } catch (const EProtokol& e) {
+        EXPECT_STREQ(e.what(), "Ошибка 6: Отвечает другой прибор");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Echo, LineKinds, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Echo" : "Plain"; });
+
+// ---- each numbered error, provoked by its fault ----
+
+struct FaultCase
+{
+    const char* fault;
+    const char* message;
+    bool echoOnly;
+};
+
+class NumberedErrors : public SimFixture,
+                       public ::testing::WithParamInterface<std::tuple<FaultCase, bool>>
+{
+};
+
+TEST_P(NumberedErrors, FaultRaisesItsErrorAndTheNextExchangeWorks)
+{
+    const auto [c, echo] = GetParam();
+    if (c.echoOnly && !echo)
+        GTEST_SKIP() << "only an echoing line can lose its echo";
+    QStringList args{QStringLiteral("--fault"),
+                     QString::fromLatin1(c.fault) + QStringLiteral("@1")};
+    if (echo)
+        args << QStringLiteral("--echo");
+    start(args);
+    std::array<std::uint8_t, 100> rx{};
+    try {
+        ProtoExchange(proto, 0, 2, 4, kIdentity, rx);
+        ADD_FAILURE() << c.fault << " went unnoticed";
+    } catch (const EProtokol& e) {
+        EXPECT_EQ(QString::fromUtf8(e.what()), QString::fromUtf8(c.message)) << c.fault;
+    }
+    EXPECT_TRUE(proto.port().Connected());
+    expectIdentity();
+    const QJsonArray ex = stopAndReadLog()[QStringLiteral("exchanges")].toArray();
+    ASSERT_GE(ex.size(), 2);
+    EXPECT_EQ(ex[0][QStringLiteral("fault")].toString(), QString::fromLatin1(c.fault));
+    EXPECT_EQ(ex.last()[QStringLiteral("outcome")].toString(), QStringLiteral("complete"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, NumberedErrors,
+    ::testing::Combine(
+        ::testing::Values(
+            FaultCase{"drop-ack", "Ошибка 1: Ошибка приема подтверждения.", false},
+            FaultCase{"drop-block-ack", "Ошибка 2: Ошибка приема блока.", false},
+            FaultCase{"lose-echo", "Ошибка 2: Ошибка приема блока.", true},
+            FaultCase{"wrong-block-ack", "Ошибка 3: Ошибка приема подтверждения блока.", false},
+            FaultCase{"silent", "Ошибка 4: Ошибка приема заголовка.", false},
+            FaultCase{"bad-header-crc", "Ошибка 5: Ошибка контрольной суммы заголовка.", false},
+            FaultCase{"wrong-address", "Ошибка 6: Отвечает другой прибор", false},
+            FaultCase{"cut-block-header", "Ошибка 7: Ошибка приема заголовка блока.", false},
+            FaultCase{"truncated-reply", "Ошибка 8: Ошибка приема блока.", false},
+            FaultCase{"bad-block-crc", "Ошибка 9: Ошибка контрольной суммы заголовка.", false}),
+        ::testing::Bool()),
+    [](const auto& info) {
+        std::string name = std::get<0>(info.param).fault;
+        std::replace(name.begin(), name.end(), '-', '_');
+        return name + (std::get<1>(info.param) ? "_Echo" : "_Plain");
+    });
+
+// ---- reply blocks larger than the calculators send ----
+
+TEST_F(SimFixture, LongReplyBlockIsReadWhole)
+{
+    start({QStringLiteral("--block-size"), QStringLiteral("200"), QStringLiteral("--pad-reply"),
+           QStringLiteral("200")});
+    std::array<std::uint8_t, 1000> rx{};
+    ASSERT_TRUE(ProtoExchange(proto, 0, 2, 4, kIdentity, rx));
+    EXPECT_EQ(rx[8], 1);
+    EXPECT_EQ(rx[15], 8);
+    for (int k = 19; k <= 200; ++k)
+        ASSERT_EQ(rx[static_cast<std::size_t>(k)], k) << "reply byte " << k;
+    EXPECT_EQ(rx[201], 0);
+}
+
+TEST_F(SimFixture, ReplyLongerThanTheBufferStopsAtItsEnd)
+{
+    start({QStringLiteral("--pad-reply"), QStringLiteral("200")});
+    std::array<std::uint8_t, 120> guarded{};
+    guarded.fill(0xEE);
+    const std::span<std::uint8_t> rx(guarded.data(), 100);
+    ASSERT_TRUE(ProtoExchange(proto, 0, 2, 4, kIdentity, rx));
+    EXPECT_EQ(rx[99], 99);
+    EXPECT_EQ(guarded[100], 0xEE); // nothing written past the caller's buffer
+    expectIdentity();              // and the line is in step for the next exchange
+}
+
+// ---- the port around the exchanges ----
+
+TEST_F(SimFixture, ClosedPortExchangesNothing)
+{
+    start({});
+    expectIdentity();
+    ProtoClosePort(proto);
+    std::array<std::uint8_t, 100> rx{};
+    EXPECT_FALSE(ProtoExchange(proto, 0, 2, 4, kIdentity, rx));
+    EXPECT_EQ(stopAndReadLog()[QStringLiteral("exchanges")].toArray().size(), 1);
+}
+
+TEST_F(SimFixture, AbsentPortLeavesThePreviousOneOpen)
+{
+    start({});
+    EXPECT_FALSE(ProtoOpenPort(proto, QStringLiteral("ttyVYN_absent")));
+    EXPECT_TRUE(proto.lastOpenError().startsWith(QStringLiteral("Порт недоступен")));
+    EXPECT_TRUE(proto.port().Connected());
+    EXPECT_EQ(proto.port().DeviceName(), m_sim->path());
+    expectIdentity();
+}
+
+TEST_F(SimFixture, SpeedChangeKeepsThePortOpen)
+{
+    start({});
+    EXPECT_TRUE(ProtoSetSpeed(proto, 4800));
+    EXPECT_TRUE(proto.port().Connected());
+    EXPECT_EQ(proto.port().BaudRate(), 4800);
+    EXPECT_FALSE(ProtoSetSpeed(proto, 1234));
+    expectIdentity();
+}
+
+TEST(VynProto, ConstructionSettings)
+{
+    TVynProto proto;
+    EXPECT_EQ(proto.port().BaudRate(), 4800);
+    EXPECT_EQ(proto.port().Parity(), pNone);
+    EXPECT_TRUE(proto.port().DTRProp());
+    EXPECT_TRUE(proto.port().RTSProp());
+    EXPECT_TRUE(proto.rememberedDTR());
+    EXPECT_FALSE(proto.port().Connected());
+    EXPECT_EQ(proto.timings().headerWaitMs(4800), 60);
+}
+
+namespace {
+struct RecordingSleeper : Sleeper
+{
+    std::vector<long long> waits;
+    void sleepFor(std::chrono::microseconds d) override { waits.push_back(d.count() / 1000); }
+};
+} // namespace
+
+TEST(VynProto, LineResetHoldsTheLinesLowThenSettles)
+{
+    RecordingSleeper sleeper;
+    TVynProto proto(sleeper);
+    ProtoResetLine(proto); // closed: nothing
+    EXPECT_TRUE(sleeper.waits.empty());
+
+    vyntest::PtyPair pty;
+    ASSERT_TRUE(pty.ok());
+    ASSERT_TRUE(ProtoOpenPort(proto, pty.path));
+    ProtoSetDTR(proto, false);
+    ProtoResetLine(proto);
+    EXPECT_EQ(sleeper.waits, (std::vector<long long>{4000, 3000}));
+    EXPECT_FALSE(proto.port().DTRProp()); // back to the remembered level
+    EXPECT_TRUE(proto.port().RTSProp());
+}
+
+TEST(VynProto, ReadByteTakesAQueuedByteOrGivesUp)
+{
+    vyntest::PtyPair pty;
+    ASSERT_TRUE(pty.ok());
+    TVynProto proto(ThreadSleeper::instance(), vyntest::quickTimings());
+    std::uint8_t b = 0;
+    EXPECT_FALSE(ProtoReadByte(proto, b)); // closed
+    ASSERT_TRUE(ProtoOpenPort(proto, pty.path));
+    EXPECT_FALSE(ProtoReadByte(proto, b));
+    pty.send("\x02", 1);
+    EXPECT_TRUE(ProtoReadByte(proto, b));
+    EXPECT_EQ(b, 0x02);
+}

@@ -1,0 +1,59 @@
+// vynsim as a program: its options, its log and how it stops.
+
+#include "tests/support/simprocess.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using vyntest::runProgram;
+using vyntest::SimProcess;
+
+TEST(Vynsim, PrintsAPseudoTerminalPathFirst)
+{
+    SimProcess sim({QStringLiteral("--idle-exit"), QStringLiteral("30")});
+    ASSERT_TRUE(sim.started()) << sim.error().toStdString();
+    EXPECT_TRUE(sim.path().startsWith(QStringLiteral("/dev/pts/"))) << sim.path().toStdString();
+    EXPECT_TRUE(QFile::exists(sim.path()));
+    EXPECT_EQ(sim.stop(), 0);
+}
+
+TEST(Vynsim, IdleExitWritesTheLog)
+{
+    QTemporaryDir dir;
+    const QString log = dir.filePath(QStringLiteral("log.json"));
+    const auto r = runProgram(
+        QStringLiteral("vynsim"),
+        {QStringLiteral("--idle-exit"), QStringLiteral("1"), QStringLiteral("--log"), log}, 10000);
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    QFile f(log);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QJsonObject o = QJsonDocument::fromJson(f.readAll()).object();
+    EXPECT_TRUE(o[QStringLiteral("exchanges")].isArray());
+    EXPECT_TRUE(o[QStringLiteral("parameters")].isArray());
+    EXPECT_TRUE(o[QStringLiteral("memory")].isArray());
+}
+
+TEST(Vynsim, BadOptionsAreUsageErrors)
+{
+    const QStringList bad[] = {
+        {QStringLiteral("--fault"), QStringLiteral("melt")},
+        {QStringLiteral("--fault"), QStringLiteral("silent:2")},
+        {QStringLiteral("--fault"), QStringLiteral("silent@0")},
+        {QStringLiteral("--serial"), QStringLiteral("1234")},
+        {QStringLiteral("--generation"), QStringLiteral("05")},
+        {QStringLiteral("--generation"), QStringLiteral("03"), QStringLiteral("--firmware"),
+         QStringLiteral("2010-01-01")},
+        {QStringLiteral("--block-size"), QStringLiteral("256")},
+        {QStringLiteral("--speed"), QStringLiteral("1234")},
+        {QStringLiteral("--no-such-option")},
+    };
+    for (const QStringList& args : bad) {
+        const auto r = runProgram(QStringLiteral("vynsim"), args, 10000);
+        EXPECT_EQ(r.exitCode, 2) << args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_FALSE(r.err.isEmpty());
+    }
+}
