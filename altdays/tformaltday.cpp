@@ -13,6 +13,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -56,7 +57,7 @@ TFormAltDay::TFormAltDay(AltDayEditorSettings settings, UserDialogs* dialogs, QW
     auto* body = new QHBoxLayout;
     body->setContentsMargins(6, 6, 6, 6);
     body->setSpacing(6);
-    body->addWidget(mc, 0, Qt::AlignTop);
+    body->addWidget(mc);
     body->addWidget(PageControl1, 1);
 
     auto* root = new QVBoxLayout(this);
@@ -103,8 +104,10 @@ QWidget* TFormAltDay::buildPage(AltDayPage page, int number)
     p.list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     p.list->setColumnWidth(0, kDateColumnWidth);
     p.list->setColumnWidth(1, kWeekdayColumnWidth);
-    p.list->horizontalHeader()->setStretchLastSection(true);
     p.list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Room for both columns and a scroll bar once the list is longer than the page.
+    p.list->setFixedWidth(kDateColumnWidth + kWeekdayColumnWidth + 2 * p.list->frameWidth() +
+                          p.list->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
 
     p.combo = new QComboBox(widget);
     p.combo->setObjectName(QStringLiteral("ComboBox%1").arg(number));
@@ -131,7 +134,7 @@ QWidget* TFormAltDay::buildPage(AltDayPage page, int number)
     auto* layout = new QHBoxLayout(widget);
     layout->setContentsMargins(6, 6, 6, 6);
     layout->setSpacing(6);
-    layout->addWidget(p.list, 1);
+    layout->addWidget(p.list);
     layout->addLayout(side);
 
     connect(p.list, &QTableWidget::cellClicked, this,
