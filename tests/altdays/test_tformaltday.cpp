@@ -8,6 +8,8 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProcess>
+#include <QDir>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
@@ -118,6 +120,16 @@ protected:
         ASSERT_EQ(calendar->selectedDate(), date);
     }
 
+    // On the page: the date clicked in the calendar, a weekday chosen, "Добавить".
+    QWidget* addEntry(QWidget& w, const QString& title, const QDate& date, const QString& weekday)
+    {
+        QWidget* p = page(w, title);
+        clickCalendar(w, date);
+        choose(combo(p), weekday);
+        click(button(p, kAdd));
+        return p;
+    }
+
     static QStringList rows(QTableWidget* l)
     {
         QStringList out;
@@ -210,10 +222,7 @@ TEST_F(Window, TheFifteenthEntryDisablesAddAndDeletingOneEnablesItAgain)
 TEST_F(Window, ChangeOnTheHolidaysPageChangesTheHolidayNotTheAlternativeDay)
 {
     TFormAltDay& w = open();
-    QWidget* alt = page(w, kAlt);
-    clickCalendar(w, QDate(2001, 5, 7));
-    choose(combo(alt), QStringLiteral("Суббота"));
-    click(button(alt, kAdd));
+    QWidget* alt = addEntry(w, kAlt, QDate(2001, 5, 7), QStringLiteral("Суббота"));
     clickRow(list(alt), 0);
 
     QWidget* hol = page(w, kHol);
@@ -238,10 +247,7 @@ TEST_F(Window, ClickingASundaySelectsVoskresenyeInBothDropDowns)
 TEST_F(Window, ClickingAnEntryShowsItsDateAndWeekday)
 {
     TFormAltDay& w = open();
-    QWidget* alt = page(w, kAlt);
-    clickCalendar(w, QDate(2001, 5, 7));
-    choose(combo(alt), QStringLiteral("Суббота"));
-    click(button(alt, kAdd));
+    QWidget* alt = addEntry(w, kAlt, QDate(2001, 5, 7), QStringLiteral("Суббота"));
     clickCalendar(w, QDate(2001, 9, 3));
     clickRow(list(alt), 0);
     EXPECT_EQ(w.findChild<QCalendarWidget*>()->selectedDate(), QDate(2001, 5, 7));
@@ -252,10 +258,7 @@ TEST_F(Window, ClickingAnEntryShowsItsDateAndWeekday)
 TEST_F(Window, SevenMayAsSaturdayIsSavedAndReopenedInTheCurrentYear)
 {
     TFormAltDay& w = open();
-    QWidget* alt = page(w, kAlt);
-    clickCalendar(w, QDate(2001, 5, 7));
-    choose(combo(alt), QStringLiteral("Суббота"));
-    click(button(alt, kAdd));
+    addEntry(w, kAlt, QDate(2001, 5, 7), QStringLiteral("Суббота"));
     m_user.saveFiles.enqueue(path("may.alt"));
     menuItem(w, QStringLiteral("&Сохранить"))->trigger();
 
@@ -329,6 +332,26 @@ TEST_F(Window, ListsSurviveBetweenModalOpenings)
         EXPECT_FALSE(w.isVisible());
         EXPECT_EQ(list(page(w, kHol))->rowCount(), opening);
     }
+}
+
+TEST(VynData, RunsAsItsOwnProgramAndWritesNothing)
+{
+    QTemporaryDir home;
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("HOME"), home.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+    program.setProcessEnvironment(env);
+    program.setWorkingDirectory(home.path());
+    program.start(QStringLiteral(VYNDATA_PATH), {});
+    ASSERT_TRUE(program.waitForStarted());
+    // Still running: its window is up and the message loop waits for the user.
+    EXPECT_FALSE(program.waitForFinished(700));
+    program.terminate();
+    program.waitForFinished();
+    EXPECT_TRUE(QDir(home.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
 }
 
 } // namespace
