@@ -1,0 +1,301 @@
+#include "tformaltday.h"
+
+#include "ui/qtuserdialogs.h"
+
+#include <QAction>
+#include <QCalendarWidget>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace vyn {
+
+namespace {
+
+constexpr int kDateColumnWidth = 80;
+constexpr int kWeekdayColumnWidth = 150;
+
+} // namespace
+
+TFormAltDay::TFormAltDay(AltDayEditorSettings settings, UserDialogs* dialogs, QWidget* parent)
+    : QDialog(parent), m_editor(std::move(settings)), m_dialogs(dialogs)
+{
+    if (!m_dialogs) {
+        m_ownDialogs = std::make_unique<QtUserDialogs>(this);
+        m_dialogs = m_ownDialogs.get();
+    }
+    setWindowTitle(QStringLiteral("Конструктор альтернативных дней"));
+    // Fixed border with system menu and minimize box.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+
+    mc = new QCalendarWidget(this);
+    mc->setObjectName(QStringLiteral("mc"));
+    mc->setLocale(QLocale(QLocale::Russian, QLocale::Russia));
+    mc->setFirstDayOfWeek(Qt::Monday);
+    mc->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    mc->setHorizontalHeaderFormat(QCalendarWidget::ShortDayNames);
+    mc->setGridVisible(false);
+
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->addTab(buildPage(AltDayPage::Alternative, 1), QStringLiteral("Альтернативные"));
+    PageControl1->addTab(buildPage(AltDayPage::Holidays, 2), QStringLiteral("Праздничные"));
+    PageControl1->setCurrentIndex(static_cast<int>(AltDayPage::Holidays));
+
+    auto* body = new QHBoxLayout;
+    body->setContentsMargins(6, 6, 6, 6);
+    body->setSpacing(6);
+    body->addWidget(mc);
+    body->addWidget(PageControl1, 1);
+
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(0, 0, 0, 0);
+    root->setSpacing(0);
+    QMenuBar* menu = buildMenu();
+    root->setMenuBar(menu);
+    root->addLayout(body);
+
+    // The client area lies below the menu, as on the original's form.
+    const QSize client = m_editor.settings().clientSize;
+    setFixedSize(client.width(), client.height() + menu->sizeHint().height());
+
+    connect(mc, &QCalendarWidget::clicked, this, [this](QDate d) { mcClick(d); });
+    connect(mc, &QCalendarWidget::activated, this, [this](QDate d) { mcClick(d); });
+    connect(mc, &QCalendarWidget::selectionChanged, this, [this] {
+        if (!m_syncing)
+            m_editor.setCalendarDate(mc->selectedDate());
+    });
+
+    FormCreate();
+}
+
+TFormAltDay::~TFormAltDay() = default;
+
+QWidget* TFormAltDay::buildPage(AltDayPage page, int number)
+{
+    auto* widget = new QWidget;
+    Page& p = m_pages[static_cast<std::size_t>(page)];
+
+    p.list = new QTableWidget(0, 2, widget);
+    p.list->setObjectName(QStringLiteral("ListView%1").arg(number));
+    p.list->setHorizontalHeaderLabels({QStringLiteral("Дата"), QStringLiteral("День недели")});
+    p.list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    p.list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    p.list->setSelectionMode(QAbstractItemView::SingleSelection);
+    p.list->setShowGrid(true);
+    p.list->setWordWrap(false);
+    p.list->setCornerButtonEnabled(false);
+    p.list->verticalHeader()->hide();
+    p.list->verticalHeader()->setDefaultSectionSize(p.list->fontMetrics().height() + 4);
+    p.list->horizontalHeader()->setSectionsClickable(false);
+    p.list->horizontalHeader()->setHighlightSections(false);
+    p.list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    p.list->setColumnWidth(0, kDateColumnWidth);
+    p.list->setColumnWidth(1, kWeekdayColumnWidth);
+    p.list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Room for both columns and a scroll bar once the list is longer than the page.
+    p.list->setFixedWidth(kDateColumnWidth + kWeekdayColumnWidth + 2 * p.list->frameWidth() +
+                          p.list->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+
+    p.combo = new QComboBox(widget);
+    p.combo->setObjectName(QStringLiteral("ComboBox%1").arg(number));
+    p.combo->addItems(weekdayNames());
+
+    const int first = 3 * (number - 1) + 1;
+    p.add = new QPushButton(QStringLiteral("Добавить"), widget);
+    p.add->setObjectName(QStringLiteral("Button%1").arg(first));
+    p.remove = new QPushButton(QStringLiteral("Удалить"), widget);
+    p.remove->setObjectName(QStringLiteral("Button%1").arg(first + 1));
+    p.change = new QPushButton(QStringLiteral("Изменить"), widget);
+    p.change->setObjectName(QStringLiteral("Button%1").arg(first + 2));
+    for (QPushButton* b : {p.add, p.remove, p.change})
+        b->setAutoDefault(false);
+
+    auto* side = new QVBoxLayout;
+    side->setSpacing(6);
+    side->addWidget(p.combo);
+    side->addWidget(p.add);
+    side->addWidget(p.remove);
+    side->addWidget(p.change);
+    side->addStretch(1);
+
+    auto* layout = new QHBoxLayout(widget);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->setSpacing(6);
+    layout->addWidget(p.list);
+    layout->addLayout(side);
+
+    connect(p.list, &QTableWidget::cellClicked, this,
+            [this, page](int row, int) { ListView1Click(page, row); });
+    connect(p.list, &QTableWidget::itemSelectionChanged, this, [this, page, list = p.list] {
+        if (m_syncing)
+            return;
+        const QModelIndexList rows = list->selectionModel()->selectedRows();
+        m_editor.select(page, rows.isEmpty() ? -1 : rows.first().row());
+        RePaintButton();
+    });
+    connect(p.combo, &QComboBox::currentIndexChanged, this, [this, page](int index) {
+        if (!m_syncing)
+            m_editor.setWeekday(page, index);
+    });
+    connect(p.add, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connect(p.remove, &QPushButton::clicked, this, [this] { Button2Click(); });
+    connect(p.change, &QPushButton::clicked, this, [this] { Button3Click(); });
+    return widget;
+}
+
+QMenuBar* TFormAltDay::buildMenu()
+{
+    auto* bar = new QMenuBar(this);
+    QMenu* file = bar->addMenu(QStringLiteral("Файл"));
+    const auto item = [this, file](const QString& text, const char* name, void (TFormAltDay::*slot)()) {
+        QAction* action = file->addAction(text);
+        action->setObjectName(QString::fromLatin1(name));
+        connect(action, &QAction::triggered, this, [this, slot] { (this->*slot)(); });
+    };
+    item(QStringLiteral("&Открыть"), "N2", &TFormAltDay::N2Click);
+    file->addSeparator();
+    item(QStringLiteral("&Сохранить"), "N4", &TFormAltDay::N4Click);
+    item(QStringLiteral("Сохранить &как..."), "N5", &TFormAltDay::N5Click);
+    file->addSeparator();
+    item(QStringLiteral("&Выход"), "N9", &TFormAltDay::N9Click);
+    return bar;
+}
+
+AltDayPage TFormAltDay::activePage() const
+{
+    return PageControl1->currentIndex() == static_cast<int>(AltDayPage::Alternative)
+               ? AltDayPage::Alternative
+               : AltDayPage::Holidays;
+}
+
+void TFormAltDay::refresh()
+{
+    m_syncing = true;
+    mc->setSelectedDate(m_editor.calendarDate());
+    for (AltDayPage page : {AltDayPage::Alternative, AltDayPage::Holidays}) {
+        Page& p = m_pages[static_cast<std::size_t>(page)];
+        const QList<AltDay>& entries = m_editor.entries(page);
+        p.list->clearSelection();
+        p.list->setRowCount(static_cast<int>(entries.size()));
+        for (int row = 0; row < entries.size(); ++row) {
+            const AltDay& entry = entries.at(row);
+            p.list->setItem(row, 0, new QTableWidgetItem(m_editor.dateText(entry)));
+            p.list->setItem(row, 1, new QTableWidgetItem(AltDayEditor::weekdayText(entry)));
+        }
+        const int selected = m_editor.selected(page);
+        if (selected >= 0) {
+            p.list->selectRow(selected);
+            p.list->scrollToItem(p.list->item(selected, 0));
+        }
+        p.combo->setCurrentIndex(m_editor.weekday(page));
+    }
+    m_syncing = false;
+    RePaintButton();
+}
+
+void TFormAltDay::FormCreate()
+{
+    refresh();
+}
+
+void TFormAltDay::mcClick(const QDate& date)
+{
+    m_editor.calendarClicked(date);
+    refresh();
+}
+
+void TFormAltDay::ListView1Click(AltDayPage page, int row)
+{
+    m_editor.entryClicked(page, row);
+    refresh();
+}
+
+void TFormAltDay::Button1Click()
+{
+    if (m_editor.add(activePage()))
+        refresh();
+}
+
+void TFormAltDay::Button2Click()
+{
+    if (m_editor.remove(activePage()))
+        refresh();
+}
+
+void TFormAltDay::Button3Click()
+{
+    if (m_editor.change(activePage()))
+        refresh();
+}
+
+void TFormAltDay::RePaintButton()
+{
+    for (AltDayPage page : {AltDayPage::Alternative, AltDayPage::Holidays}) {
+        const AltDayButtons state = m_editor.buttons(page);
+        Page& p = m_pages[static_cast<std::size_t>(page)];
+        p.add->setEnabled(state.add);
+        p.remove->setEnabled(state.remove);
+        p.change->setEnabled(state.change);
+    }
+}
+
+void TFormAltDay::N2Click()
+{
+    m_editor.open(*m_dialogs);
+    refresh();
+}
+
+void TFormAltDay::N4Click()
+{
+    m_editor.save(*m_dialogs);
+    refresh();
+}
+
+void TFormAltDay::N5Click()
+{
+    m_editor.saveAs(*m_dialogs);
+    refresh();
+}
+
+void TFormAltDay::N9Click()
+{
+    close();
+}
+
+void TFormAltDay::showEvent(QShowEvent* event)
+{
+    if (!m_placed) {
+        m_placed = true;
+        if (const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen()) {
+            QRect frame = frameGeometry();
+            frame.moveCenter(s->availableGeometry().center());
+            move(frame.topLeft());
+        }
+    }
+    QDialog::showEvent(event);
+}
+
+void TFormAltDay::keyPressEvent(QKeyEvent* event)
+{
+    // Escape does not close the editor: in VynData that would end the program.
+    if (event->key() == Qt::Key_Escape) {
+        event->ignore();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+} // namespace vyn

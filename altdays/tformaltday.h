@@ -1,0 +1,77 @@
+#pragma once
+// The alternative-days editor window, in setvyn and as VynData's only window.
+// One object lives for the whole run and is shown as often as asked (exec()
+// from setvyn, show() in VynData): its lists and file name stay in it.
+
+#include "altdayeditor.h"
+
+#include <QDialog>
+#include <array>
+#include <memory>
+
+class QAction;
+class QCalendarWidget;
+class QComboBox;
+class QMenuBar;
+class QPushButton;
+class QTabWidget;
+class QTableWidget;
+
+namespace vyn {
+
+class QtUserDialogs;
+
+class TFormAltDay : public QDialog
+{
+public:
+    // Without dialogs the window shows real Qt dialogs of its own.
+    explicit TFormAltDay(AltDayEditorSettings settings, UserDialogs* dialogs = nullptr,
+                         QWidget* parent = nullptr);
+    ~TFormAltDay() override;
+
+    const AltDayEditor& editor() const { return m_editor; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    struct Page
+    {
+        QTableWidget* list = nullptr;
+        QComboBox* combo = nullptr;
+        QPushButton* add = nullptr;
+        QPushButton* remove = nullptr;
+        QPushButton* change = nullptr;
+    };
+
+    QWidget* buildPage(AltDayPage page, int number);
+    QMenuBar* buildMenu();
+    AltDayPage activePage() const;
+    void refresh();
+
+    // Handlers of the controls.
+    void FormCreate();
+    void mcClick(const QDate& date);
+    void ListView1Click(AltDayPage page, int row);
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void RePaintButton();
+    void N2Click();
+    void N4Click();
+    void N5Click();
+    void N9Click();
+
+    AltDayEditor m_editor;
+    std::unique_ptr<QtUserDialogs> m_ownDialogs;
+    UserDialogs* m_dialogs;
+
+    QCalendarWidget* mc = nullptr;
+    QTabWidget* PageControl1 = nullptr;
+    std::array<Page, 2> m_pages;
+    bool m_syncing = false;
+    bool m_placed = false;
+};
+
+} // namespace vyn
