@@ -45,10 +45,12 @@ int main()
          sim.path(), QStringLiteral("--speed"), QString::number(kBaud), QStringLiteral("--alt"),
          QString(), QStringLiteral("--yes")},
         120000);
-    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     sim.stop();
     if (r.exitCode != 0) {
-        std::fprintf(stderr, "bench: vyntool write failed (%d): %s\n", r.exitCode, r.err.constData());
+        std::fprintf(stderr, "bench: vyntool write failed (%d): %s\n", r.exitCode,
+                     r.err.constData());
         return 1;
     }
 
@@ -67,8 +69,9 @@ int main()
                 kBaud, static_cast<long long>(exchanges), static_cast<long long>(parameters));
     std::printf("wall time:             %6.2f s\n", wall);
     std::printf("line resets:           %6.2f s\n", resets);
-    std::printf("fixed pauses:          %6.2f s (250 ms after the summer start, %d ms at the end)\n",
-                pauses, t.configFinalPauseMs);
+    std::printf(
+        "fixed pauses:          %6.2f s (250 ms after the summer start, %d ms at the end)\n",
+        pauses, t.configFinalPauseMs);
     std::printf("header waits:          %6.2f s (%d ms per exchange)\n", headerWaits,
                 t.headerWaitMs(kBaud));
     std::printf("mandatory waits:       %6.2f s = %.1f %% of the wall time\n", mandatory,

@@ -53,15 +53,16 @@ int runCreate(const QStringList& args)
                                                    intValue(parser, QStringLiteral("speed"), 9600));
     const QString out = requiredValue(parser, QStringLiteral("out"));
     if (QFileInfo::exists(out))
-        throw Failure(QStringLiteral("%1 exists already; remove it or choose another name").arg(out));
+        throw Failure(
+            QStringLiteral("%1 exists already; remove it or choose another name").arg(out));
 
     vyn::DeviceSession session;
     vyn::TVynProto proto(vyn::ThreadSleeper::instance(),
                          commandTimings(parser.isSet(QStringLiteral("fast"))));
     TerminalStatus status;
     TerminalDialogs dialogs(false, status);
-    const vyn::DeviceCommandContext context{proto, session, comm, dialogs, status,
-                                            QStringLiteral("vyntool")};
+    const vyn::DeviceCommandContext context{proto,   session, comm,
+                                            dialogs, status,  QStringLiteral("vyntool")};
     const vyn::NumberLocale locale = vyn::NumberLocale::system();
     vyn::ConfigRecord record;
     FileEditor editor;

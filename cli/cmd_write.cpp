@@ -20,7 +20,8 @@ int runWrite(const QStringList& args)
 {
     QCommandLineParser parser;
     const auto valueOpt = [&](const char* name, const char* value, const char* help) {
-        parser.addOption({QString::fromLatin1(name), QString::fromUtf8(help), QString::fromLatin1(value)});
+        parser.addOption(
+            {QString::fromLatin1(name), QString::fromUtf8(help), QString::fromLatin1(value)});
     };
     const auto flagOpt = [&](const char* name, const char* help) {
         parser.addOption({QString::fromLatin1(name), QString::fromUtf8(help)});
@@ -30,7 +31,8 @@ int runWrite(const QStringList& args)
     valueOpt("speed", "baud", "Line speed: 1200, 2400, 4800 or 9600 (default 9600).");
     flagOpt("yes", "Write also when the calculator's serial number differs from the file's.");
     flagOpt("fast", "Short line reset and final pause, for simulators and tests.");
-    valueOpt("alt", "file", "Alternative-days file (default: the first *.alt of the program directory).");
+    valueOpt("alt", "file",
+             "Alternative-days file (default: the first *.alt of the program directory).");
     flagOpt("dst", "Let the calculator switch to summer and winter time.");
     flagOpt("no-dst", "Do not let the calculator switch to summer and winter time (default).");
     flagOpt("min-flow", "Set the minimum flow control in the calculator.");
@@ -72,9 +74,10 @@ int runWrite(const QStringList& args)
     TerminalStatus status;
     TerminalDialogs dialogs(parser.isSet(QStringLiteral("yes")), status);
     vyn::ConfigFileRowStore store(configPath, loaded.row, loaded.record, session,
-                                  {loaded.deviceGeneration, today, &catalogue}, inputs.locale, true);
-    const vyn::DeviceCommandContext context{proto, session, comm, dialogs, status,
-                                            QStringLiteral("vyntool")};
+                                  {loaded.deviceGeneration, today, &catalogue}, inputs.locale,
+                                  true);
+    const vyn::DeviceCommandContext context{proto,   session, comm,
+                                            dialogs, status,  QStringLiteral("vyntool")};
 
     switch (vyn::runWriteCommand(context, loaded.record, store, inputs)) {
     case vyn::WriteOutcome::Written:
@@ -85,7 +88,7 @@ int runWrite(const QStringList& args)
         return ExitFailure;
     case vyn::WriteOutcome::NotWritten:
         printErr(QStringLiteral("Generation-03 calculators (firmware %1) are not supported by "
-                                "vyntool write yet; nothing was written.")
+                                "vyntool write yet; the calculator was not changed.")
                      .arg(session.DeviceFirmwareDate.toString(Qt::ISODate)));
         return ExitFailure;
     case vyn::WriteOutcome::SerialDeclined:

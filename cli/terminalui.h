@@ -53,7 +53,7 @@ private:
     void draw();
 
     vyn::ProgressCounter m_bar;
-    bool m_shown = false;   // a maximum was set: the bar is visible
+    bool m_shown = false;    // a maximum was set: the bar is visible
     bool m_lineOpen = false; // the progress line has no newline yet
 };
 

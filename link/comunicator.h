@@ -54,9 +54,9 @@ private:
 // interface settings, the communication settings and the clock.
 struct WriteConfigInputs
 {
-    QString altDaysFile;          // "Файл альтернативных дней:"; empty: no file
+    QString altDaysFile; // "Файл альтернативных дней:"; empty: no file
     bool noDaylightSaving = true; // "Не осуществлять перевод на зимнее/летнее время"
-    bool minFlowControl = false;  // "Устанавить в приборе контроль минимального значения расхода"
+    bool minFlowControl = false; // "Устанавить в приборе контроль минимального значения расхода"
     CommSettings comm;
     std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
     NumberLocale locale;

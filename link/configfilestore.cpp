@@ -7,9 +7,8 @@ namespace vyn {
 ConfigFileRowStore::ConfigFileRowStore(QString fileName, StoredRow row, ConfigRecord& record,
                                        DeviceSession& session, LoadContext loadContext,
                                        NumberLocale locale, bool recordLoaded)
-    : m_fileName(std::move(fileName)), m_row(std::move(row)), m_record(record),
-      m_session(session), m_loadContext(loadContext), m_locale(std::move(locale)),
-      m_loaded(recordLoaded)
+    : m_fileName(std::move(fileName)), m_row(std::move(row)), m_record(record), m_session(session),
+      m_loadContext(loadContext), m_locale(std::move(locale)), m_loaded(recordLoaded)
 {
 }
 

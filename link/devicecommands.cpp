@@ -23,7 +23,8 @@ QString portUnavailableMessage(CommandKind kind, const QString& port)
                : QStringLiteral("В настоящее время ") + port + QStringLiteral(" не доступен");
 }
 
-IdentifyResult IdentifyDevice(const DeviceCommandContext& c, CommandKind kind, QString& editorSerial)
+IdentifyResult IdentifyDevice(const DeviceCommandContext& c, CommandKind kind,
+                              QString& editorSerial)
 {
     DeviceSession& s = c.session;
     IdentifyResult result;

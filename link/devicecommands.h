@@ -68,9 +68,18 @@ struct DeviceCommandContext
     QString applicationTitle; // caption of the port messages
 };
 
-enum class CommandKind { Create, Write };
+enum class CommandKind
+{
+    Create,
+    Write
+};
 
-enum class IdentifyOutcome { Identified, PortUnavailable, NotFound };
+enum class IdentifyOutcome
+{
+    Identified,
+    PortUnavailable,
+    NotFound
+};
 
 struct IdentifyResult
 {
@@ -89,7 +98,8 @@ QString portUnavailableMessage(CommandKind kind, const QString& port);
 IdentifyResult IdentifyDevice(const DeviceCommandContext& context, CommandKind kind,
                               QString& editorSerial);
 
-enum class CreateOutcome {
+enum class CreateOutcome
+{
     PortUnavailable,
     EditorShown,              // for the identified calculator
     EditorShownWithoutDevice, // the calculator did not answer: type 4, no serial
@@ -101,7 +111,8 @@ enum class CreateOutcome {
 CreateOutcome runCreateCommand(const DeviceCommandContext& context, ConfigRecord& record,
                                NewConfigurationEditor& editor, const NumberLocale& locale);
 
-enum class WriteOutcome {
+enum class WriteOutcome
+{
     PortUnavailable,
     NotIdentified,
     TypeMismatch,

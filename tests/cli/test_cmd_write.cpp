@@ -31,9 +31,9 @@ protected:
 
     void startSim(const QStringList& args)
     {
-        sim = std::make_unique<SimProcess>(QStringList(args)
-                                           << QStringLiteral("--log") << path("log.json")
-                                           << QStringLiteral("--idle-exit") << QStringLiteral("60"));
+        sim = std::make_unique<SimProcess>(
+            QStringList(args) << QStringLiteral("--log") << path("log.json")
+                              << QStringLiteral("--idle-exit") << QStringLiteral("60"));
         ASSERT_TRUE(sim->started()) << sim->error().toStdString();
     }
     // Parameters the simulator received, as "prefix value".
@@ -86,9 +86,11 @@ protected:
 
 TEST_F(VyntoolWrite, CreateThenWrite)
 {
-    startSim({QStringLiteral("--serial"), QStringLiteral("87654321"), QStringLiteral("--new-type")});
-    const ToolRun created = vyntool({QStringLiteral("create"), QStringLiteral("--port"), sim->path(),
-                                     QStringLiteral("--fast"), QStringLiteral("--out"), path("new.json")});
+    startSim(
+        {QStringLiteral("--serial"), QStringLiteral("87654321"), QStringLiteral("--new-type")});
+    const ToolRun created =
+        vyntool({QStringLiteral("create"), QStringLiteral("--port"), sim->path(),
+                 QStringLiteral("--fast"), QStringLiteral("--out"), path("new.json")});
     ASSERT_EQ(created.exitCode, 0) << created.err.toStdString();
     QJsonObject c = config("new.json");
     EXPECT_EQ(c[QStringLiteral("SNUM")].toString(), QStringLiteral("87654321"));
@@ -97,8 +99,9 @@ TEST_F(VyntoolWrite, CreateThenWrite)
 
     // An existing file is not replaced.
     const QByteArray before = QJsonDocument(c).toJson();
-    const ToolRun again = vyntool({QStringLiteral("create"), QStringLiteral("--port"), sim->path(),
-                                   QStringLiteral("--fast"), QStringLiteral("--out"), path("new.json")});
+    const ToolRun again =
+        vyntool({QStringLiteral("create"), QStringLiteral("--port"), sim->path(),
+                 QStringLiteral("--fast"), QStringLiteral("--out"), path("new.json")});
     EXPECT_EQ(again.exitCode, 1);
     EXPECT_EQ(QJsonDocument(config("new.json")).toJson(), before);
 
@@ -106,9 +109,9 @@ TEST_F(VyntoolWrite, CreateThenWrite)
     QByteArray alt(62, '\0');
     alt[1] = 1, alt[32] = 8, alt[33] = 3; // holiday 8 March
     writeFile("year.alt", alt);
-    const ToolRun written =
-        vyntool({QStringLiteral("write"), QStringLiteral("--config"), path("new.json"),
-                 QStringLiteral("--port"), sim->path(), QStringLiteral("--fast"), QStringLiteral("--dst")});
+    const ToolRun written = vyntool({QStringLiteral("write"), QStringLiteral("--config"),
+                                     path("new.json"), QStringLiteral("--port"), sim->path(),
+                                     QStringLiteral("--fast"), QStringLiteral("--dst")});
     EXPECT_EQ(written.exitCode, 0) << written.err.toStdString();
     EXPECT_TRUE(written.out.contains(QStringLiteral("Конфигурация записана успешно")));
     const QStringList params = parameters();
@@ -122,15 +125,21 @@ TEST_F(VyntoolWrite, CreateThenWrite)
 TEST_F(VyntoolWrite, SerialQuestionOnTheTerminal)
 {
     startSim({QStringLiteral("--serial"), QStringLiteral("87654321")});
-    const ToolRun created = vyntool({QStringLiteral("create"), QStringLiteral("--port"), sim->path(),
-                                     QStringLiteral("--fast"), QStringLiteral("--out"), path("c.json")});
+    const ToolRun created =
+        vyntool({QStringLiteral("create"), QStringLiteral("--port"), sim->path(),
+                 QStringLiteral("--fast"), QStringLiteral("--out"), path("c.json")});
     ASSERT_EQ(created.exitCode, 0) << created.err.toStdString();
     QJsonObject c = config("c.json");
     c[QStringLiteral("SNUM")] = QStringLiteral("12345678");
     writeFile("c.json", QJsonDocument(c).toJson());
-    const QStringList write{QStringLiteral("write"), QStringLiteral("--config"), path("c.json"),
-                            QStringLiteral("--port"), sim->path(), QStringLiteral("--fast"),
-                            QStringLiteral("--alt"), QString()};
+    const QStringList write{QStringLiteral("write"),
+                            QStringLiteral("--config"),
+                            path("c.json"),
+                            QStringLiteral("--port"),
+                            sim->path(),
+                            QStringLiteral("--fast"),
+                            QStringLiteral("--alt"),
+                            QString()};
 
     const ToolRun declined = vyntool(write, "н\n");
     EXPECT_EQ(declined.exitCode, 1);
@@ -144,7 +153,8 @@ TEST_F(VyntoolWrite, SerialQuestionOnTheTerminal)
 
     const ToolRun yes = vyntool(QStringList(write) << QStringLiteral("--yes"));
     EXPECT_EQ(yes.exitCode, 0) << yes.err.toStdString();
-    EXPECT_EQ(config("c.json")[QStringLiteral("DeviceSoftData")].toString(), QStringLiteral("2015-03-01"));
+    EXPECT_EQ(config("c.json")[QStringLiteral("DeviceSoftData")].toString(),
+              QStringLiteral("2015-03-01"));
     EXPECT_EQ(parameters().size(), 127); // the declined runs wrote nothing
 }
 
@@ -152,11 +162,13 @@ TEST_F(VyntoolWrite, Generation03IsNotSupportedYet)
 {
     startSim({QStringLiteral("--generation"), QStringLiteral("03"), QStringLiteral("--serial"),
               QStringLiteral("12342678")});
-    const ToolRun created = vyntool({QStringLiteral("create"), QStringLiteral("--port"), sim->path(),
-                                     QStringLiteral("--fast"), QStringLiteral("--out"), path("old.json")});
+    const ToolRun created =
+        vyntool({QStringLiteral("create"), QStringLiteral("--port"), sim->path(),
+                 QStringLiteral("--fast"), QStringLiteral("--out"), path("old.json")});
     ASSERT_EQ(created.exitCode, 0) << created.err.toStdString();
-    const ToolRun r = vyntool({QStringLiteral("write"), QStringLiteral("--config"), path("old.json"),
-                               QStringLiteral("--port"), sim->path(), QStringLiteral("--fast")});
+    const ToolRun r =
+        vyntool({QStringLiteral("write"), QStringLiteral("--config"), path("old.json"),
+                 QStringLiteral("--port"), sim->path(), QStringLiteral("--fast")});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("not supported"))) << r.err.toStdString();
     EXPECT_TRUE(parameters().isEmpty());
@@ -164,7 +176,8 @@ TEST_F(VyntoolWrite, Generation03IsNotSupportedYet)
 
 TEST_F(VyntoolWrite, Failures)
 {
-    const QString sample = QDir(QStringLiteral(SETVYN_BIN_DIR_PATH)).filePath(QStringLiteral("sample-config.json"));
+    const QString sample =
+        QDir(QStringLiteral(SETVYN_BIN_DIR_PATH)).filePath(QStringLiteral("sample-config.json"));
     struct Case
     {
         QStringList args;
@@ -172,19 +185,25 @@ TEST_F(VyntoolWrite, Failures)
         const char* err;
     };
     const QList<Case> cases{
-        {{QStringLiteral("write"), QStringLiteral("--port"), QStringLiteral("x")}, 2, "missing --config"},
+        {{QStringLiteral("write"), QStringLiteral("--port"), QStringLiteral("x")},
+         2,
+         "missing --config"},
         {{QStringLiteral("write"), QStringLiteral("--config"), sample, QStringLiteral("--port"),
           QStringLiteral("x"), QStringLiteral("--dst"), QStringLiteral("--no-dst")},
-         2, "exclude each other"},
+         2,
+         "exclude each other"},
         {{QStringLiteral("write"), QStringLiteral("--config"), sample, QStringLiteral("--port"),
           QStringLiteral("x"), QStringLiteral("--speed"), QStringLiteral("19200")},
-         2, "--speed 19200"},
+         2,
+         "--speed 19200"},
         {{QStringLiteral("write"), QStringLiteral("--config"), path("none.json"),
           QStringLiteral("--port"), QStringLiteral("x")},
-         1, "cannot open"},
+         1,
+         "cannot open"},
         {{QStringLiteral("create"), QStringLiteral("--port"), QStringLiteral("ttyVYN_absent"),
           QStringLiteral("--out"), path("n.json")},
-         1, "В настоящее время ttyVYN_absent не доступен"},
+         1,
+         "В настоящее время ttyVYN_absent не доступен"},
     };
     for (const Case& c : cases) {
         const ToolRun r = vyntool(c.args);
@@ -196,9 +215,11 @@ TEST_F(VyntoolWrite, Failures)
     // The port message of the write command names the port as "порт:".
     QFile::copy(sample, path("s.json"));
     QFile(path("s.json")).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-    const ToolRun absent = vyntool({QStringLiteral("write"), QStringLiteral("--config"), path("s.json"),
-                                    QStringLiteral("--port"), QStringLiteral("ttyVYN_absent")});
+    const ToolRun absent =
+        vyntool({QStringLiteral("write"), QStringLiteral("--config"), path("s.json"),
+                 QStringLiteral("--port"), QStringLiteral("ttyVYN_absent")});
     EXPECT_EQ(absent.exitCode, 1);
-    EXPECT_TRUE(absent.err.contains(QStringLiteral("В настоящее время порт: ttyVYN_absent не доступен")))
+    EXPECT_TRUE(
+        absent.err.contains(QStringLiteral("В настоящее время порт: ttyVYN_absent не доступен")))
         << absent.err.toStdString();
 }

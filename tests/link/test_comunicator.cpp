@@ -130,12 +130,13 @@ protected:
     }
 
     // Runs the write; the log of the calculator afterwards.
-    vyntest::SimLogView write(ConfigRecord& rec, int deviceVersion,
-                              const QStringList& simArgs = {}, bool expectSuccess = true)
+    vyntest::SimLogView write(ConfigRecord& rec, int deviceVersion, const QStringList& simArgs = {},
+                              bool expectSuccess = true)
     {
         const QString log = dir.filePath(QStringLiteral("log.json"));
-        SimProcess sim(QStringList(simArgs) << QStringLiteral("--log") << log
-                                            << QStringLiteral("--idle-exit") << QStringLiteral("60"));
+        SimProcess sim(QStringList(simArgs)
+                       << QStringLiteral("--log") << log << QStringLiteral("--idle-exit")
+                       << QStringLiteral("60"));
         EXPECT_TRUE(sim.started()) << sim.error().toStdString();
         if (inputs.comm.port.isEmpty())
             inputs.comm.port = sim.path();
@@ -182,64 +183,56 @@ TEST_F(V04Write, TwoPipeHeatSystemWithColdWaterThermometerAndExtraChannel)
     const auto log = write(rec, 4);
 
     const QStringList expected{
-        param("45D540", "01"), param("45C540", "01"),
-        param("2A0340", "07"),                       // network address
-        param("2A1368", "02"), param("2A2368", "02"),
-        param("2A3368", "02"),                       // adapter Net2
-        param("200038", "16"),                       // scheme 1, 6
+        param("45D540", "01"), param("45C540", "01"), param("2A0340", "07"), // network address
+        param("2A1368", "02"), param("2A2368", "02"), param("2A3368", "02"), // adapter Net2
+        param("200038", "16"),                                               // scheme 1, 6
         // systems: 1 heat (outputs, pressure, mass, thermometers), 2 Vc volume,
         // 3 Vd nothing, 4 tu thermometer, 5 Vn volume, 6 none
-        param("050588", "BB"), param("051588", "84"), param("052588", "00"),
-        param("053588", "82"), param("054588", "84"), param("055588", "00"),
-        param("250088", "6E"),                       // options: always, monthly, DST, light, no dT
-        param("400010", "00002040"),                 // 2.5
-        param("2E0340", "19"),                       // report day 25
+        param("050588", "BB"), param("051588", "84"), param("052588", "00"), param("053588", "82"),
+        param("054588", "84"), param("055588", "00"),
+        param("250088", "6E"),       // options: always, monthly, DST, light, no dT
+        param("400010", "00002040"), // 2.5
+        param("2E0340", "19"),       // report day 25
         param("420308", "6400"),
         // flow flags: mains V1/, typed V1\ Vc, untyped Vd, typed Vn
-        param("040488", "81"), param("041488", "80"), param("042488", "80"),
-        param("043488", "00"), param("044488", "80"),
-        param("340410", "00002041"), param("341410", "00002041"), param("342410", "0000803F"),
-        param("343410", "00000000"), param("344410", "0000003F"),
+        param("040488", "81"), param("041488", "80"), param("042488", "80"), param("043488", "00"),
+        param("044488", "80"), param("340410", "00002041"), param("341410", "00002041"),
+        param("342410", "0000803F"), param("343410", "00000000"), param("344410", "0000003F"),
         param("540410", "EC51B83E"), param("541410", "EC51B83E"), param("542410", "8FC2F53C"),
-        param("543410", "00000000"), param("544410", "00000000"),
-        param("640410", "00001042"), param("641410", "00001042"), param("642410", "00004040"),
-        param("643410", "00000000"), param("644410", "0000C03F"),
+        param("543410", "00000000"), param("544410", "00000000"), param("640410", "00001042"),
+        param("641410", "00001042"), param("642410", "00004040"), param("643410", "00000000"),
+        param("644410", "0000C03F"),
         // thermometers: t1/ 100 Ohm 1.385, t1\ 500 Ohm, tu waits for slot 3
         param("030388", "86"), param("031388", "81"), param("032388", "00"), param("033388", "86"),
         param("530340", "02"), param("531340", "01"), param("532340", "00"), param("533340", "00"),
         param("630340", "96"), param("631340", "78"), param("632340", "00"), param("633340", "28"),
         param("020288", "80"), param("021288", "00"), param("022288", "00"), param("023288", "00"),
         param("520308", "0000"), param("521308", "0000"), param("522308", "0000"),
-        param("523308", "0000"),
-        param("620308", "6006"), param("621308", "0000"), param("622308", "0000"),
-        param("623308", "0000"),                     // 1,6 MPa at version 4: 1632
+        param("523308", "0000"), param("620308", "6006"), param("621308", "0000"),
+        param("622308", "0000"), param("623308", "0000"), // 1,6 MPa at version 4: 1632
         param("320308", "6402"), param("321308", "9801"), param("322308", "0000"),
-        param("323308", "0000"),                     // contract 0,6 and 0,4 MPa
-        param("4213A8", "0F0A"), param("4233A8", "0F05"),
-        param("422308", "F401"), param("424308", "DC05"),
-        param("361610", "00000000"), param("362610", "00000000"), // no electricity row
-        param("363668", "00"),
-        param("660640", "02"), param("661648", "060001"), param("662648", "161E02"),
-        param("663648", "000000"), param("664648", "000000"), param("665648", "000000"),
-        param("666648", "000000"),
-        param("460640", "00"), param("461648", "000000"), param("462648", "000000"),
-        param("463648", "000000"), param("464648", "000000"), param("465648", "000000"),
-        param("466648", "000000"),
+        param("323308", "0000"), // contract 0,6 and 0,4 MPa
+        param("4213A8", "0F0A"), param("4233A8", "0F05"), param("422308", "F401"),
+        param("424308", "DC05"), param("361610", "00000000"),
+        param("362610", "00000000"), // no electricity row
+        param("363668", "00"), param("660640", "02"), param("661648", "060001"),
+        param("662648", "161E02"), param("663648", "000000"), param("664648", "000000"),
+        param("665648", "000000"), param("666648", "000000"), param("460640", "00"),
+        param("461648", "000000"), param("462648", "000000"), param("463648", "000000"),
+        param("464648", "000000"), param("465648", "000000"), param("466648", "000000"),
         param("560640", "01"), param("561648", "000000"), param("562648", "0C0003"),
         param("563648", "000000"), param("564648", "000000"), param("565648", "000000"),
-        param("566648", "000000"),
-        param("060640", "02"), param("061680", "050702"), param("062680", "010303"),
-        param("063680", "000000"), param("064680", "000000"), param("065680", "000000"),
-        param("066680", "000000"), param("067680", "000000"), param("068680", "000000"),
-        param("069680", "000000"), param("06A680", "000000"), param("06B680", "000000"),
-        param("06C680", "000000"), param("06D680", "000000"), param("06E680", "000000"),
-        param("06F680", "000000"),
-        param("160640", "01"), param("161660", "0509"), param("162660", "0000"),
-        param("163660", "0000"), param("164660", "0000"), param("165660", "0000"),
-        param("166660", "0000"), param("167660", "0000"), param("168660", "0000"),
-        param("169660", "0000"), param("16A660", "0000"), param("16B660", "0000"),
-        param("16C660", "0000"), param("16D660", "0000"), param("16E660", "0000"),
-        param("16F660", "0000"),
+        param("566648", "000000"), param("060640", "02"), param("061680", "050702"),
+        param("062680", "010303"), param("063680", "000000"), param("064680", "000000"),
+        param("065680", "000000"), param("066680", "000000"), param("067680", "000000"),
+        param("068680", "000000"), param("069680", "000000"), param("06A680", "000000"),
+        param("06B680", "000000"), param("06C680", "000000"), param("06D680", "000000"),
+        param("06E680", "000000"), param("06F680", "000000"), param("160640", "01"),
+        param("161660", "0509"), param("162660", "0000"), param("163660", "0000"),
+        param("164660", "0000"), param("165660", "0000"), param("166660", "0000"),
+        param("167660", "0000"), param("168660", "0000"), param("169660", "0000"),
+        param("16A660", "0000"), param("16B660", "0000"), param("16C660", "0000"),
+        param("16D660", "0000"), param("16E660", "0000"), param("16F660", "0000"),
         param("231018", "1A0C0A"), param("230058", "0E23"), // 2026-12-10 14:35
     };
     EXPECT_EQ(log.parameters, expected);
@@ -314,7 +307,8 @@ TEST_F(V04Write, AlternativeDaysFileThatCannotBeOpenedSendsNothing)
     ConfigRecord rec = heatWithColdWater();
     inputs.altDaysFile = dir.filePath(QStringLiteral("нет.alt"));
     const auto log = write(rec, 4, {}, false);
-    EXPECT_EQ(failure, QStringLiteral("Файл ") + inputs.altDaysFile + QStringLiteral("не может быть открыт"));
+    EXPECT_EQ(failure, QStringLiteral("Файл ") + inputs.altDaysFile +
+                           QStringLiteral("не может быть открыт"));
     ASSERT_EQ(dialogs.shown.size(), 1);
     EXPECT_EQ(dialogs.shown[0].text, failure);
     EXPECT_EQ(dialogs.shown[0].caption, QString());
@@ -343,19 +337,24 @@ TEST(Comunicators, DeviceTypeQueries)
         {{QStringLiteral("--type"), QStringLiteral("5")}, false, 5},
         {{QStringLiteral("--generation"), QStringLiteral("03"), QStringLiteral("--type"),
           QStringLiteral("1")},
-         true, 1},
+         true,
+         1},
         {{QStringLiteral("--generation"), QStringLiteral("03"), QStringLiteral("--type"),
           QStringLiteral("2")},
-         true, 2},
+         true,
+         2},
         {{QStringLiteral("--generation"), QStringLiteral("03"), QStringLiteral("--type"),
           QStringLiteral("3")},
-         true, 3},
+         true,
+         3},
         {{QStringLiteral("--generation"), QStringLiteral("03"), QStringLiteral("--type"),
           QStringLiteral("9")},
-         true, 0},
+         true,
+         0},
     };
     for (const Case& c : cases) {
-        SimProcess sim(QStringList(c.simArgs) << QStringLiteral("--idle-exit") << QStringLiteral("30"));
+        SimProcess sim(QStringList(c.simArgs)
+                       << QStringLiteral("--idle-exit") << QStringLiteral("30"));
         ASSERT_TRUE(sim.started());
         TVynProto proto(ThreadSleeper::instance(), vyntest::commandTimings());
         openAndResetLine(proto, sim.path(), 9600);

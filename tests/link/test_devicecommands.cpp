@@ -46,7 +46,10 @@ public:
     void enableTypeList() override { calls << QStringLiteral("enable types"); }
     void selectTypeItem(int i) override { calls << QStringLiteral("type item %1").arg(i); }
     void resetToNewConfiguration() override { calls << QStringLiteral("reset"); }
-    void showModal() override { calls << QStringLiteral("show ") + m_rec.SNUM + QLatin1Char(' ') + m_rec.TYPE_VYN; }
+    void showModal() override
+    {
+        calls << QStringLiteral("show ") + m_rec.SNUM + QLatin1Char(' ') + m_rec.TYPE_VYN;
+    }
 
     QStringList calls;
 
@@ -86,9 +89,9 @@ protected:
     // Starts vynsim with a parameter log and sets the port to its line.
     void startSim(const QStringList& args)
     {
-        sim = std::make_unique<SimProcess>(QStringList(args)
-                                           << QStringLiteral("--log") << logPath
-                                           << QStringLiteral("--idle-exit") << QStringLiteral("60"));
+        sim = std::make_unique<SimProcess>(QStringList(args) << QStringLiteral("--log") << logPath
+                                                             << QStringLiteral("--idle-exit")
+                                                             << QStringLiteral("60"));
         ASSERT_TRUE(sim->started()) << sim->error().toStdString();
         comm.port = sim->path();
     }
@@ -174,7 +177,8 @@ TEST_F(Commands, WrongTypeIsRefused)
     EXPECT_EQ(writeRow(configRow(QStringLiteral("12345678"), QStringLiteral("04"))),
               WriteOutcome::TypeMismatch);
     ASSERT_EQ(dialogs.shown.size(), 1);
-    EXPECT_EQ(dialogs.shown[0].text, QStringLiteral("Несоответствие типов конфигурации и типа ВИНКА"));
+    EXPECT_EQ(dialogs.shown[0].text,
+              QStringLiteral("Несоответствие типов конфигурации и типа ВИНКА"));
     EXPECT_EQ(dialogs.shown[0].caption, QStringLiteral("Ошибка"));
     EXPECT_EQ(status.calls.last(), QStringLiteral("reset"));
     EXPECT_EQ(storedFirmwareDate().toDate(), QDate(2010, 1, 1)); // row unchanged
@@ -256,7 +260,8 @@ TEST_F(Commands, PortThatIsNotThere)
     EXPECT_EQ(writeRow(configRow(QStringLiteral("12345678"), QStringLiteral("04"))),
               WriteOutcome::PortUnavailable);
     ASSERT_EQ(dialogs.shown.size(), 1);
-    EXPECT_EQ(dialogs.shown[0].text, QStringLiteral("В настоящее время порт: ttyVYN_absent не доступен"));
+    EXPECT_EQ(dialogs.shown[0].text,
+              QStringLiteral("В настоящее время порт: ttyVYN_absent не доступен"));
     EXPECT_EQ(dialogs.shown[0].caption, kTitle);
 
     dialogs.shown.clear();
@@ -291,9 +296,9 @@ TEST_F(Commands, MissingAlternativeDaysFileEndsTheWrite)
     inputs.altDaysFile = dir.filePath(QStringLiteral("нет.alt"));
     EXPECT_EQ(writeRow(configRow(QStringLiteral("12345678"), QStringLiteral("04"))),
               WriteOutcome::Failed);
-    EXPECT_EQ(dialogs.messages(),
-              (QStringList{QStringLiteral("Файл ") + inputs.altDaysFile + QStringLiteral("не может быть открыт"),
-                           QStringLiteral("Ошибка записи конфигурации")}));
+    EXPECT_EQ(dialogs.messages(), (QStringList{QStringLiteral("Файл ") + inputs.altDaysFile +
+                                                   QStringLiteral("не может быть открыт"),
+                                               QStringLiteral("Ошибка записи конфигурации")}));
     EXPECT_EQ(dialogs.shown[0].caption, QString());
     EXPECT_FALSE(proto.port().Connected());
     EXPECT_TRUE(simLog().parameters.isEmpty());
@@ -326,11 +331,12 @@ TEST_F(Commands, PortLostBeforeTheWriteIsReportedAsThePortMessage)
     const StoredRow row = configRow(QStringLiteral("12345678"), QStringLiteral("04"));
     writeConfigFile(configPath, row);
     ConfigRecord rec;
-    ConfigFileRowStore inner(configPath, row, rec, session, {1, QDate(2026, 3, 1), nullptr}, kComma, false);
+    ConfigFileRowStore inner(configPath, row, rec, session, {1, QDate(2026, 3, 1), nullptr}, kComma,
+                             false);
     VanishingLine store(inner, *sim);
     EXPECT_EQ(runWriteCommand(context(), rec, store, inputs), WriteOutcome::Failed);
-    EXPECT_EQ(dialogs.messages(),
-              QStringList{QStringLiteral("В настоящее время порт: ") + comm.port + QStringLiteral(" не доступен")});
+    EXPECT_EQ(dialogs.messages(), QStringList{QStringLiteral("В настоящее время порт: ") +
+                                              comm.port + QStringLiteral(" не доступен")});
     EXPECT_EQ(dialogs.shown.last().caption, kTitle);
     EXPECT_EQ(rec.SNUM, QStringLiteral("12345678")); // RePaintStatus loaded the row
     EXPECT_EQ(status.calls.last(), QStringLiteral("reset"));
@@ -347,9 +353,10 @@ TEST_F(Commands, CreateForTheConnectedCalculator)
     RecordingEditor editor(rec);
     EXPECT_EQ(runCreateCommand(context(), rec, editor, kComma), CreateOutcome::EditorShown);
     EXPECT_TRUE(dialogs.shown.isEmpty());
-    EXPECT_EQ(editor.calls, (QStringList{QStringLiteral("clear serial"), QStringLiteral("enable types"),
-                                         QStringLiteral("type item 2"), QStringLiteral("reset"),
-                                         QStringLiteral("show 87654321 03")}));
+    EXPECT_EQ(editor.calls,
+              (QStringList{QStringLiteral("clear serial"), QStringLiteral("enable types"),
+                           QStringLiteral("type item 2"), QStringLiteral("reset"),
+                           QStringLiteral("show 87654321 03")}));
     EXPECT_EQ(status.calls, (QStringList{QStringLiteral("waiting"), QStringLiteral("version 5"),
                                          QStringLiteral("hide")}));
     EXPECT_EQ(session.IdentifiedSerial, QStringLiteral("87654321"));
