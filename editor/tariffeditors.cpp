@@ -25,15 +25,6 @@ bool inRange(int i, const QStringList& list) { return i >= 0 && i < list.size();
 
 } // namespace
 
-int getTarifNumberFromString(const QString& text)
-{
-    if (text == QLatin1String("C1"))
-        return 1;
-    if (text == QLatin1String("C2"))
-        return 2;
-    return 3;
-}
-
 QStringList hourTexts() { return twoDigitTexts(24); }
 QStringList minuteTexts() { return twoDigitTexts(60); }
 

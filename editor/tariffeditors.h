@@ -10,9 +10,6 @@
 
 namespace vyn {
 
-// "C1" 1, "C2" 2, "C3" 3, any other text 3.
-int getTarifNumberFromString(const QString& text);
-
 QStringList hourTexts();   // "00".."23"
 QStringList minuteTexts(); // "00".."59"
 

@@ -3,7 +3,7 @@
 // shaped the way the editor shapes them.
 
 #include "editor/editorcontext.h"
-#include "model/systems.h"
+#include "tests/model/recordfixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,27 +17,12 @@ inline std::ostream& operator<<(std::ostream& os, const QString& s) { return os 
 
 namespace vyn::test {
 
-inline const NumberLocale kComma(QLatin1Char(','));
-
 inline QString writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
     EXPECT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(bytes);
     return path;
-}
-
-// A record shaped for a type and scheme.
-inline ConfigRecord shaped(const char* type, const char* scheme, int generation = 1,
-                           const char* serial = "12342678")
-{
-    ConfigRecord rec;
-    rec.SNUM = QString::fromLatin1(serial);
-    rec.TYPE_VYN = QString::fromLatin1(type);
-    rec.CXEMA = QString::fromLatin1(scheme);
-    applyTypeShape(rec);
-    rebuildShape(rec, generation, kComma);
-    return rec;
 }
 
 // The catalogue of the rule tests: HOTM fits heat and water pipes, COLDM water
