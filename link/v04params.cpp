@@ -140,15 +140,6 @@ std::uint8_t thermoFlags(const ConfigRecord& rec, int row, const NumberLocale& l
     return b;
 }
 
-int tariffNumber(const QString& text)
-{
-    if (text == QLatin1String("C1"))
-        return 1;
-    if (text == QLatin1String("C2"))
-        return 2;
-    return 3;
-}
-
 void addSchedule(Writer& w, std::uint8_t p2, const DaySchedule& day)
 {
     int count = 0;
@@ -166,7 +157,7 @@ void addSchedule(Writer& w, std::uint8_t p2, const DaySchedule& day)
         const long long minute = integerOrThrow(e.time.mid(3, 2), QStringLiteral("минута тарифа"));
         w.add(p2, slotCode(0x16, i), 0x48,
               Writer::bytes({static_cast<std::uint8_t>(hour), static_cast<std::uint8_t>(minute),
-                             static_cast<std::uint8_t>(tariffNumber(e.tariff))}));
+                             static_cast<std::uint8_t>(getTarifNumberFromString(e.tariff))}));
     }
 }
 

@@ -81,6 +81,12 @@ const QStringList& tariffNames()
     return list;
 }
 
+int getTarifNumberFromString(const QString& text)
+{
+    const qsizetype i = tariffNames().indexOf(text);
+    return i >= 0 ? static_cast<int>(i) + 1 : 3;
+}
+
 ConfigRecord::ConfigRecord()
     : FlowTable(flowCaptions(), 4), ThermoTable(thermoCaptions(), 4),
       PressureTable(pressureCaptions(), 4)

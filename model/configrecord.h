@@ -126,6 +126,8 @@ const QStringList& tariffZoneTypes();
 const QStringList& tariffConditions();
 // "C1", "C2", "C3".
 const QStringList& tariffNames();
+// "C1" 1, "C2" 2, "C3" 3, any other text 3.
+int getTarifNumberFromString(const QString& text);
 
 // --- cell helpers -------------------------------------------------------------
 
