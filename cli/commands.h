@@ -18,12 +18,14 @@ int runImage(const QStringList& args);
 int runAlt(const QStringList& args);
 int runConf(const QStringList& args);
 int runIdentify(const QStringList& args);
+int runCatalogue(const QStringList& args);
 
 inline constexpr Command kCommands[] = {
     {"image", "build the memory image of a generation-03 calculator", runImage},
     {"alt", "show or write an alternative-days file", runAlt},
     {"conf", "pack or show the scheme table conf.dat", runConf},
     {"identify", "identify the calculator on a serial port", runIdentify},
+    {"catalogue", "pack or unpack the instrument catalogue rash.spe", runCatalogue},
 };
 
 } // namespace vyntool

@@ -1,0 +1,39 @@
+#include "catalogue.h"
+
+#include "model/inifile.h"
+
+namespace vyn {
+
+QByteArray scrambleCatalogue(QByteArrayView plain)
+{
+    QByteArray out(plain.size(), Qt::Uninitialized);
+    auto key = static_cast<std::uint8_t>(kCatalogueStartKey);
+    for (qsizetype i = 0; i < plain.size(); ++i) {
+        const auto c = static_cast<std::uint8_t>(static_cast<std::uint8_t>(plain[i]) ^ key);
+        out[i] = static_cast<char>(c);
+        key = c;
+    }
+    return out;
+}
+
+QByteArray unscrambleCatalogue(QByteArrayView stored)
+{
+    QByteArray out(stored.size(), Qt::Uninitialized);
+    auto key = static_cast<std::uint8_t>(kCatalogueStartKey);
+    for (qsizetype i = 0; i < stored.size(); ++i) {
+        const auto c = static_cast<std::uint8_t>(stored[i]);
+        out[i] = static_cast<char>(c ^ key);
+        key = c;
+    }
+    return out;
+}
+
+bool CatalogueElectricityMeters::isElectricityMeter(const QString& type) const
+{
+    if (m_file.isEmpty())
+        return false;
+    const IniFile catalogue(m_file);
+    return catalogue.readString(type, QStringLiteral("IdentifElect")).trimmed() == QLatin1String("1");
+}
+
+} // namespace vyn

@@ -1,0 +1,34 @@
+#pragma once
+// The instrument catalogue as shipped (rash.spe) and as read (rash.ini): an INI
+// text scrambled with a chained XOR. Decoding: p[i] = c[i] ^ k[i], where k[0] is
+// kCatalogueStartKey and k[i] = c[i-1], the previous stored byte.
+
+#include "model/rowcodec.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <cstdint>
+
+namespace vyn {
+
+// Chosen once for our catalogues; every rash.spe we ship is packed with it.
+// Changing it makes every shipped catalogue unreadable.
+inline constexpr std::uint8_t kCatalogueStartKey = 0xA7;
+
+QByteArray scrambleCatalogue(QByteArrayView plain);
+QByteArray unscrambleCatalogue(QByteArrayView stored);
+
+// Electricity meter types of a decoded catalogue: the type's section has
+// IdentifElect=1. Reads the file on every question, as the catalogue reader does.
+class CatalogueElectricityMeters final : public ElectricityMeterCatalogue
+{
+public:
+    explicit CatalogueElectricityMeters(QString catalogueFile) : m_file(std::move(catalogueFile)) {}
+    bool isElectricityMeter(const QString& type) const override;
+
+private:
+    QString m_file;
+};
+
+} // namespace vyn
