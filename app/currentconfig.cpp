@@ -3,6 +3,8 @@
 #include "model/userdialogs.h"
 
 #include <QSysInfo>
+#include <pwd.h>
+#include <unistd.h>
 
 namespace vyn {
 
@@ -10,9 +12,9 @@ QString postFailureMessage() { return QStringLiteral("Была ошибка пр
 
 QString systemManagerText()
 {
-    QString user = qEnvironmentVariable("USER");
-    if (user.isEmpty())
-        user = qEnvironmentVariable("LOGNAME");
+    // The account of the process, as the system names it; the environment may lie.
+    const passwd* account = getpwuid(geteuid());
+    const QString user = account ? QString::fromLocal8Bit(account->pw_name) : qEnvironmentVariable("USER");
     return managerText(QSysInfo::machineHostName(), user);
 }
 

@@ -142,6 +142,11 @@ bool TDM1::fail(ConnectError error, const QString& text)
 {
     m_connectError = error;
     m_lastError = text;
+    return false;
+}
+
+void TDM1::dropConnection()
+{
     {
         QSqlDatabase db = database();
         if (db.isValid())
@@ -149,7 +154,6 @@ bool TDM1::fail(ConnectError error, const QString& text)
     }
     if (QSqlDatabase::contains(m_connectionName))
         QSqlDatabase::removeDatabase(m_connectionName);
-    return false;
 }
 
 bool TDM1::Connect(const QString& path)
@@ -159,6 +163,7 @@ bool TDM1::Connect(const QString& path)
     m_lastError.clear();
     m_path = path;
     if (!openFile(path) || !widenRash() || !openTable()) {
+        dropConnection();
         notify();
         return false;
     }
@@ -287,13 +292,7 @@ void TDM1::Close()
     m_ids.clear();
     m_positions.clear();
     m_current = -1;
-    {
-        QSqlDatabase db = database();
-        if (db.isValid())
-            db.close();
-    }
-    if (QSqlDatabase::contains(m_connectionName))
-        QSqlDatabase::removeDatabase(m_connectionName);
+    dropConnection();
     if (wasOpen)
         notify();
 }

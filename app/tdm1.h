@@ -105,6 +105,7 @@ private:
     bool openTable();
     bool loadIds();
     bool fail(ConnectError error, const QString& text);
+    void dropConnection();
     bool writeRow(QSqlDatabase& db, std::optional<qint64> id, const StoredRow& row, qint64& newId,
                   QString& error);
     void notify(std::optional<qint64> id = std::nullopt);
