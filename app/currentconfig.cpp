@@ -39,7 +39,7 @@ bool CurrentConfiguration::RePaintStatus()
 {
     updateDeviceValues();
     const auto id = m_db.currentId();
-    if (m_loaded == id && m_db.isOpen())
+    if (id && m_loaded == id)
         return true;
     std::optional<StoredRow> row;
     if (id) {
