@@ -99,9 +99,8 @@ bool ProgramStart::createTempDir()
     return true;
 }
 
-bool ProgramStart::decodeCatalogue()
+bool ProgramStart::decodeCatalogue(QFile& spe)
 {
-    QFile spe(m_in.exeDir + QStringLiteral("rash.spe"));
     if (spe.size() > kMaxCatalogueSize) {
         inform(QStringLiteral("Невозможно выделить память. Файл очень большой"), QStringLiteral("Ошибка"));
         return false;
@@ -152,7 +151,7 @@ void ProgramStart::FormCreate()
             inform(QStringLiteral("Не возможно открыть файл : rash.spe") + kProgramEnds);
             m_stop = true;
         }
-        else if (!decodeCatalogue())
+        else if (!decodeCatalogue(spe))
             startFailed = true;
     }
 

@@ -12,6 +12,7 @@
 #include "model/inifile.h"
 #include "model/schemetable.h"
 
+#include <QFile>
 #include <QString>
 #include <optional>
 
@@ -105,7 +106,7 @@ public:
 private:
     bool openHistory();
     bool createTempDir();
-    bool decodeCatalogue();
+    bool decodeCatalogue(QFile& spe);
     void writeFirstStartDefaults();
     void inform(const QString& text, const QString& caption = QStringLiteral("Сообщение"));
 
