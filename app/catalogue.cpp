@@ -33,7 +33,8 @@ bool CatalogueElectricityMeters::isElectricityMeter(const QString& type) const
     if (m_file.isEmpty())
         return false;
     const IniFile catalogue(m_file);
-    return catalogue.readString(type, QStringLiteral("IdentifElect")).trimmed() == QLatin1String("1");
+    return catalogue.readString(type, QStringLiteral("IdentifElect")).trimmed() ==
+           QLatin1String("1");
 }
 
 } // namespace vyn

@@ -8,13 +8,17 @@
 
 namespace vyn {
 
-QString postFailureMessage() { return QStringLiteral("Была ошибка при создании базы"); }
+QString postFailureMessage()
+{
+    return QStringLiteral("Была ошибка при создании базы");
+}
 
 QString systemManagerText()
 {
     // The account of the process, as the system names it; the environment may lie.
     const passwd* account = getpwuid(geteuid());
-    const QString user = account ? QString::fromLocal8Bit(account->pw_name) : qEnvironmentVariable("USER");
+    const QString user =
+        account ? QString::fromLocal8Bit(account->pw_name) : qEnvironmentVariable("USER");
     return managerText(QSysInfo::machineHostName(), user);
 }
 
@@ -30,7 +34,8 @@ CurrentConfiguration::CurrentConfiguration(TDM1& db, ConfigRecord& record, Devic
 void CurrentConfiguration::updateDeviceValues()
 {
     const auto row = m_db.currentRow();
-    const QDate firmware = row ? variantDate(row->value(QStringLiteral("DeviceSoftData"))) : QDate();
+    const QDate firmware =
+        row ? variantDate(row->value(QStringLiteral("DeviceSoftData"))) : QDate();
     m_session.DeviceFirmwareDate = firmware.isValid() ? firmware : kZeroDate;
     m_session.DeviceGeneration = generationForFirmwareDate(m_session.DeviceFirmwareDate);
 }
@@ -88,7 +93,8 @@ CurrentConfiguration::SaveOutcome CurrentConfiguration::save(bool asNew)
     m_loaded.reset();
     // Shown once the transaction is over, so that no message box holds the lock.
     for (int group : outcome.failedGroups)
-        m_dialogs.inform(saveFailureMessage(group), QStringLiteral("Сообщение"), MessageKind::Error);
+        m_dialogs.inform(saveFailureMessage(group), QStringLiteral("Сообщение"),
+                         MessageKind::Error);
     outcome.posted = posted.ok;
     outcome.id = posted.id;
     outcome.error = posted.error;

@@ -39,8 +39,9 @@ public:
         QString error;           // the engine's reason when not posted
     };
 
-    CurrentConfiguration(TDM1& db, ConfigRecord& record, DeviceSession& session, UserDialogs& dialogs,
-                         const Clock& clock, NumberLocale locale = NumberLocale::system(),
+    CurrentConfiguration(TDM1& db, ConfigRecord& record, DeviceSession& session,
+                         UserDialogs& dialogs, const Clock& clock,
+                         NumberLocale locale = NumberLocale::system(),
                          const ElectricityMeterCatalogue* catalogue = nullptr);
 
     ConfigRecord& record() { return m_record; }

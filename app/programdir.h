@@ -11,10 +11,10 @@ class UserDialogs;
 
 struct ProgramDirInputs
 {
-    QString setvynHome;     // $SETVYN_HOME; wins when set
-    QString executableDir;  // directory of the running program
-    QString userDataDir;    // used when executableDir is not writable
-    QStringList seedDirs;   // installed product data, copied into userDataDir
+    QString setvynHome;    // $SETVYN_HOME; wins when set
+    QString executableDir; // directory of the running program
+    QString userDataDir;   // used when executableDir is not writable
+    QStringList seedDirs;  // installed product data, copied into userDataDir
 };
 
 // The program directory with a trailing '/'. An installed copy (executable

@@ -45,7 +45,8 @@ ProgramTitle programTitle(const VersionData& version, const QString& current)
     ProgramTitle t{current, version.specialBuild.has_value()};
     if (version.internalName.isEmpty() || version.fileVersion.isEmpty())
         return t;
-    t.title = version.internalName + QLatin1Char(' ') + version.fileVersion + version.specialBuild.value_or(QString());
+    t.title = version.internalName + QLatin1Char(' ') + version.fileVersion +
+              version.specialBuild.value_or(QString());
     return t;
 }
 
@@ -74,7 +75,10 @@ void ProgramStart::inform(const QString& text, const QString& caption)
     m_dialogs.inform(text, caption, MessageKind::Error);
 }
 
-QString ProgramStart::baseName() const { return m_settings.readString(kForm1, kBaseName); }
+QString ProgramStart::baseName() const
+{
+    return m_settings.readString(kForm1, kBaseName);
+}
 
 bool ProgramStart::openHistory()
 {
@@ -95,14 +99,16 @@ bool ProgramStart::createTempDir()
         return false;
     dir.setAutoRemove(false);
     m_tempDir = dir.path();
-    QFile::setPermissions(m_tempDir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(m_tempDir,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     return true;
 }
 
 bool ProgramStart::decodeCatalogue(QFile& spe)
 {
     if (spe.size() > kMaxCatalogueSize) {
-        inform(QStringLiteral("Невозможно выделить память. Файл очень большой"), QStringLiteral("Ошибка"));
+        inform(QStringLiteral("Невозможно выделить память. Файл очень большой"),
+               QStringLiteral("Ошибка"));
         return false;
     }
     const QByteArray text = unscrambleCatalogue(spe.readAll());
@@ -126,7 +132,8 @@ void ProgramStart::writeFirstStartDefaults()
         QDir(dir).entryList({QStringLiteral("*.alt")}, QDir::Files | QDir::Hidden, QDir::Name);
     if (!alt.isEmpty())
         m_settings.writeString(kForm6, QStringLiteral("Edit3_Text"), dir + alt.first());
-    m_settings.writeString(kForm6, QStringLiteral("Edit4_Text"), dir + QStringLiteral("save_tarif.trf"));
+    m_settings.writeString(kForm6, QStringLiteral("Edit4_Text"),
+                           dir + QStringLiteral("save_tarif.trf"));
     m_settings.writeString(kForm6, QStringLiteral("Edit5_Text"), dir + QStringLiteral("prg.vyn"));
 }
 
@@ -136,22 +143,20 @@ void ProgramStart::FormCreate()
     bool startFailed = false;
 
     if (!openHistory()) {
-        inform(QStringLiteral("Не возможно создать файл : ") + m_in.exeDir + QStringLiteral("hist.ini") +
-               kProgramEnds);
+        inform(QStringLiteral("Не возможно создать файл : ") + m_in.exeDir +
+               QStringLiteral("hist.ini") + kProgramEnds);
         m_stop = true;
     }
 
     if (!createTempDir()) {
         inform(QStringLiteral("Временная директория не может быть создана"), QString());
         m_stop = true;
-    }
-    else {
+    } else {
         QFile spe(m_in.exeDir + QStringLiteral("rash.spe"));
         if (!spe.open(QIODevice::ReadOnly)) {
             inform(QStringLiteral("Не возможно открыть файл : rash.spe") + kProgramEnds);
             m_stop = true;
-        }
-        else if (!decodeCatalogue(spe))
+        } else if (!decodeCatalogue(spe))
             startFailed = true;
     }
 
@@ -208,9 +213,10 @@ bool ProgramStart::LoadConf()
     const QString path = m_in.exeDir + QStringLiteral("conf.dat");
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        m_dialogs.inform(QStringLiteral("Файл conf.dat должен находится в рабочем каталоге программы. "
-                                        "\n\rПрограмма будет закрыта"),
-                         QStringLiteral("Внимание!"), MessageKind::Warning);
+        m_dialogs.inform(
+            QStringLiteral("Файл conf.dat должен находится в рабочем каталоге программы. "
+                           "\n\rПрограмма будет закрыта"),
+            QStringLiteral("Внимание!"), MessageKind::Warning);
         m_stop = true;
         return false;
     }

@@ -72,8 +72,8 @@ struct StartInputs
 class ProgramStart
 {
 public:
-    ProgramStart(StartInputs inputs, UserDialogs& dialogs, TDM1& database,
-                 DeviceSession& session, OldDatabaseConversion& conversion);
+    ProgramStart(StartInputs inputs, UserDialogs& dialogs, TDM1& database, DeviceSession& session,
+                 OldDatabaseConversion& conversion);
     ~ProgramStart();
     ProgramStart(const ProgramStart&) = delete;
     ProgramStart& operator=(const ProgramStart&) = delete;

@@ -16,7 +16,10 @@ namespace {
 
 const QString kTable = QStringLiteral("VYN_Base");
 
-QString quoted(const QString& name) { return QLatin1Char('"') + name + QLatin1Char('"'); }
+QString quoted(const QString& name)
+{
+    return QLatin1Char('"') + name + QLatin1Char('"');
+}
 
 QString sqlType(const ColumnSpec& c)
 {
@@ -77,7 +80,10 @@ public:
             m_query.exec(QStringLiteral("ROLLBACK"));
     }
     // IMMEDIATE: the write lock is taken (or waited for) before anything is read.
-    bool begin(QString& error) { return m_begun = run(m_query, QStringLiteral("BEGIN IMMEDIATE"), error); }
+    bool begin(QString& error)
+    {
+        return m_begun = run(m_query, QStringLiteral("BEGIN IMMEDIATE"), error);
+    }
     bool commit(QString& error)
     {
         m_done = run(m_query, QStringLiteral("COMMIT"), error);
@@ -136,7 +142,10 @@ TDM1::~TDM1()
     Close();
 }
 
-QSqlDatabase TDM1::database() const { return QSqlDatabase::database(m_connectionName, false); }
+QSqlDatabase TDM1::database() const
+{
+    return QSqlDatabase::database(m_connectionName, false);
+}
 
 bool TDM1::fail(ConnectError error, const QString& text)
 {
@@ -185,9 +194,9 @@ bool TDM1::openFile(const QString& path)
         if (!isSqliteFile(path, error))
             return fail(error.isEmpty() ? ConnectError::NotDatabase : ConnectError::CannotOpen,
                         error.isEmpty() ? path + QStringLiteral(" is not a database") : error);
-    }
-    else if (!QFileInfo(info.absolutePath()).isDir())
-        return fail(ConnectError::CannotOpen, info.absolutePath() + QStringLiteral(" does not exist"));
+    } else if (!QFileInfo(info.absolutePath()).isDir())
+        return fail(ConnectError::CannotOpen,
+                    info.absolutePath() + QStringLiteral(" does not exist"));
 
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
     if (!db.isValid())
@@ -232,9 +241,9 @@ bool TDM1::checkOrCreateTable()
                 missing << c.name;
         if (!missing.isEmpty())
             return fail(ConnectError::MissingColumns,
-                        QStringLiteral("VYN_Base lacks the columns ") + missing.join(QStringLiteral(", ")));
-    }
-    else if (otherTables)
+                        QStringLiteral("VYN_Base lacks the columns ") +
+                            missing.join(QStringLiteral(", ")));
+    } else if (otherTables)
         return fail(ConnectError::NoTable, QStringLiteral("the database has no table VYN_Base"));
     else {
         WriteTransaction t(db);
@@ -256,7 +265,10 @@ bool TDM1::checkOrCreateTable()
 // Jet text columns have a maximum length that older files set to 50 for RASH and
 // the connect widened; SQLite text has no such limit, so there is nothing to do.
 // The save keeps to the lengths of the column list.
-bool TDM1::widenRash() { return true; }
+bool TDM1::widenRash()
+{
+    return true;
+}
 
 bool TDM1::openTable()
 {
@@ -318,8 +330,14 @@ void TDM1::setCurrentPosition(int position)
     m_current = m_ids.empty() ? -1 : std::clamp(position, 0, RecordCount() - 1);
 }
 
-void TDM1::First() { setCurrentPosition(0); }
-void TDM1::Last() { setCurrentPosition(RecordCount() - 1); }
+void TDM1::First()
+{
+    setCurrentPosition(0);
+}
+void TDM1::Last()
+{
+    setCurrentPosition(RecordCount() - 1);
+}
 
 int TDM1::positionOf(qint64 id) const
 {
@@ -346,7 +364,8 @@ QVariant TDM1::fromStored(const ColumnSpec& column, const QVariant& stored)
     case ColumnKind::YesNo:
         if (stored.typeId() == QMetaType::QString) {
             const QString s = stored.toString().trimmed().toLower();
-            return s == QLatin1String("true") || (s != QLatin1String("false") && s.toLongLong() != 0);
+            return s == QLatin1String("true") ||
+                   (s != QLatin1String("false") && s.toLongLong() != 0);
         }
         return stored.toLongLong() != 0;
     case ColumnKind::DateTime: {
@@ -356,7 +375,8 @@ QVariant TDM1::fromStored(const ColumnSpec& column, const QVariant& stored)
         QString iso = s;
         iso[10] = QLatin1Char('T');
         const QDateTime moment = QDateTime::fromString(iso, Qt::ISODate);
-        return moment.isValid() ? QVariant(moment) : QVariant(QDate::fromString(s.left(10), Qt::ISODate));
+        return moment.isValid() ? QVariant(moment)
+                                : QVariant(QDate::fromString(s.left(10), Qt::ISODate));
     }
     }
     return stored;
@@ -427,11 +447,11 @@ bool TDM1::writeRow(QSqlDatabase& db, std::optional<qint64> id, const StoredRow&
         QStringList sets;
         for (const QString& c : columns)
             sets << quoted(c) + QStringLiteral(" = ?");
-        q.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE ID = ?").arg(kTable, sets.join(QLatin1Char(','))));
+        q.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE ID = ?")
+                      .arg(kTable, sets.join(QLatin1Char(','))));
         bindRow(q, columns, row);
         q.addBindValue(*id);
-    }
-    else {
+    } else {
         q.prepare(insertStatement(columns));
         bindRow(q, columns, row);
     }
@@ -443,8 +463,8 @@ bool TDM1::writeRow(QSqlDatabase& db, std::optional<qint64> id, const StoredRow&
     return true;
 }
 
-TDM1::PostResult TDM1::post(std::optional<qint64> id,
-                            const std::function<StoredRow(const StoredRow&)>& change)
+TDM1::PostResult
+TDM1::inWriteTransaction(const std::function<bool(QSqlDatabase&, PostResult&)>& body)
 {
     PostResult result;
     if (!m_open) {
@@ -453,59 +473,56 @@ TDM1::PostResult TDM1::post(std::optional<qint64> id,
     }
     QSqlDatabase db = database();
     WriteTransaction t(db);
-    if (!t.begin(result.error))
-        return result;
-    StoredRow current;
-    if (id) {
-        const auto stored = readRow(*id);
-        if (!stored) {
-            result.error = QStringLiteral("the row is gone");
-            return result;
+    result.ok = t.begin(result.error) && body(db, result) && t.commit(result.error);
+    return result;
+}
+
+TDM1::PostResult TDM1::post(std::optional<qint64> id,
+                            const std::function<StoredRow(const StoredRow&)>& change)
+{
+    const PostResult result = inWriteTransaction([&](QSqlDatabase& db, PostResult& r) {
+        StoredRow current;
+        if (id) {
+            const auto stored = readRow(*id);
+            if (!stored) {
+                r.error = QStringLiteral("the row is gone");
+                return false;
+            }
+            current = *stored;
         }
-        current = *stored;
+        return writeRow(db, id, change(current), r.id, r.error);
+    });
+    if (result.ok) {
+        Refresh();
+        setCurrentId(result.id);
     }
-    qint64 newId = 0;
-    if (!writeRow(db, id, change(current), newId, result.error) || !t.commit(result.error))
-        return result;
-    result.ok = true;
-    result.id = newId;
-    Refresh();
-    setCurrentId(newId);
     return result;
 }
 
 TDM1::PostResult TDM1::appendRows(const std::vector<StoredRow>& rows)
 {
-    PostResult result;
-    if (!m_open) {
-        result.error = QStringLiteral("the database is not open");
-        return result;
-    }
-    QSqlDatabase db = database();
-    WriteTransaction t(db);
-    if (!t.begin(result.error))
-        return result;
-    QSqlQuery q(db);
-    QStringList prepared;
-    bool first = true;
-    for (const StoredRow& row : rows) {
-        const QStringList columns = writtenColumns(row);
-        if (first || columns != prepared) {
-            q.prepare(insertStatement(columns));
-            prepared = columns;
-            first = false;
+    const PostResult result = inWriteTransaction([&](QSqlDatabase& db, PostResult& r) {
+        QSqlQuery q(db);
+        QStringList prepared;
+        bool first = true;
+        for (const StoredRow& row : rows) {
+            const QStringList columns = writtenColumns(row);
+            if (first || columns != prepared) {
+                q.prepare(insertStatement(columns));
+                prepared = columns;
+                first = false;
+            }
+            bindRow(q, columns, row);
+            if (!q.exec()) {
+                r.error = q.lastError().text();
+                return false;
+            }
+            r.id = q.lastInsertId().toLongLong();
         }
-        bindRow(q, columns, row);
-        if (!q.exec()) {
-            result.error = q.lastError().text();
-            return result;
-        }
-        result.id = q.lastInsertId().toLongLong();
-    }
-    if (!t.commit(result.error))
-        return result;
-    result.ok = true;
-    Refresh();
+        return true;
+    });
+    if (result.ok)
+        Refresh();
     return result;
 }
 

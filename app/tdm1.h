@@ -106,6 +106,7 @@ private:
     bool loadIds();
     bool fail(ConnectError error, const QString& text);
     void dropConnection();
+    PostResult inWriteTransaction(const std::function<bool(QSqlDatabase&, PostResult&)>& body);
     bool writeRow(QSqlDatabase& db, std::optional<qint64> id, const StoredRow& row, qint64& newId,
                   QString& error);
     void notify(std::optional<qint64> id = std::nullopt);

@@ -31,7 +31,8 @@ QString selectList()
 
 } // namespace
 
-bool Table2FilterRecord(const QString& displayText, const QString& searchText, const QLocale& locale)
+bool Table2FilterRecord(const QString& displayText, const QString& searchText,
+                        const QLocale& locale)
 {
     if (searchText.isEmpty())
         return false;
@@ -46,7 +47,10 @@ VynBaseModel::VynBaseModel(TDM1& db, UserDialogs& dialogs, NumberLocale numbers,
     m_db.setListener([this](std::optional<qint64> id) { onChanged(id); });
 }
 
-VynBaseModel::~VynBaseModel() { m_db.setListener(nullptr); }
+VynBaseModel::~VynBaseModel()
+{
+    m_db.setListener(nullptr);
+}
 
 QString VynBaseModel::columnName(int column)
 {
@@ -126,12 +130,16 @@ void VynBaseModel::fetchBlockOf(int listRow) const
     if (!q.exec(QStringLiteral("SELECT ID,%1 FROM VYN_Base WHERE ID IN (%2)")
                     .arg(selectList(), ids.join(QLatin1Char(',')))))
         return;
-    while (q.next()) {
-        Row& row = m_rows[q.value(0).toLongLong()];
-        row.present = true;
-        for (int c = 0; c < ColumnCount; ++c)
-            row.cells[c] = c == Date ? formatDate(q.value(c + 1)) : q.value(c + 1).toString();
-    }
+    while (q.next())
+        fillRow(q, m_rows[q.value(0).toLongLong()]);
+}
+
+// From a statement that selects ID and the list's columns.
+void VynBaseModel::fillRow(const QSqlQuery& q, Row& row) const
+{
+    row.present = true;
+    for (int c = 0; c < ColumnCount; ++c)
+        row.cells[c] = c == Date ? formatDate(q.value(c + 1)) : q.value(c + 1).toString();
 }
 
 const VynBaseModel::Row& VynBaseModel::rowFor(qint64 id) const
@@ -149,11 +157,8 @@ const VynBaseModel::Row& VynBaseModel::rowFor(qint64 id) const
             q.prepare(QStringLiteral("SELECT ID,%1 FROM VYN_Base WHERE ID = ?").arg(selectList()));
             q.addBindValue(id);
             Row r;
-            if (q.exec() && q.next()) {
-                r.present = true;
-                for (int c = 0; c < ColumnCount; ++c)
-                    r.cells[c] = c == Date ? formatDate(q.value(c + 1)) : q.value(c + 1).toString();
-            }
+            if (q.exec() && q.next())
+                fillRow(q, r);
             it = m_rows.emplace(id, r).first;
         }
     }
@@ -218,8 +223,8 @@ bool VynBaseModel::setData(const QModelIndex& index, const QVariant& value, int 
     if (id == 0 || text == displayText(id, index.column()))
         return id != 0;
     if (!m_db.setText(id, columnName(index.column()), text)) {
-        m_dialogs.inform(QStringLiteral("Была ошибка при создании базы"), QStringLiteral("Сообщение"),
-                         MessageKind::Error);
+        m_dialogs.inform(QStringLiteral("Была ошибка при создании базы"),
+                         QStringLiteral("Сообщение"), MessageKind::Error);
         return false;
     }
     return true;
@@ -289,7 +294,10 @@ void VynBaseModel::setFiltered(bool on)
     endResetModel();
 }
 
-void VynBaseModel::refresh() { m_db.Refresh(); }
+void VynBaseModel::refresh()
+{
+    m_db.Refresh();
+}
 
 void VynBaseModel::onChanged(std::optional<qint64> id)
 {

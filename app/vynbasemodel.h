@@ -8,6 +8,7 @@
 
 #include <QAbstractTableModel>
 #include <QLocale>
+#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -22,13 +23,24 @@ class UserDialogs;
 // The filter on one value: the display text and the search text in the locale's
 // lower case; accepted when the search text occurs in the value. An empty search
 // text accepts nothing.
-bool Table2FilterRecord(const QString& displayText, const QString& searchText, const QLocale& locale);
+bool Table2FilterRecord(const QString& displayText, const QString& searchText,
+                        const QLocale& locale);
 
 class VynBaseModel : public QAbstractTableModel
 {
 public:
-    enum Column : int { Snum, Date, TypeVyn, Cxema, Comment, Manager, ColumnCount };
-    enum Role : int {
+    enum Column : int
+    {
+        Snum,
+        Date,
+        TypeVyn,
+        Cxema,
+        Comment,
+        Manager,
+        ColumnCount
+    };
+    enum Role : int
+    {
         IdRole = Qt::UserRole + 1, // qint64 ID of the row
         HighlightRole,             // bool: dbGetCellParams, the search text is in this cell
     };
@@ -40,7 +52,8 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     // COMMENT and MANAGER: stored into the row at once; a refused value is reported.
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
@@ -79,6 +92,7 @@ private:
     void onChanged(std::optional<qint64> id);
     const Row& rowFor(qint64 id) const;
     void fetchBlockOf(int listRow) const;
+    void fillRow(const QSqlQuery& q, Row& row) const;
     const std::vector<QString>& lowerColumn(int column) const;
     void applyFilter();
     QString formatDate(const QVariant& stored) const;

@@ -22,7 +22,10 @@ namespace {
 constexpr int kRows = 100000;
 constexpr int kScreen = 30; // rows of a maximised list
 
-double ms(const QElapsedTimer& t) { return static_cast<double>(t.nsecsElapsed()) / 1e6; }
+double ms(const QElapsedTimer& t)
+{
+    return static_cast<double>(t.nsecsElapsed()) / 1e6;
+}
 
 void paint(const VynBaseModel& model, int firstRow)
 {
@@ -44,8 +47,8 @@ int main(int argc, char** argv)
 
     // Whole configurations, as the editor saves them.
     const StoredRow base =
-        saveRecord(test::newerWithPressures(), {1, QDate(2004, 1, 1), QDate(2015, 1, 1), QStringLiteral("PC\\ivan")},
-                   comma)
+        saveRecord(test::newerWithPressures(),
+                   {1, QDate(2004, 1, 1), QDate(2015, 1, 1), QStringLiteral("PC\\ivan")}, comma)
             .row;
     QElapsedTimer t;
     {
@@ -56,9 +59,12 @@ int main(int argc, char** argv)
         }
         std::vector<StoredRow> rows(kRows, base);
         for (int i = 0; i < kRows; ++i) {
-            rows[i].setValue(QStringLiteral("SNUM"), QStringLiteral("%1").arg(i * 7919 % 100000000, 8, 10, QLatin1Char('0')));
+            rows[i].setValue(
+                QStringLiteral("SNUM"),
+                QStringLiteral("%1").arg(i * 7919 % 100000000, 8, 10, QLatin1Char('0')));
             rows[i].setValue(QStringLiteral("DATE"), QDate(2010, 1, 1).addDays(i / 30));
-            rows[i].setValue(QStringLiteral("COMMENT"), QStringLiteral("Котельная № %1").arg(i % 977));
+            rows[i].setValue(QStringLiteral("COMMENT"),
+                             QStringLiteral("Котельная № %1").arg(i % 977));
         }
         t.start();
         if (!db.appendRows(rows).ok)

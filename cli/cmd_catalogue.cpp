@@ -17,10 +17,12 @@ QByteArray readBytes(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw Failure(QStringLiteral("Не удалось открыть файл %1: %2").arg(path, file.errorString()));
+        throw Failure(
+            QStringLiteral("Не удалось открыть файл %1: %2").arg(path, file.errorString()));
     const QByteArray data = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw Failure(QStringLiteral("Не удалось прочитать файл %1: %2").arg(path, file.errorString()));
+        throw Failure(
+            QStringLiteral("Не удалось прочитать файл %1: %2").arg(path, file.errorString()));
     return data;
 }
 
@@ -31,11 +33,12 @@ int runCatalogue(const QStringList& args)
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("action"),
                                  QStringLiteral("pack INI SPE | unpack SPE INI"));
-    if (!parseCommand(parser, args,
-                      QStringLiteral("Scrambles the instrument catalogue rash.ini into rash.spe, or "
-                                     "decodes a rash.spe.\n"
-                                     "  catalogue pack rash.ini rash.spe\n"
-                                     "  catalogue unpack rash.spe rash.ini")))
+    if (!parseCommand(
+            parser, args,
+            QStringLiteral("Scrambles the instrument catalogue rash.ini into rash.spe, or "
+                           "decodes a rash.spe.\n"
+                           "  catalogue pack rash.ini rash.spe\n"
+                           "  catalogue unpack rash.spe rash.ini")))
         return ExitOk;
     const QStringList pos = parser.positionalArguments();
     const QString action = pos.value(0);
@@ -44,7 +47,8 @@ int runCatalogue(const QStringList& args)
         throw UsageError(action.isEmpty() ? QStringLiteral("missing action (pack or unpack)")
                                           : QStringLiteral("unknown action \"%1\"").arg(action));
     if (pos.size() != 3)
-        throw UsageError(QStringLiteral("catalogue %1 needs the input and the output file").arg(action));
+        throw UsageError(
+            QStringLiteral("catalogue %1 needs the input and the output file").arg(action));
     if (QFileInfo(pos.at(1)).absoluteFilePath() == QFileInfo(pos.at(2)).absoluteFilePath())
         throw UsageError(QStringLiteral("the output must not be the input"));
     const QByteArray in = readBytes(pos.at(1));

@@ -51,27 +51,31 @@ TEST(ShippedCatalogue, HasEverySectionTheEditorReads)
             out << cat.readString(section, prefix + QString::number(i));
         return out;
     };
-    const QStringList flow = variants(QStringLiteral("FlowMeter"), QStringLiteral("Count"), QStringLiteral("Variant"));
+    const QStringList flow =
+        variants(QStringLiteral("FlowMeter"), QStringLiteral("Count"), QStringLiteral("Variant"));
     ASSERT_GE(flow.size(), 1);
     for (const QString& type : flow) {
         // Every type leads through its diameters and nominal flows to the limits.
         const QString du = cat.readString(type, QStringLiteral("Variant0"));
-        const QString fnom = cat.readString(type + QLatin1Char('|') + du, QStringLiteral("Variant0"));
+        const QString fnom =
+            cat.readString(type + QLatin1Char('|') + du, QStringLiteral("Variant0"));
         const QString s3 = type + QLatin1Char('|') + du + QLatin1Char('|') + fnom;
         EXPECT_FALSE(cat.readString(s3, QStringLiteral("Variant0")).isEmpty()) << s3.toStdString();
         EXPECT_FALSE(cat.readString(s3, QStringLiteral("Fmax")).isEmpty()) << s3.toStdString();
     }
-    const QStringList meters = variants(QStringLiteral("Elect"), QStringLiteral("Count"), QStringLiteral("Variant"));
+    const QStringList meters =
+        variants(QStringLiteral("Elect"), QStringLiteral("Count"), QStringLiteral("Variant"));
     ASSERT_EQ(meters.size(), 1);
-    const QStringList thermo =
-        variants(QStringLiteral("TypeTerm"), QStringLiteral("Variant_Count"), QStringLiteral("Variant_"));
+    const QStringList thermo = variants(QStringLiteral("TypeTerm"), QStringLiteral("Variant_Count"),
+                                        QStringLiteral("Variant_"));
     ASSERT_EQ(thermo.size(), 1);
     EXPECT_EQ(cat.readInteger(thermo.first(), QStringLiteral("Variant_Count"), 0), 4);
-    const QStringList sensors =
-        variants(QStringLiteral("Pressure"), QStringLiteral("Variant_Count"), QStringLiteral("Variant_"));
+    const QStringList sensors = variants(
+        QStringLiteral("Pressure"), QStringLiteral("Variant_Count"), QStringLiteral("Variant_"));
     ASSERT_EQ(sensors.size(), 1);
     EXPECT_GE(cat.readInteger(sensors.first(), QStringLiteral("Count"), 0), 1);
-    EXPECT_GE(cat.readInteger(QStringLiteral("PressureConst"), QStringLiteral("Variant_Count"), 0), 1);
+    EXPECT_GE(cat.readInteger(QStringLiteral("PressureConst"), QStringLiteral("Variant_Count"), 0),
+              1);
 
     // The loader marks the electricity row by this.
     const CatalogueElectricityMeters electricity(path);

@@ -31,8 +31,8 @@ struct StoreFixture
         writeAll(catalogueFile, QStringLiteral("[СЭТ-4ТМ]\nIdentifElect=1\n").toUtf8());
         catalogue = std::make_unique<CatalogueElectricityMeters>(catalogueFile);
         EXPECT_TRUE(db.Connect(dir.filePath(QStringLiteral("base.sqlite"))));
-        current = std::make_unique<CurrentConfiguration>(db, record, session, dialogs, clock, kComma,
-                                                         catalogue.get());
+        current = std::make_unique<CurrentConfiguration>(db, record, session, dialogs, clock,
+                                                         kComma, catalogue.get());
         current->setManager(QStringLiteral("PC\\ivan"));
     }
 
@@ -68,7 +68,8 @@ TEST(CurrentConfiguration, SavedRecordLoadsBackFromTheDatabase)
         EXPECT_EQ(f.db.currentId(), id);
         const StoredRow row = *f.db.readRow(id);
         EXPECT_EQ(row.value(QStringLiteral("DATE")), QVariant(QDate(2025, 3, 14))) << c.what;
-        EXPECT_EQ(row.value(QStringLiteral("MANAGER")), QVariant(QStringLiteral("PC\\ivan"))) << c.what;
+        EXPECT_EQ(row.value(QStringLiteral("MANAGER")), QVariant(QStringLiteral("PC\\ivan")))
+            << c.what;
         EXPECT_EQ(row.value(QStringLiteral("DeviceSoftData")), QVariant(c.firmware)) << c.what;
 
         f.record = ConfigRecord();
@@ -82,8 +83,10 @@ TEST(CurrentConfiguration, SavedRecordLoadsBackFromTheDatabase)
     StoreFixture f;
     f.session.DeviceGeneration = 0;
     const StoredRow row = *f.db.readRow(f.add(olderWithMeter()));
-    EXPECT_EQ(row.value(QStringLiteral("RASH")), QVariant(QStringLiteral("ВЭПС-ТИ|ВЭПС-ТИ|ВСХд-15|СЭТ-4ТМ|")));
-    EXPECT_EQ(row.value(QStringLiteral("AdapterType")), QVariant(QStringLiteral("mod-bus modem|240")));
+    EXPECT_EQ(row.value(QStringLiteral("RASH")),
+              QVariant(QStringLiteral("ВЭПС-ТИ|ВЭПС-ТИ|ВСХд-15|СЭТ-4ТМ|")));
+    EXPECT_EQ(row.value(QStringLiteral("AdapterType")),
+              QVariant(QStringLiteral("mod-bus modem|240")));
     EXPECT_EQ(row.value(QStringLiteral("P")), QVariant(QStringLiteral("6,118|4,079|||")));
 }
 
@@ -91,8 +94,8 @@ TEST(CurrentConfiguration, ManagerIsHostAndUser)
 {
     const passwd* user = getpwuid(geteuid());
     ASSERT_TRUE(user);
-    EXPECT_EQ(systemManagerText(),
-              QSysInfo::machineHostName() + QLatin1Char('\\') + QString::fromLocal8Bit(user->pw_name));
+    EXPECT_EQ(systemManagerText(), QSysInfo::machineHostName() + QLatin1Char('\\') +
+                                       QString::fromLocal8Bit(user->pw_name));
 }
 
 TEST(CurrentConfiguration, FailedGroupsAreNumberedAndTheRestIsSaved)
@@ -128,7 +131,8 @@ TEST(CurrentConfiguration, APostThatFailsIsReturnedAndChangesNothing)
     EXPECT_TRUE(f.dialogs.shown.isEmpty());
     EXPECT_FALSE(f.current->DatabaseBusy());
     other.exec(QStringLiteral("ROLLBACK"));
-    EXPECT_EQ(f.db.readRow(id)->value(QStringLiteral("SNUM")), QVariant(QStringLiteral("12345678")));
+    EXPECT_EQ(f.db.readRow(id)->value(QStringLiteral("SNUM")),
+              QVariant(QStringLiteral("12345678")));
     EXPECT_EQ(f.db.RecordCount(), 1);
 }
 
@@ -236,7 +240,8 @@ TEST(CurrentConfiguration, CopyAddsTheRowWithSerialZerosAndDeleteRemovesIt)
     const StoredRow b = *f.db.readRow(copy.id);
     EXPECT_EQ(b.value(QStringLiteral("SNUM")), QVariant(QStringLiteral("00000000")));
     for (const ColumnSpec& c : vynBaseColumns()) {
-        if (c.name == QLatin1String("ID") || c.name == QLatin1String("SNUM") || c.name == QLatin1String("COMMENT"))
+        if (c.name == QLatin1String("ID") || c.name == QLatin1String("SNUM") ||
+            c.name == QLatin1String("COMMENT"))
             continue;
         EXPECT_EQ(b.value(c.name), a.value(c.name)) << c.name.toStdString();
     }

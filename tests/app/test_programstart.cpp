@@ -33,7 +33,10 @@ struct StartFixture
         QFile::copy(binFile("conf.dat"), exe + QStringLiteral("conf.dat"));
     }
 
-    StartInputs inputs() const { return {exe, work, temp, VersionData::fromBuild(), TDM1::Options{100}}; }
+    StartInputs inputs() const
+    {
+        return {exe, work, temp, VersionData::fromBuild(), TDM1::Options{100}};
+    }
 
     // One run of the program: start, optionally something in between, close.
     void run(const std::function<void(ProgramStart&)>& between = {})
@@ -74,11 +77,13 @@ TEST(ProgramStart, FirstStartWritesTheDefaults)
             EXPECT_EQ(f.value("TForm6", "Edit1_Text"), f.exe + QStringLiteral("MXVynBase.sqlite"));
             EXPECT_EQ(f.value("TForm6", "Edit4_Text"), f.exe + QStringLiteral("save_tarif.trf"));
             EXPECT_EQ(f.value("TForm6", "Edit5_Text"), f.exe + QStringLiteral("prg.vyn"));
-            EXPECT_EQ(f.ini().valueExists(QStringLiteral("TForm6"), QStringLiteral("Edit3_Text")), withAlt);
+            EXPECT_EQ(f.ini().valueExists(QStringLiteral("TForm6"), QStringLiteral("Edit3_Text")),
+                      withAlt);
             if (withAlt) {
                 EXPECT_EQ(f.value("TForm6", "Edit3_Text"), f.exe + QStringLiteral("a.alt"));
             }
-            EXPECT_FALSE(f.ini().valueExists(QStringLiteral("TForm1"), QStringLiteral("Edit3_Text")));
+            EXPECT_FALSE(
+                f.ini().valueExists(QStringLiteral("TForm1"), QStringLiteral("Edit3_Text")));
             EXPECT_TRUE(QFileInfo(f.exe + QStringLiteral("hist.ini")).isFile());
             EXPECT_EQ(QFileInfo(f.exe + QStringLiteral("hist.ini")).size(), 0);
             EXPECT_EQ(s.title(), QStringLiteral("Винк-Конфигуратор 3.7.2.1"));
@@ -95,7 +100,8 @@ TEST(ProgramStart, SecondStartEmptiesFirstStartAndRewritesNoDefault)
     StartFixture f;
     f.run();
     IniFile ini = f.ini();
-    ini.writeString(QStringLiteral("TForm1"), QStringLiteral("Prg"), QStringLiteral("/opt/other.vyn"));
+    ini.writeString(QStringLiteral("TForm1"), QStringLiteral("Prg"),
+                    QStringLiteral("/opt/other.vyn"));
     ini.deleteKey(QStringLiteral("TForm6"), QStringLiteral("Edit4_Text"));
     ASSERT_TRUE(ini.save());
     f.run([&](ProgramStart& s) {
@@ -127,7 +133,8 @@ TEST(ProgramStart, DatabaseFallsBackToTheWorkingDirectory)
     {
         TDM1 db;
         ASSERT_TRUE(db.Connect(own));
-        db.appendRows({listRow(QStringLiteral("1"), QDate(2020, 1, 1)), listRow(QStringLiteral("2"), QDate(2021, 1, 1))});
+        db.appendRows({listRow(QStringLiteral("1"), QDate(2020, 1, 1)),
+                       listRow(QStringLiteral("2"), QDate(2021, 1, 1))});
     }
     IniFile ini = f.ini();
     ini.writeString(QStringLiteral("TForm1"), QStringLiteral("BaseName"), own);
@@ -179,27 +186,31 @@ TEST(ProgramStart, WhatEndsTheProgramIsSaidAndStops)
         QString caption;
     };
     const Case cases[] = {
-        {"missing rash.spe", [](StartFixture& f) { QFile::remove(f.exe + QStringLiteral("rash.spe")); },
+        {"missing rash.spe",
+         [](StartFixture& f) { QFile::remove(f.exe + QStringLiteral("rash.spe")); },
          QStringLiteral("Не возможно открыть файл : rash.spe\r\nВыполнение программы завершено."),
          QStringLiteral("Сообщение")},
         {"no temporary directory", [](StartFixture& f) { QDir(f.temp).removeRecursively(); },
          QStringLiteral("Временная директория не может быть создана"), QString()},
         {"hist.ini cannot be created",
          [](StartFixture& f) {
-             QFile::link(f.root.filePath(QStringLiteral("no/such/dir/hist.ini")), f.exe + QStringLiteral("hist.ini"));
+             QFile::link(f.root.filePath(QStringLiteral("no/such/dir/hist.ini")),
+                         f.exe + QStringLiteral("hist.ini"));
          },
          QString(), QStringLiteral("Сообщение")},
-        {"missing conf.dat", [](StartFixture& f) { QFile::remove(f.exe + QStringLiteral("conf.dat")); },
-         QStringLiteral("Файл conf.dat должен находится в рабочем каталоге программы. \n\rПрограмма будет закрыта"),
+        {"missing conf.dat",
+         [](StartFixture& f) { QFile::remove(f.exe + QStringLiteral("conf.dat")); },
+         QStringLiteral("Файл conf.dat должен находится в рабочем каталоге программы. "
+                        "\n\rПрограмма будет закрыта"),
          QStringLiteral("Внимание!")},
     };
     for (const Case& c : cases) {
         StartFixture f;
         c.spoil(f);
-        const QString message = c.message.isEmpty()
-                                    ? QStringLiteral("Не возможно создать файл : ") + f.exe +
-                                          QStringLiteral("hist.ini\r\nВыполнение программы завершено.")
-                                    : c.message;
+        const QString message =
+            c.message.isEmpty() ? QStringLiteral("Не возможно создать файл : ") + f.exe +
+                                      QStringLiteral("hist.ini\r\nВыполнение программы завершено.")
+                                : c.message;
         QString tempDir;
         f.run([&](ProgramStart& s) {
             EXPECT_TRUE(s.stopRequested()) << c.what;
@@ -209,7 +220,8 @@ TEST(ProgramStart, WhatEndsTheProgramIsSaidAndStops)
         EXPECT_EQ(f.dialogs.shown[0].caption, c.caption) << c.what;
         // Nothing private is left behind.
         EXPECT_TRUE(tempDir.isEmpty() || !QFileInfo::exists(tempDir)) << c.what;
-        EXPECT_TRUE(QDir(f.temp).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty()) << c.what;
+        EXPECT_TRUE(QDir(f.temp).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty())
+            << c.what;
     }
 }
 
@@ -229,8 +241,9 @@ TEST(ProgramStart, ADatabaseThatIsNotOneIsRefusedAndTheProgramGoesOn)
         EXPECT_FALSE(s.stopRequested());
         EXPECT_FALSE(QFileInfo(s.InstrumentCatalogue()).size() == 0);
     });
-    EXPECT_EQ(f.dialogs.messages(), (QStringList{"Невозможно открыть базу приборов. Проверьте настройки.",
-                                                 "Ошибка инициализации программы"}));
+    EXPECT_EQ(f.dialogs.messages(),
+              (QStringList{"Невозможно открыть базу приборов. Проверьте настройки.",
+                           "Ошибка инициализации программы"}));
     for (const auto& shown : f.dialogs.shown) {
         EXPECT_EQ(shown.caption, QStringLiteral("Сообщение"));
         EXPECT_EQ(shown.messageKind, MessageKind::Error);
@@ -248,7 +261,8 @@ TEST(ProgramStart, ProgramEndWritesTheWindowSettings)
 {
     StartFixture f;
     f.run([&](ProgramStart& s) {
-        s.settings().writeString(QStringLiteral("TForm1"), QStringLiteral("Panel3_Left"), QStringLiteral("12"));
+        s.settings().writeString(QStringLiteral("TForm1"), QStringLiteral("Panel3_Left"),
+                                 QStringLiteral("12"));
         EXPECT_EQ(f.value("TForm1", "Panel3_Left"), QString());
     });
     EXPECT_EQ(f.value("TForm1", "Panel3_Left"), QStringLiteral("12"));
@@ -278,12 +292,15 @@ TEST(ProgramStart, SchemeTableKeepsAShortLastRecordWithZeros)
 TEST(ProgramTitle, InternalNameVersionAndSpecialBuild)
 {
     const QString start = QStringLiteral("Винк-Конфигуратор ");
-    const ProgramTitle plain = programTitle({QStringLiteral("Винк-Конфигуратор"), QStringLiteral("3.7.2.1"), {}}, start);
+    const ProgramTitle plain =
+        programTitle({QStringLiteral("Винк-Конфигуратор"), QStringLiteral("3.7.2.1"), {}}, start);
     EXPECT_EQ(plain.title, QStringLiteral("Винк-Конфигуратор 3.7.2.1"));
     EXPECT_FALSE(plain.IsSpecialBuild);
-    const ProgramTitle special =
-        programTitle({QStringLiteral("Винк-Конфигуратор"), QStringLiteral("3.7.2.1"), QStringLiteral(" (тест)")}, start);
+    const ProgramTitle special = programTitle(
+        {QStringLiteral("Винк-Конфигуратор"), QStringLiteral("3.7.2.1"), QStringLiteral(" (тест)")},
+        start);
     EXPECT_EQ(special.title, QStringLiteral("Винк-Конфигуратор 3.7.2.1 (тест)"));
     EXPECT_TRUE(special.IsSpecialBuild);
-    EXPECT_EQ(programTitle({QStringLiteral("Винк-Конфигуратор"), QString(), {}}, start).title, start);
+    EXPECT_EQ(programTitle({QStringLiteral("Винк-Конфигуратор"), QString(), {}}, start).title,
+              start);
 }

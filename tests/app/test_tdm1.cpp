@@ -20,7 +20,8 @@ QString allColumns(bool lowerCase)
     QStringList cols;
     for (const ColumnSpec& c : vynBaseColumns())
         cols << QLatin1Char('"') + (lowerCase ? c.name.toLower() : c.name) + QLatin1Char('"') +
-                    (c.kind == ColumnKind::AutoNumber ? QStringLiteral(" INTEGER PRIMARY KEY") : QString());
+                    (c.kind == ColumnKind::AutoNumber ? QStringLiteral(" INTEGER PRIMARY KEY")
+                                                      : QString());
     return cols.join(QLatin1Char(','));
 }
 
@@ -40,10 +41,13 @@ TEST(ConfigDatabase, NewAndEmptyFilesGetTheTable)
         db.Close();
 
         RawDb raw(f.path);
-        EXPECT_EQ(raw.column(QStringLiteral("SELECT name FROM pragma_table_info('VYN_Base')")).size(), 56);
+        EXPECT_EQ(
+            raw.column(QStringLiteral("SELECT name FROM pragma_table_info('VYN_Base')")).size(),
+            56);
         const auto type = [&](const char* column) {
-            return raw.value(QStringLiteral("SELECT type FROM pragma_table_info('VYN_Base') WHERE name = '%1'")
-                                 .arg(QLatin1String(column)));
+            return raw.value(
+                QStringLiteral("SELECT type FROM pragma_table_info('VYN_Base') WHERE name = '%1'")
+                    .arg(QLatin1String(column)));
         };
         EXPECT_EQ(type("SNUM"), QStringLiteral("VARCHAR(50)"));
         EXPECT_EQ(type("RASH"), QStringLiteral("VARCHAR(250)"));
@@ -51,10 +55,11 @@ TEST(ConfigDatabase, NewAndEmptyFilesGetTheTable)
         EXPECT_EQ(type("DATE"), QStringLiteral("DATETIME"));
         EXPECT_EQ(type("PITVYN"), QStringLiteral("BOOLEAN"));
         EXPECT_EQ(type("DeviceSoftData"), QStringLiteral("DATETIME"));
-        EXPECT_TRUE(raw.value(QStringLiteral("SELECT sql FROM sqlite_master WHERE name = 'VYN_Base'"))
-                        .contains(QStringLiteral("\"ID\" INTEGER PRIMARY KEY AUTOINCREMENT")));
-        const QStringList indexes =
-            raw.column(QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'index' ORDER BY name"));
+        EXPECT_TRUE(
+            raw.value(QStringLiteral("SELECT sql FROM sqlite_master WHERE name = 'VYN_Base'"))
+                .contains(QStringLiteral("\"ID\" INTEGER PRIMARY KEY AUTOINCREMENT")));
+        const QStringList indexes = raw.column(
+            QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'index' ORDER BY name"));
         ASSERT_EQ(indexes.size(), 2);
         EXPECT_TRUE(indexes[0].contains(QStringLiteral("(\"DATE\")")));
         EXPECT_TRUE(indexes[1].contains(QStringLiteral("SNUM COLLATE NOCASE")));
@@ -74,12 +79,15 @@ TEST(ConfigDatabase, ForeignFilesAreRefusedAndLeftAsTheyWere)
         {"text file", [](const QString& p) { writeAll(p, "Standard Jet DB\nnot ours\n"); },
          TDM1::ConnectError::NotDatabase},
         {"broken database",
-         [](const QString& p) { writeAll(p, QByteArray("SQLite format 3\0", 16) + QByteArray(2000, '\x5a')); },
+         [](const QString& p) {
+             writeAll(p, QByteArray("SQLite format 3\0", 16) + QByteArray(2000, '\x5a'));
+         },
          TDM1::ConnectError::NotDatabase},
         {"VYN_Base lacking columns",
          [](const QString& p) {
              RawDb raw(p);
-             raw.exec(QStringLiteral("CREATE TABLE VYN_Base (ID INTEGER PRIMARY KEY, SNUM TEXT, \"DATE\" TEXT)"));
+             raw.exec(QStringLiteral(
+                 "CREATE TABLE VYN_Base (ID INTEGER PRIMARY KEY, SNUM TEXT, \"DATE\" TEXT)"));
              raw.exec(QStringLiteral("INSERT INTO VYN_Base (SNUM) VALUES ('12345678')"));
          },
          TDM1::ConnectError::MissingColumns},
@@ -106,8 +114,8 @@ TEST(ConfigDatabase, ForeignFilesAreRefusedAndLeftAsTheyWere)
     }
     {
         DbFile f;
-        const QStringList missing = {f.dir.path(), f.dir.filePath(QStringLiteral("no/such/dir/x.sqlite")),
-                                     QString()};
+        const QStringList missing = {
+            f.dir.path(), f.dir.filePath(QStringLiteral("no/such/dir/x.sqlite")), QString()};
         for (const QString& path : missing) {
             TDM1 db;
             EXPECT_FALSE(db.Connect(path)) << path.toStdString();
@@ -117,7 +125,8 @@ TEST(ConfigDatabase, ForeignFilesAreRefusedAndLeftAsTheyWere)
     {
         // The missing columns are named for the reader of a log.
         DbFile f;
-        RawDb(f.path).exec(QStringLiteral("CREATE TABLE VYN_Base (ID INTEGER PRIMARY KEY, SNUM TEXT)"));
+        RawDb(f.path).exec(
+            QStringLiteral("CREATE TABLE VYN_Base (ID INTEGER PRIMARY KEY, SNUM TEXT)"));
         TDM1 db;
         db.Connect(f.path);
         EXPECT_TRUE(db.lastError().contains(QStringLiteral("DeviceSoftData")));
@@ -155,10 +164,11 @@ TEST(ConfigDatabase, RowsInDateOrderTiesByIdAndValuesKeepTheirKinds)
     full.setValue(QStringLiteral("DSTART"), 20.0);
     full.setValue(QStringLiteral("DATEL"), QDate(2000, 5, 15));
     full.setValue(QStringLiteral("DEVICESOFT"), QDateTime(QDate(2010, 1, 2), QTime(13, 14, 15)));
-    ASSERT_TRUE(db.appendRows({full, listRow(QStringLiteral("B"), QDate(2014, 1, 1)),
-                               listRow(QStringLiteral("C"), QDate(2015, 3, 1)),
-                               listRow(QStringLiteral("D"), QDateTime(QDate(2015, 3, 1), QTime(9, 0)))})
-                    .ok);
+    ASSERT_TRUE(
+        db.appendRows({full, listRow(QStringLiteral("B"), QDate(2014, 1, 1)),
+                       listRow(QStringLiteral("C"), QDate(2015, 3, 1)),
+                       listRow(QStringLiteral("D"), QDateTime(QDate(2015, 3, 1), QTime(9, 0)))})
+            .ok);
     ASSERT_EQ(db.RecordCount(), 4);
     QStringList order;
     for (qint64 id : db.ids())
@@ -170,11 +180,13 @@ TEST(ConfigDatabase, RowsInDateOrderTiesByIdAndValuesKeepTheirKinds)
     EXPECT_EQ(a.value(QStringLiteral("PITVYN")), QVariant(true));
     EXPECT_EQ(a.value(QStringLiteral("DSTART")), QVariant(20.0));
     EXPECT_EQ(a.value(QStringLiteral("DATEL")), QVariant(QDate(2000, 5, 15)));
-    EXPECT_EQ(a.value(QStringLiteral("DEVICESOFT")), QVariant(QDateTime(QDate(2010, 1, 2), QTime(13, 14, 15))));
+    EXPECT_EQ(a.value(QStringLiteral("DEVICESOFT")),
+              QVariant(QDateTime(QDate(2010, 1, 2), QTime(13, 14, 15))));
     EXPECT_TRUE(a.value(QStringLiteral("INDEX")).isNull());
 
     RawDb raw(f.path);
-    EXPECT_EQ(raw.value(QStringLiteral("SELECT typeof(DSTART) FROM VYN_Base WHERE ID = 1")), QStringLiteral("real"));
+    EXPECT_EQ(raw.value(QStringLiteral("SELECT typeof(DSTART) FROM VYN_Base WHERE ID = 1")),
+              QStringLiteral("real"));
     EXPECT_EQ(raw.value(QStringLiteral("SELECT typeof(PITVYN) FROM VYN_Base WHERE ID = 1")),
               QStringLiteral("integer"));
 }
@@ -185,7 +197,8 @@ TEST(ConfigDatabase, CursorPostDeleteAndTextColumns)
     TDM1 db;
     ASSERT_TRUE(db.Connect(f.path));
     db.appendRows({listRow(QStringLiteral("1"), QDate(2020, 1, 1), QStringLiteral("first")),
-                   listRow(QStringLiteral("2"), QDate(2020, 1, 2)), listRow(QStringLiteral("3"), QDate(2020, 1, 3))});
+                   listRow(QStringLiteral("2"), QDate(2020, 1, 2)),
+                   listRow(QStringLiteral("3"), QDate(2020, 1, 3))});
     db.First();
     EXPECT_EQ(db.RecNo(), 1);
     db.Last();
@@ -251,9 +264,11 @@ TEST(ConfigDatabase, TwoProgramsShareOneFile)
         return r;
     });
     ASSERT_TRUE(saved.ok) << saved.error.toStdString();
-    EXPECT_EQ(a.readRow(saved.id)->value(QStringLiteral("COMMENT")), QVariant(QStringLiteral("from b")));
+    EXPECT_EQ(a.readRow(saved.id)->value(QStringLiteral("COMMENT")),
+              QVariant(QStringLiteral("from b")));
     EXPECT_TRUE(a.setText(saved.id, QStringLiteral("COMMENT"), QStringLiteral("from a")));
-    EXPECT_EQ(b.readRow(saved.id)->value(QStringLiteral("COMMENT")), QVariant(QStringLiteral("from a")));
+    EXPECT_EQ(b.readRow(saved.id)->value(QStringLiteral("COMMENT")),
+              QVariant(QStringLiteral("from a")));
 }
 
 TEST(ConfigDatabase, ALockedDatabaseFailsThePostAndDamagesNothing)

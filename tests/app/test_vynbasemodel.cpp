@@ -22,8 +22,9 @@ struct ListFixture
     {
         EXPECT_TRUE(db.Connect(dir.filePath(QStringLiteral("base.sqlite"))));
         EXPECT_TRUE(db.appendRows(rows).ok);
-        model = std::make_unique<VynBaseModel>(db, dialogs, NumberLocale(QLatin1Char(','), QStringLiteral("dd.MM.yyyy")),
-                                               QLocale(QLocale::Russian, QLocale::Russia));
+        model = std::make_unique<VynBaseModel>(
+            db, dialogs, NumberLocale(QLatin1Char(','), QStringLiteral("dd.MM.yyyy")),
+            QLocale(QLocale::Russian, QLocale::Russia));
     }
 
     QStringList column(int c) const
@@ -41,7 +42,8 @@ std::vector<StoredRow> sampleRows()
     std::vector<StoredRow> rows{
         listRow(QStringLiteral("00120001"), QDate(2014, 12, 31), QStringLiteral("Котельная AB")),
         listRow(QStringLiteral("99990012"), QDate(2015, 1, 1), QStringLiteral("склад Ab")),
-        listRow(QStringLiteral("12001200"), QDateTime(QDate(2015, 7, 20), QTime(14, 5, 9)), QStringLiteral("ab")),
+        listRow(QStringLiteral("12001200"), QDateTime(QDate(2015, 7, 20), QTime(14, 5, 9)),
+                QStringLiteral("ab")),
         listRow(QStringLiteral("34567890"), QDate(2016, 2, 29), QStringLiteral("АБ кириллицей")),
         listRow(QStringLiteral("ABCD0012"), QDate(2020, 1, 1), QString()),
     };
@@ -55,8 +57,8 @@ std::vector<StoredRow> sampleRows()
 TEST(BrowsingList, ColumnsTitlesAndWhatMayBeEdited)
 {
     ListFixture f(sampleRows());
-    const QStringList titles{"Серийный номер", "Дата модификации", "Тип Винка", "Схема", "Комментарий",
-                             "Кто конфигурировал"};
+    const QStringList titles{"Серийный номер", "Дата модификации", "Тип Винка",
+                             "Схема",          "Комментарий",      "Кто конфигурировал"};
     const int widths[] = {120, 120, 69, 80, 194, 161};
     ASSERT_EQ(f.model->columnCount(), 6);
     for (int c = 0; c < 6; ++c) {
@@ -64,9 +66,11 @@ TEST(BrowsingList, ColumnsTitlesAndWhatMayBeEdited)
         EXPECT_EQ(VynBaseModel::columnWidth(c), widths[c]);
         EXPECT_EQ(bool(f.model->flags(f.model->index(0, c)) & Qt::ItemIsEditable), c >= 4) << c;
     }
-    EXPECT_EQ(f.serials(), (QStringList{"00120001", "99990012", "12001200", "34567890", "ABCD0012"}));
+    EXPECT_EQ(f.serials(),
+              (QStringList{"00120001", "99990012", "12001200", "34567890", "ABCD0012"}));
     EXPECT_EQ(f.column(VynBaseModel::Date),
-              (QStringList{"31.12.2014", "01.01.2015", "20.07.2015 14:05:09", "29.02.2016", "01.01.2020"}));
+              (QStringList{"31.12.2014", "01.01.2015", "20.07.2015 14:05:09", "29.02.2016",
+                           "01.01.2020"}));
     EXPECT_EQ(f.model->index(3, VynBaseModel::TypeVyn).data().toString(), QStringLiteral("03"));
     EXPECT_EQ(f.model->index(3, VynBaseModel::Cxema).data().toString(), QStringLiteral("17"));
     EXPECT_EQ(f.model->index(2, 0).data(VynBaseModel::IdRole).toLongLong(), f.db.ids()[2]);
@@ -155,7 +159,8 @@ TEST(BrowsingList, HighlightsTheSearchTextInTheSearchColumnWithFilteringOff)
     EXPECT_EQ(lit(VynBaseModel::Date), (QList<bool>{false, true, true, false, false}));
     // MANAGER is not a search column.
     f.model->setSearch(QStringLiteral("x"), VynBaseModel::Manager);
-    EXPECT_FALSE(f.model->index(0, VynBaseModel::Manager).data(VynBaseModel::HighlightRole).toBool());
+    EXPECT_FALSE(
+        f.model->index(0, VynBaseModel::Manager).data(VynBaseModel::HighlightRole).toBool());
 }
 
 TEST(BrowsingList, CommentAndManagerAreStoredIntoTheRow)
@@ -165,9 +170,12 @@ TEST(BrowsingList, CommentAndManagerAreStoredIntoTheRow)
     const qint64 id = f.model->idAt(1);
     EXPECT_TRUE(f.model->setData(comment, QStringLiteral("новый")));
     EXPECT_EQ(comment.data().toString(), QStringLiteral("новый"));
-    EXPECT_EQ(f.db.readRow(id)->value(QStringLiteral("COMMENT")), QVariant(QStringLiteral("новый")));
-    EXPECT_TRUE(f.model->setData(f.model->index(1, VynBaseModel::Manager), QStringLiteral("PC\\petr")));
-    EXPECT_EQ(f.db.readRow(id)->value(QStringLiteral("MANAGER")), QVariant(QStringLiteral("PC\\petr")));
+    EXPECT_EQ(f.db.readRow(id)->value(QStringLiteral("COMMENT")),
+              QVariant(QStringLiteral("новый")));
+    EXPECT_TRUE(
+        f.model->setData(f.model->index(1, VynBaseModel::Manager), QStringLiteral("PC\\petr")));
+    EXPECT_EQ(f.db.readRow(id)->value(QStringLiteral("MANAGER")),
+              QVariant(QStringLiteral("PC\\petr")));
     EXPECT_FALSE(f.model->setData(f.model->index(1, VynBaseModel::Snum), QStringLiteral("1")));
     EXPECT_TRUE(f.dialogs.shown.isEmpty());
 
@@ -175,7 +183,8 @@ TEST(BrowsingList, CommentAndManagerAreStoredIntoTheRow)
     EXPECT_FALSE(f.model->setData(comment, QString(121, QLatin1Char('x'))));
     EXPECT_EQ(f.dialogs.messages(), QStringList{"Была ошибка при создании базы"});
     EXPECT_EQ(f.dialogs.shown.value(0).caption, QStringLiteral("Сообщение"));
-    EXPECT_EQ(f.db.readRow(id)->value(QStringLiteral("COMMENT")), QVariant(QStringLiteral("новый")));
+    EXPECT_EQ(f.db.readRow(id)->value(QStringLiteral("COMMENT")),
+              QVariant(QStringLiteral("новый")));
 
     // An edited comment is what the filter sees next.
     f.model->setSearch(QStringLiteral("нов"), VynBaseModel::Comment);
