@@ -18,6 +18,8 @@ int runImage(const QStringList& args);
 int runAlt(const QStringList& args);
 int runConf(const QStringList& args);
 int runIdentify(const QStringList& args);
+int runWrite(const QStringList& args);
+int runCreate(const QStringList& args);
 int runCatalogue(const QStringList& args);
 
 inline constexpr Command kCommands[] = {
@@ -25,6 +27,8 @@ inline constexpr Command kCommands[] = {
     {"alt", "show or write an alternative-days file", runAlt},
     {"conf", "pack or show the scheme table conf.dat", runConf},
     {"identify", "identify the calculator on a serial port", runIdentify},
+    {"write", "write a configuration file into the calculator", runWrite},
+    {"create", "create a configuration file for the connected calculator", runCreate},
     {"catalogue", "pack or unpack the instrument catalogue rash.spe", runCatalogue},
 };
 
