@@ -20,6 +20,7 @@ int runConf(const QStringList& args);
 int runIdentify(const QStringList& args);
 int runWrite(const QStringList& args);
 int runCreate(const QStringList& args);
+int runCatalogue(const QStringList& args);
 
 inline constexpr Command kCommands[] = {
     {"image", "build the memory image of a generation-03 calculator", runImage},
@@ -28,6 +29,7 @@ inline constexpr Command kCommands[] = {
     {"identify", "identify the calculator on a serial port", runIdentify},
     {"write", "write a configuration file into the calculator", runWrite},
     {"create", "create a configuration file for the connected calculator", runCreate},
+    {"catalogue", "pack or unpack the instrument catalogue rash.spe", runCatalogue},
 };
 
 } // namespace vyntool

@@ -1,4 +1,4 @@
-// vyntool image and vyntool conf, run as the program they are.
+// vyntool image, conf and catalogue, run as the program they are.
 
 #include <QDir>
 #include <QFile>
@@ -230,3 +230,32 @@ TEST(VyntoolConf, PackAndShow)
 }
 
 } // namespace
+
+TEST(VyntoolCatalogue, PackAndUnpack)
+{
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("rash.ini"));
+    const QString spe = dir.filePath(QStringLiteral("rash.spe"));
+    const QString back = dir.filePath(QStringLiteral("back.ini"));
+    const QByteArray text = QStringLiteral("[FlowMeter]\r\nCount=1\r\nVariant0=ВСТ\r\n").toUtf8();
+    writeAll(ini, text);
+    ASSERT_EQ(vyntool({"catalogue", "pack", ini, spe}).exitCode, 0);
+    const QByteArray packed = readAll(spe);
+    ASSERT_EQ(packed.size(), text.size());
+    // The first byte is scrambled with the start key 0xA7, each later one with the
+    // stored byte before it.
+    EXPECT_EQ(static_cast<unsigned char>(packed[0]), static_cast<unsigned char>('[') ^ 0xA7);
+    EXPECT_EQ(static_cast<unsigned char>(packed[1]),
+              static_cast<unsigned char>('F') ^ static_cast<unsigned char>(packed[0]));
+    ASSERT_EQ(vyntool({"catalogue", "unpack", spe, back}).exitCode, 0);
+    EXPECT_EQ(readAll(back), text);
+
+    const ToolRun missing = vyntool({"catalogue", "pack", dir.filePath(QStringLiteral("none.ini")), spe});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(missing.err.contains(QStringLiteral("none.ini")));
+    EXPECT_EQ(readAll(spe), packed);
+    EXPECT_EQ(vyntool({"catalogue", "pack", ini, ini}).exitCode, 2);
+    EXPECT_EQ(readAll(ini), text);
+    EXPECT_EQ(vyntool({"catalogue", "squeeze", ini, spe}).exitCode, 2);
+    EXPECT_EQ(vyntool({"catalogue", "pack", ini}).exitCode, 2);
+}

@@ -1,0 +1,124 @@
+#include "currentconfig.h"
+
+#include "model/userdialogs.h"
+
+#include <QSysInfo>
+#include <pwd.h>
+#include <unistd.h>
+
+namespace vyn {
+
+QString postFailureMessage()
+{
+    return QStringLiteral("Была ошибка при создании базы");
+}
+
+QString systemManagerText()
+{
+    // The account of the process, as the system names it; the environment may lie.
+    const passwd* account = getpwuid(geteuid());
+    const QString user =
+        account ? QString::fromLocal8Bit(account->pw_name) : qEnvironmentVariable("USER");
+    return managerText(QSysInfo::machineHostName(), user);
+}
+
+CurrentConfiguration::CurrentConfiguration(TDM1& db, ConfigRecord& record, DeviceSession& session,
+                                           UserDialogs& dialogs, const Clock& clock,
+                                           NumberLocale locale,
+                                           const ElectricityMeterCatalogue* catalogue)
+    : m_db(db), m_record(record), m_session(session), m_dialogs(dialogs), m_clock(clock),
+      m_locale(std::move(locale)), m_catalogue(catalogue), m_manager(systemManagerText())
+{
+}
+
+void CurrentConfiguration::updateDeviceValues()
+{
+    const auto row = m_db.currentRow();
+    const QDate firmware =
+        row ? variantDate(row->value(QStringLiteral("DeviceSoftData"))) : QDate();
+    m_session.DeviceFirmwareDate = firmware.isValid() ? firmware : kZeroDate;
+    m_session.DeviceGeneration = generationForFirmwareDate(m_session.DeviceFirmwareDate);
+}
+
+bool CurrentConfiguration::RePaintStatus()
+{
+    updateDeviceValues();
+    const auto id = m_db.currentId();
+    if (id && m_loaded == id)
+        return true;
+    std::optional<StoredRow> row;
+    if (id) {
+        row = m_db.readRow(*id);
+        if (!row)
+            return false;
+    }
+    m_loaded = id;
+    m_record.FlowTable.clearChannelCells();
+    m_record.ThermoTable.clearChannelCells();
+    if (!row)
+        return true;
+    LoadContext context;
+    context.deviceGeneration = m_session.DeviceGeneration;
+    context.today = m_clock.today();
+    context.catalogue = m_catalogue;
+    loadRecord(*row, m_record, context, m_locale);
+
+    m_energyControlEnabled = m_record.SNUM.isEmpty() || m_session.DeviceVersion >= 4;
+    if (!m_energyControlEnabled)
+        m_record.EnergyControl = false;
+    return true;
+}
+
+CurrentConfiguration::SaveOutcome CurrentConfiguration::save(bool asNew)
+{
+    SaveOutcome outcome;
+    const auto target = asNew ? std::nullopt : m_db.currentId();
+    if (!asNew && !target) {
+        outcome.error = QStringLiteral("there is no current row");
+        return outcome;
+    }
+    SaveContext context;
+    context.deviceGeneration = m_session.DeviceGeneration;
+    context.deviceFirmwareDate = m_session.DeviceFirmwareDate;
+    context.today = m_clock.today();
+    context.manager = m_manager;
+
+    m_busy = true;
+    const TDM1::PostResult posted = m_db.post(target, [&](const StoredRow& current) {
+        SaveResult result = saveRecord(m_record, context, m_locale, current);
+        outcome.failedGroups = result.failedGroups;
+        return result.row;
+    });
+    m_busy = false;
+    m_loaded.reset();
+    // Shown once the transaction is over, so that no message box holds the lock.
+    for (int group : outcome.failedGroups)
+        m_dialogs.inform(saveFailureMessage(group), QStringLiteral("Сообщение"),
+                         MessageKind::Error);
+    outcome.posted = posted.ok;
+    outcome.id = posted.id;
+    outcome.error = posted.error;
+    return outcome;
+}
+
+CurrentConfiguration::SaveOutcome CurrentConfiguration::copyCurrent()
+{
+    if (!m_db.currentId() || !RePaintStatus())
+        return {};
+    m_record.SNUM = QStringLiteral("00000000");
+    return save(true);
+}
+
+bool CurrentConfiguration::deleteCurrent()
+{
+    const auto id = m_db.currentId();
+    if (!id)
+        return false;
+    m_busy = true;
+    const bool ok = m_db.deleteRow(*id);
+    m_busy = false;
+    m_loaded.reset();
+    return ok;
+}
+
+} // namespace vyn

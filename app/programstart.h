@@ -1,0 +1,130 @@
+#pragma once
+// The start and the end of setvyn without its windows: settings and history
+// files, the private temporary directory with the decoded catalogue, the title,
+// first-start defaults, the configuration database and the scheme table. The
+// main window runs FormCreate before it shows itself, LoadConf when the interface
+// settings are created, and FormClose when it closes; stopRequested() then tells
+// whether the program must end as soon as its event loop runs.
+
+#include "tdm1.h"
+
+#include "model/devicesession.h"
+#include "model/inifile.h"
+#include "model/schemetable.h"
+
+#include <QFile>
+#include <QString>
+#include <optional>
+
+namespace vyn {
+
+class UserDialogs;
+
+// The import of an older DBF database found on the first start. FormCreate asks
+// prepareFirstStart() while it writes the first-start defaults (the file renames)
+// and runs convert() once the database is open when that said a conversion is due.
+class OldDatabaseConversion
+{
+public:
+    virtual ~OldDatabaseConversion() = default;
+    // True when a conversion is due.
+    virtual bool prepareFirstStart(const QString& exeDir) = 0;
+    virtual void convert(const QString& exeDir, TDM1& database, UserDialogs& dialogs) = 0;
+};
+
+// Until the import exists: no file is renamed and nothing is converted, so an
+// older database stays where it is for the import to find.
+class NoOldDatabaseConversion final : public OldDatabaseConversion
+{
+public:
+    bool prepareFirstStart(const QString&) override { return false; }
+    void convert(const QString&, TDM1&, UserDialogs&) override {}
+};
+
+// The version data compiled into the program.
+struct VersionData
+{
+    QString internalName;
+    QString fileVersion;
+    std::optional<QString> specialBuild;
+
+    static VersionData fromBuild();
+};
+
+struct ProgramTitle
+{
+    QString title;
+    bool IsSpecialBuild = false;
+};
+// InternalName, a blank and FileVersion, then the special-build mark directly;
+// without a FileVersion the title keeps `current`.
+ProgramTitle programTitle(const VersionData& version, const QString& current);
+
+struct StartInputs
+{
+    QString exeDir;     // the program directory, with a trailing '/'
+    QString workingDir; // where a database is looked for when BaseName names no file
+    QString tempRoot;   // the system's temporary directory
+    VersionData version = VersionData::fromBuild();
+    TDM1::Options database;
+};
+
+class ProgramStart
+{
+public:
+    ProgramStart(StartInputs inputs, UserDialogs& dialogs, TDM1& database, DeviceSession& session,
+                 OldDatabaseConversion& conversion);
+    ~ProgramStart();
+    ProgramStart(const ProgramStart&) = delete;
+    ProgramStart& operator=(const ProgramStart&) = delete;
+
+    // The main window's start-up sequence.
+    void FormCreate();
+    // Loads the scheme table from ExeDir + "conf.dat"; a missing file ends the program.
+    bool LoadConf();
+    // Program end: history and settings written, the temporary directory removed,
+    // the database closed. False when the directory could not be removed.
+    bool FormClose();
+
+    bool stopRequested() const { return m_stop; }
+    bool firstStart() const { return m_firstStart; }
+
+    QString GetPathStr() const { return m_in.exeDir; }
+    // setvyn.ini; the windows read and write their sections in it.
+    IniFile& settings() { return m_settings; }
+    IniFile& InputHistory() { return m_history; }
+    QString TempDir() const { return m_tempDir; }
+    // The decoded catalogue (TempDir + "/rash.ini"); empty when unavailable.
+    QString InstrumentCatalogue() const { return m_catalogue; }
+    QString title() const { return m_title.title; }
+    bool IsSpecialBuild() const { return m_title.IsSpecialBuild; }
+    QString baseName() const;
+    const SchemeTable& schemeTable() const { return m_schemes; }
+    // 0 when LoadConf read a record, -1 when none.
+    int schemeTableFlag() const { return m_schemes.isEmpty() ? -1 : 0; }
+
+private:
+    bool openHistory();
+    bool createTempDir();
+    bool decodeCatalogue(QFile& spe);
+    void writeFirstStartDefaults();
+    void inform(const QString& text, const QString& caption = QStringLiteral("Сообщение"));
+
+    StartInputs m_in;
+    UserDialogs& m_dialogs;
+    TDM1& m_db;
+    DeviceSession& m_session;
+    OldDatabaseConversion& m_conversion;
+
+    IniFile m_settings;
+    IniFile m_history;
+    QString m_tempDir;
+    QString m_catalogue;
+    ProgramTitle m_title;
+    SchemeTable m_schemes;
+    bool m_stop = false;
+    bool m_firstStart = false;
+    bool m_closed = false;
+};
+
+} // namespace vyn

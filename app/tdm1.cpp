@@ -1,0 +1,584 @@
+#include "tdm1.h"
+
+#include <algorithm>
+
+#include <QDate>
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace vyn {
+
+namespace {
+
+const QString kTable = QStringLiteral("VYN_Base");
+
+QString quoted(const QString& name)
+{
+    return QLatin1Char('"') + name + QLatin1Char('"');
+}
+
+QString sqlType(const ColumnSpec& c)
+{
+    switch (c.kind) {
+    case ColumnKind::AutoNumber:
+        return QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
+    case ColumnKind::Text:
+        return QStringLiteral("VARCHAR(%1)").arg(c.maxLength);
+    case ColumnKind::Double:
+        return QStringLiteral("DOUBLE");
+    case ColumnKind::YesNo:
+        return QStringLiteral("BOOLEAN");
+    case ColumnKind::DateTime:
+        return QStringLiteral("DATETIME");
+    }
+    return QString();
+}
+
+QStringList schemaStatements()
+{
+    QStringList columns;
+    for (const ColumnSpec& c : vynBaseColumns())
+        columns << quoted(c.name) + QLatin1Char(' ') + sqlType(c);
+    return {
+        QStringLiteral("CREATE TABLE %1 (%2)").arg(kTable, columns.join(QStringLiteral(", "))),
+        QStringLiteral("CREATE INDEX VYN_Base_DATE ON %1 (\"DATE\")").arg(kTable),
+        QStringLiteral("CREATE INDEX VYN_Base_SNUM ON %1 (SNUM COLLATE NOCASE)").arg(kTable),
+    };
+}
+
+bool isSqliteFile(const QString& path, QString& error)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        error = f.errorString();
+        return false;
+    }
+    static const QByteArray kMagic("SQLite format 3\0", 16);
+    return f.size() == 0 || f.read(16) == kMagic;
+}
+
+// Runs one statement; false with the engine's reason.
+bool run(QSqlQuery& q, const QString& sql, QString& error)
+{
+    if (q.exec(sql))
+        return true;
+    error = q.lastError().text();
+    return false;
+}
+
+class WriteTransaction
+{
+public:
+    explicit WriteTransaction(const QSqlDatabase& db) : m_query(db) {}
+    ~WriteTransaction()
+    {
+        if (m_begun && !m_done)
+            m_query.exec(QStringLiteral("ROLLBACK"));
+    }
+    // IMMEDIATE: the write lock is taken (or waited for) before anything is read.
+    bool begin(QString& error)
+    {
+        return m_begun = run(m_query, QStringLiteral("BEGIN IMMEDIATE"), error);
+    }
+    bool commit(QString& error)
+    {
+        m_done = run(m_query, QStringLiteral("COMMIT"), error);
+        return m_done;
+    }
+
+private:
+    QSqlQuery m_query;
+    bool m_begun = false;
+    bool m_done = false;
+};
+
+QStringList writtenColumns(const StoredRow& row)
+{
+    QStringList out;
+    for (const QString& name : row.columns()) {
+        const ColumnSpec* spec = findColumn(name);
+        if (spec && spec->kind != ColumnKind::AutoNumber)
+            out << spec->name;
+    }
+    return out;
+}
+
+QString insertStatement(const QStringList& columns)
+{
+    if (columns.isEmpty())
+        return QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(kTable);
+    QStringList names, marks;
+    for (const QString& c : columns) {
+        names << quoted(c);
+        marks << QStringLiteral("?");
+    }
+    return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+        .arg(kTable, names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+}
+
+void bindRow(QSqlQuery& q, const QStringList& columns, const StoredRow& row)
+{
+    for (const QString& c : columns)
+        q.addBindValue(TDM1::toStored(*findColumn(c), row.value(c)));
+}
+
+} // namespace
+
+TDM1::TDM1() : TDM1(Options{}) {}
+
+TDM1::TDM1(Options options)
+    : m_options(options),
+      m_connectionName(QStringLiteral("vyn-config-%1").arg(reinterpret_cast<quintptr>(this), 0, 16))
+{
+}
+
+TDM1::~TDM1()
+{
+    m_listener = nullptr;
+    Close();
+}
+
+QSqlDatabase TDM1::database() const
+{
+    return QSqlDatabase::database(m_connectionName, false);
+}
+
+bool TDM1::fail(ConnectError error, const QString& text)
+{
+    m_connectError = error;
+    m_lastError = text;
+    return false;
+}
+
+void TDM1::dropConnection()
+{
+    {
+        QSqlDatabase db = database();
+        if (db.isValid())
+            db.close();
+    }
+    if (QSqlDatabase::contains(m_connectionName))
+        QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+bool TDM1::Connect(const QString& path)
+{
+    Close();
+    m_connectError = ConnectError::None;
+    m_lastError.clear();
+    m_path = path;
+    if (!openFile(path) || !widenRash() || !openTable()) {
+        dropConnection();
+        notify();
+        return false;
+    }
+    m_open = true;
+    First();
+    notify();
+    return true;
+}
+
+bool TDM1::openFile(const QString& path)
+{
+    const QFileInfo info(path);
+    QString error;
+    if (path.isEmpty())
+        return fail(ConnectError::CannotOpen, QStringLiteral("no database path"));
+    if (info.exists()) {
+        if (!info.isFile())
+            return fail(ConnectError::CannotOpen, path + QStringLiteral(" is not a file"));
+        if (!isSqliteFile(path, error))
+            return fail(error.isEmpty() ? ConnectError::NotDatabase : ConnectError::CannotOpen,
+                        error.isEmpty() ? path + QStringLiteral(" is not a database") : error);
+    } else if (!QFileInfo(info.absolutePath()).isDir())
+        return fail(ConnectError::CannotOpen,
+                    info.absolutePath() + QStringLiteral(" does not exist"));
+
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+    if (!db.isValid())
+        return fail(ConnectError::CannotOpen, QStringLiteral("the SQLite driver of Qt is missing"));
+    db.setDatabaseName(path);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(m_options.busyTimeoutMs));
+    if (!db.open())
+        return fail(ConnectError::CannotOpen, db.lastError().text());
+    return checkOrCreateTable();
+}
+
+// Only reads until the file is known to be ours: a refused file stays byte for byte
+// as it was.
+bool TDM1::checkOrCreateTable()
+{
+    QSqlDatabase db = database();
+    QSqlQuery q(db);
+    QString error;
+    if (!run(q, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"), error))
+        return fail(ConnectError::NotDatabase, error);
+    QString table;
+    bool otherTables = false;
+    while (q.next()) {
+        const QString name = q.value(0).toString();
+        if (name.compare(kTable, Qt::CaseInsensitive) == 0)
+            table = name;
+        else if (!name.startsWith(QLatin1String("sqlite_")))
+            otherTables = true;
+    }
+    q.finish();
+
+    if (!table.isEmpty()) {
+        if (!run(q, QStringLiteral("PRAGMA table_info(%1)").arg(quoted(table)), error))
+            return fail(ConnectError::NotDatabase, error);
+        QStringList present;
+        while (q.next())
+            present << q.value(1).toString().toUpper();
+        q.finish();
+        QStringList missing;
+        for (const ColumnSpec& c : vynBaseColumns())
+            if (!present.contains(c.name.toUpper()))
+                missing << c.name;
+        if (!missing.isEmpty())
+            return fail(ConnectError::MissingColumns,
+                        QStringLiteral("VYN_Base lacks the columns ") +
+                            missing.join(QStringLiteral(", ")));
+    } else if (otherTables)
+        return fail(ConnectError::NoTable, QStringLiteral("the database has no table VYN_Base"));
+    else {
+        WriteTransaction t(db);
+        if (!t.begin(error))
+            return fail(ConnectError::CannotOpen, error);
+        for (const QString& sql : schemaStatements())
+            if (!run(q, sql, error))
+                return fail(ConnectError::CannotOpen, error);
+        if (!t.commit(error))
+            return fail(ConnectError::CannotOpen, error);
+    }
+    // Two running programs may share the file: readers never wait for a writer.
+    // A read-only file keeps its journal mode; that is not a reason to refuse it.
+    q.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+    q.finish();
+    return true;
+}
+
+// Jet text columns have a maximum length that older files set to 50 for RASH and
+// the connect widened; SQLite text has no such limit, so there is nothing to do.
+// The save keeps to the lengths of the column list.
+bool TDM1::widenRash()
+{
+    return true;
+}
+
+bool TDM1::openTable()
+{
+    if (!loadIds())
+        return fail(ConnectError::CannotOpen, m_lastError);
+    return true;
+}
+
+bool TDM1::loadIds()
+{
+    QSqlQuery q(database());
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT ID FROM %1 ORDER BY \"DATE\", ID").arg(kTable))) {
+        m_lastError = q.lastError().text();
+        return false;
+    }
+    std::vector<qint64> ids;
+    ids.reserve(m_ids.size());
+    while (q.next())
+        ids.push_back(q.value(0).toLongLong());
+    m_ids = std::move(ids);
+    m_positions.clear();
+    m_positions.reserve(m_ids.size());
+    for (std::size_t i = 0; i < m_ids.size(); ++i)
+        m_positions.emplace(m_ids[i], static_cast<int>(i));
+    return true;
+}
+
+void TDM1::Close()
+{
+    const bool wasOpen = m_open || QSqlDatabase::contains(m_connectionName);
+    m_open = false;
+    m_ids.clear();
+    m_positions.clear();
+    m_current = -1;
+    dropConnection();
+    if (wasOpen)
+        notify();
+}
+
+std::optional<qint64> TDM1::currentId() const
+{
+    if (m_current < 0 || m_current >= RecordCount())
+        return std::nullopt;
+    return m_ids[static_cast<std::size_t>(m_current)];
+}
+
+bool TDM1::setCurrentId(qint64 id)
+{
+    const int p = positionOf(id);
+    if (p < 0)
+        return false;
+    m_current = p;
+    return true;
+}
+
+void TDM1::setCurrentPosition(int position)
+{
+    m_current = m_ids.empty() ? -1 : std::clamp(position, 0, RecordCount() - 1);
+}
+
+void TDM1::First()
+{
+    setCurrentPosition(0);
+}
+void TDM1::Last()
+{
+    setCurrentPosition(RecordCount() - 1);
+}
+
+int TDM1::positionOf(qint64 id) const
+{
+    const auto it = m_positions.find(id);
+    return it == m_positions.end() ? -1 : it->second;
+}
+
+QVariant TDM1::fromStored(const ColumnSpec& column, const QVariant& stored)
+{
+    if (stored.isNull())
+        return {};
+    switch (column.kind) {
+    case ColumnKind::Text:
+        return stored.toString();
+    case ColumnKind::AutoNumber:
+        return stored.toLongLong();
+    case ColumnKind::Double: {
+        if (stored.typeId() != QMetaType::QString)
+            return stored.toDouble();
+        bool ok = false;
+        const double v = stored.toString().toDouble(&ok);
+        return ok ? QVariant(v) : stored; // text: the codec reads it with the user's locale
+    }
+    case ColumnKind::YesNo:
+        if (stored.typeId() == QMetaType::QString) {
+            const QString s = stored.toString().trimmed().toLower();
+            return s == QLatin1String("true") ||
+                   (s != QLatin1String("false") && s.toLongLong() != 0);
+        }
+        return stored.toLongLong() != 0;
+    case ColumnKind::DateTime: {
+        const QString s = stored.toString().trimmed();
+        if (s.size() <= 10)
+            return QDate::fromString(s, Qt::ISODate);
+        QString iso = s;
+        iso[10] = QLatin1Char('T');
+        const QDateTime moment = QDateTime::fromString(iso, Qt::ISODate);
+        return moment.isValid() ? QVariant(moment)
+                                : QVariant(QDate::fromString(s.left(10), Qt::ISODate));
+    }
+    }
+    return stored;
+}
+
+QVariant TDM1::toStored(const ColumnSpec& column, const QVariant& value)
+{
+    if (value.isNull())
+        return {};
+    switch (column.kind) {
+    case ColumnKind::Text:
+        return value.toString();
+    case ColumnKind::AutoNumber:
+    case ColumnKind::Double:
+        if (value.typeId() == QMetaType::QString) {
+            bool ok = false;
+            const double v = value.toString().toDouble(&ok);
+            return ok ? QVariant(v) : value;
+        }
+        return value.toDouble();
+    case ColumnKind::YesNo:
+        return value.toBool() ? 1 : 0;
+    case ColumnKind::DateTime:
+        // ISO text sorts in time order, which keeps the DATE index meaningful.
+        if (value.typeId() == QMetaType::QDate)
+            return value.toDate().toString(Qt::ISODate);
+        if (value.typeId() == QMetaType::QDateTime)
+            return value.toDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
+        return value.toString();
+    }
+    return value;
+}
+
+std::optional<StoredRow> TDM1::readRow(qint64 id) const
+{
+    if (!m_open)
+        return std::nullopt;
+    QSqlQuery q(database());
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT * FROM %1 WHERE ID = ?").arg(kTable));
+    q.addBindValue(id);
+    if (!q.exec() || !q.next())
+        return std::nullopt;
+    const QSqlRecord rec = q.record();
+    StoredRow row;
+    for (int i = 0; i < rec.count(); ++i)
+        if (const ColumnSpec* spec = findColumn(rec.fieldName(i)))
+            row.setValue(spec->name, fromStored(*spec, q.value(i)));
+    return row;
+}
+
+std::optional<StoredRow> TDM1::currentRow() const
+{
+    const auto id = currentId();
+    return id ? readRow(*id) : std::nullopt;
+}
+
+bool TDM1::writeRow(QSqlDatabase& db, std::optional<qint64> id, const StoredRow& row, qint64& newId,
+                    QString& error)
+{
+    const QStringList columns = writtenColumns(row);
+    QSqlQuery q(db);
+    if (id) {
+        if (columns.isEmpty()) {
+            newId = *id;
+            return true;
+        }
+        QStringList sets;
+        for (const QString& c : columns)
+            sets << quoted(c) + QStringLiteral(" = ?");
+        q.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE ID = ?")
+                      .arg(kTable, sets.join(QLatin1Char(','))));
+        bindRow(q, columns, row);
+        q.addBindValue(*id);
+    } else {
+        q.prepare(insertStatement(columns));
+        bindRow(q, columns, row);
+    }
+    if (!q.exec()) {
+        error = q.lastError().text();
+        return false;
+    }
+    newId = id ? *id : q.lastInsertId().toLongLong();
+    return true;
+}
+
+TDM1::PostResult
+TDM1::inWriteTransaction(const std::function<bool(QSqlDatabase&, PostResult&)>& body)
+{
+    PostResult result;
+    if (!m_open) {
+        result.error = QStringLiteral("the database is not open");
+        return result;
+    }
+    QSqlDatabase db = database();
+    WriteTransaction t(db);
+    result.ok = t.begin(result.error) && body(db, result) && t.commit(result.error);
+    return result;
+}
+
+TDM1::PostResult TDM1::post(std::optional<qint64> id,
+                            const std::function<StoredRow(const StoredRow&)>& change)
+{
+    const PostResult result = inWriteTransaction([&](QSqlDatabase& db, PostResult& r) {
+        StoredRow current;
+        if (id) {
+            const auto stored = readRow(*id);
+            if (!stored) {
+                r.error = QStringLiteral("the row is gone");
+                return false;
+            }
+            current = *stored;
+        }
+        return writeRow(db, id, change(current), r.id, r.error);
+    });
+    if (result.ok) {
+        Refresh();
+        setCurrentId(result.id);
+    }
+    return result;
+}
+
+TDM1::PostResult TDM1::appendRows(const std::vector<StoredRow>& rows)
+{
+    const PostResult result = inWriteTransaction([&](QSqlDatabase& db, PostResult& r) {
+        QSqlQuery q(db);
+        QStringList prepared;
+        bool first = true;
+        for (const StoredRow& row : rows) {
+            const QStringList columns = writtenColumns(row);
+            if (first || columns != prepared) {
+                q.prepare(insertStatement(columns));
+                prepared = columns;
+                first = false;
+            }
+            bindRow(q, columns, row);
+            if (!q.exec()) {
+                r.error = q.lastError().text();
+                return false;
+            }
+            r.id = q.lastInsertId().toLongLong();
+        }
+        return true;
+    });
+    if (result.ok)
+        Refresh();
+    return result;
+}
+
+bool TDM1::deleteRow(qint64 id)
+{
+    if (!m_open)
+        return false;
+    const int position = m_current;
+    QSqlQuery q(database());
+    q.prepare(QStringLiteral("DELETE FROM %1 WHERE ID = ?").arg(kTable));
+    q.addBindValue(id);
+    if (!q.exec()) {
+        m_lastError = q.lastError().text();
+        return false;
+    }
+    const bool wasCurrent = currentId() == id;
+    Refresh();
+    if (wasCurrent)
+        setCurrentPosition(position);
+    return true;
+}
+
+bool TDM1::setText(qint64 id, const QString& column, const QString& text)
+{
+    const ColumnSpec* spec = findColumn(column);
+    if (!m_open || !spec || spec->kind != ColumnKind::Text || text.size() > spec->maxLength)
+        return false;
+    QSqlQuery q(database());
+    q.prepare(QStringLiteral("UPDATE %1 SET %2 = ? WHERE ID = ?").arg(kTable, quoted(spec->name)));
+    q.addBindValue(text);
+    q.addBindValue(id);
+    if (!q.exec() || q.numRowsAffected() != 1) {
+        m_lastError = q.lastError().text();
+        return false;
+    }
+    notify(id);
+    return true;
+}
+
+bool TDM1::Refresh()
+{
+    if (!m_open)
+        return false;
+    const auto id = currentId();
+    const int position = m_current;
+    const bool ok = loadIds();
+    if (!(id && setCurrentId(*id)))
+        setCurrentPosition(position);
+    notify();
+    return ok;
+}
+
+void TDM1::notify(std::optional<qint64> id)
+{
+    if (m_listener)
+        m_listener(id);
+}
+
+} // namespace vyn

@@ -1,0 +1,126 @@
+#pragma once
+// The data module: the connection to the configuration database (an SQLite file)
+// and the one cursor over VYN_Base whose current row is the current configuration
+// of the whole program. Rows are kept in ascending DATE order, ties by ID; the
+// cursor names its row by ID. Only the IDs are held in memory; values are read
+// when asked for.
+
+#include "model/storedrow.h"
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+namespace vyn {
+
+class TDM1
+{
+public:
+    struct Options
+    {
+        // How long a statement waits for another program's lock before it fails.
+        int busyTimeoutMs = 5000;
+    };
+
+    enum class ConnectError
+    {
+        None,
+        CannotOpen,     // no such directory, no permission, locked, ...
+        NotDatabase,    // the file is not an SQLite database
+        NoTable,        // a database of something else: it has tables but no VYN_Base
+        MissingColumns, // VYN_Base lacks columns the program needs
+    };
+
+    struct PostResult
+    {
+        bool ok = false;
+        qint64 id = 0;
+        QString error; // the engine's reason when !ok
+    };
+
+    TDM1();
+    explicit TDM1(Options options);
+    ~TDM1();
+    TDM1(const TDM1&) = delete;
+    TDM1& operator=(const TDM1&) = delete;
+
+    // Close, open the file (a new or empty file gets the table), widen RASH, open the
+    // table in DATE order with the cursor on the first row. A refused file is left
+    // as it was. The caller reports a failure.
+    bool Connect(const QString& path);
+    void Close();
+    bool isOpen() const { return m_open; }
+    QString path() const { return m_path; }
+    ConnectError connectError() const { return m_connectError; }
+    QString lastError() const { return m_lastError; }
+    // The connection, for readers that need their own statements (the list model).
+    QSqlDatabase database() const;
+
+    // --- the cursor
+    int RecordCount() const { return static_cast<int>(m_ids.size()); }
+    // 1-based position of the current row; 0 when there is none.
+    int RecNo() const { return m_current < 0 ? 0 : m_current + 1; }
+    std::optional<qint64> currentId() const;
+    bool setCurrentId(qint64 id);
+    void setCurrentPosition(int position); // clamped; -1 only when empty
+    void First();
+    void Last();
+    // The IDs in list order, and the position of one (-1 when absent).
+    const std::vector<qint64>& ids() const { return m_ids; }
+    int positionOf(qint64 id) const;
+
+    // --- rows
+    std::optional<StoredRow> readRow(qint64 id) const;
+    std::optional<StoredRow> currentRow() const;
+    // In one write transaction: reads the row (an empty row for nullopt), lets
+    // change() compute the new values and writes them (appends for nullopt). ID
+    // is never written. The cursor moves to the posted row.
+    PostResult post(std::optional<qint64> id,
+                    const std::function<StoredRow(const StoredRow&)>& change);
+    // Appends many rows in one transaction; the cursor stays where it was.
+    PostResult appendRows(const std::vector<StoredRow>& rows);
+    bool deleteRow(qint64 id);
+    // One text column of one row (COMMENT, MANAGER); refused when too long.
+    bool setText(qint64 id, const QString& column, const QString& text);
+    // Re-reads the order of the rows; the cursor keeps its row when it still exists.
+    bool Refresh();
+
+    // Told after the set or order of rows changed (connect, close, refresh, post,
+    // delete) and after one row's values changed (id given).
+    using Listener = std::function<void(std::optional<qint64> changedId)>;
+    void setListener(Listener listener) { m_listener = std::move(listener); }
+
+    // Values as the row holds them, from what SQLite returns for a column.
+    static QVariant fromStored(const ColumnSpec& column, const QVariant& stored);
+    static QVariant toStored(const ColumnSpec& column, const QVariant& value);
+
+private:
+    bool openFile(const QString& path);
+    bool checkOrCreateTable();
+    bool widenRash();
+    bool openTable();
+    bool loadIds();
+    bool fail(ConnectError error, const QString& text);
+    void dropConnection();
+    PostResult inWriteTransaction(const std::function<bool(QSqlDatabase&, PostResult&)>& body);
+    bool writeRow(QSqlDatabase& db, std::optional<qint64> id, const StoredRow& row, qint64& newId,
+                  QString& error);
+    void notify(std::optional<qint64> id = std::nullopt);
+
+    Options m_options;
+    QString m_connectionName;
+    QString m_path;
+    bool m_open = false;
+    ConnectError m_connectError = ConnectError::None;
+    QString m_lastError;
+    std::vector<qint64> m_ids;
+    std::unordered_map<qint64, int> m_positions;
+    int m_current = -1;
+    Listener m_listener;
+};
+
+} // namespace vyn

@@ -1,0 +1,327 @@
+#include "vynbasemodel.h"
+
+#include "tdm1.h"
+
+#include "model/userdialogs.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QSqlQuery>
+
+namespace vyn {
+
+namespace {
+
+// Rows read at once when the list asks for one that is not cached: about a few
+// screens, so scrolling reads one statement per block.
+constexpr int kBlock = 128;
+// Cached rows beyond which the cache starts again, bounding memory at any size.
+constexpr std::size_t kMaxCachedRows = 20000;
+
+const char* const kColumnNames[] = {"SNUM", "DATE", "TYPE_VYN", "CXEMA", "COMMENT", "MANAGER"};
+const int kColumnWidths[] = {120, 120, 69, 80, 194, 161};
+
+QString selectList()
+{
+    QStringList names;
+    for (const char* n : kColumnNames)
+        names << QLatin1Char('"') + QLatin1String(n) + QLatin1Char('"');
+    return names.join(QLatin1Char(','));
+}
+
+} // namespace
+
+bool Table2FilterRecord(const QString& displayText, const QString& searchText,
+                        const QLocale& locale)
+{
+    if (searchText.isEmpty())
+        return false;
+    return locale.toLower(displayText).contains(locale.toLower(searchText));
+}
+
+VynBaseModel::VynBaseModel(TDM1& db, UserDialogs& dialogs, NumberLocale numbers, QLocale locale,
+                           QObject* parent)
+    : QAbstractTableModel(parent), m_db(db), m_dialogs(dialogs), m_numbers(std::move(numbers)),
+      m_locale(std::move(locale))
+{
+    m_db.setListener([this](std::optional<qint64> id) { onChanged(id); });
+}
+
+VynBaseModel::~VynBaseModel()
+{
+    m_db.setListener(nullptr);
+}
+
+QString VynBaseModel::columnName(int column)
+{
+    return column >= 0 && column < ColumnCount ? QLatin1String(kColumnNames[column]) : QString();
+}
+
+int VynBaseModel::columnWidth(int column)
+{
+    return column >= 0 && column < ColumnCount ? kColumnWidths[column] : 0;
+}
+
+int VynBaseModel::rowCount(const QModelIndex& parent) const
+{
+    if (parent.isValid())
+        return 0;
+    return m_filtered ? static_cast<int>(m_visible.size()) : m_db.RecordCount();
+}
+
+int VynBaseModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+qint64 VynBaseModel::idAt(int row) const
+{
+    if (row < 0 || row >= rowCount())
+        return 0;
+    const int position = m_filtered ? m_visible[static_cast<std::size_t>(row)] : row;
+    return m_db.ids()[static_cast<std::size_t>(position)];
+}
+
+int VynBaseModel::rowOfId(qint64 id) const
+{
+    const int position = m_db.positionOf(id);
+    if (position < 0 || !m_filtered)
+        return position;
+    const auto it = std::lower_bound(m_visible.begin(), m_visible.end(), position);
+    return it != m_visible.end() && *it == position ? static_cast<int>(it - m_visible.begin()) : -1;
+}
+
+QString VynBaseModel::formatDate(const QVariant& stored) const
+{
+    static const ColumnSpec& dateColumn = *findColumn(QStringLiteral("DATE"));
+    const QVariant v = TDM1::fromStored(dateColumn, stored);
+    if (v.typeId() == QMetaType::QDate)
+        return v.toDate().toString(m_numbers.shortDateFormat());
+    if (v.typeId() == QMetaType::QDateTime) {
+        const QDateTime moment = v.toDateTime();
+        QString text = moment.date().toString(m_numbers.shortDateFormat());
+        // As the list always showed it: the time only when there is one.
+        if (moment.time() != QTime(0, 0))
+            text += QLatin1Char(' ') + moment.time().toString(QStringLiteral("hh:mm:ss"));
+        return text;
+    }
+    return stored.toString();
+}
+
+void VynBaseModel::fetchBlockOf(int listRow) const
+{
+    if (m_rows.size() > kMaxCachedRows)
+        m_rows.clear();
+    const int first = listRow / kBlock * kBlock;
+    const int last = std::min(first + kBlock, rowCount());
+    QStringList ids;
+    for (int r = first; r < last; ++r) {
+        const qint64 id = idAt(r);
+        if (!m_rows.count(id)) {
+            ids << QString::number(id);
+            m_rows[id] = Row{};
+        }
+    }
+    if (ids.isEmpty())
+        return;
+    QSqlQuery q(m_db.database());
+    q.setForwardOnly(true);
+    // The IDs are our own integers: no text of a user goes into the statement.
+    if (!q.exec(QStringLiteral("SELECT ID,%1 FROM VYN_Base WHERE ID IN (%2)")
+                    .arg(selectList(), ids.join(QLatin1Char(',')))))
+        return;
+    while (q.next())
+        fillRow(q, m_rows[q.value(0).toLongLong()]);
+}
+
+// From a statement that selects ID and the list's columns.
+void VynBaseModel::fillRow(const QSqlQuery& q, Row& row) const
+{
+    row.present = true;
+    for (int c = 0; c < ColumnCount; ++c)
+        row.cells[c] = c == Date ? formatDate(q.value(c + 1)) : q.value(c + 1).toString();
+}
+
+const VynBaseModel::Row& VynBaseModel::rowFor(qint64 id) const
+{
+    static const Row kNone;
+    auto it = m_rows.find(id);
+    if (it == m_rows.end()) {
+        const int row = rowOfId(id);
+        if (row >= 0)
+            fetchBlockOf(row);
+        it = m_rows.find(id);
+        if (it == m_rows.end()) {
+            // Not in the list (filtered out): read it alone.
+            QSqlQuery q(m_db.database());
+            q.prepare(QStringLiteral("SELECT ID,%1 FROM VYN_Base WHERE ID = ?").arg(selectList()));
+            q.addBindValue(id);
+            Row r;
+            if (q.exec() && q.next())
+                fillRow(q, r);
+            it = m_rows.emplace(id, r).first;
+        }
+    }
+    return it == m_rows.end() ? kNone : it->second;
+}
+
+QString VynBaseModel::displayText(qint64 id, int column) const
+{
+    if (column < 0 || column >= ColumnCount)
+        return QString();
+    return rowFor(id).cells[column];
+}
+
+QVariant VynBaseModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.column() >= ColumnCount)
+        return {};
+    const qint64 id = idAt(index.row());
+    if (id == 0)
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        return displayText(id, index.column());
+    case IdRole:
+        return id;
+    case HighlightRole:
+        return dbGetCellParams(index);
+    default:
+        return {};
+    }
+}
+
+QVariant VynBaseModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    static const QStringList kTitles{
+        QStringLiteral("Серийный номер"), QStringLiteral("Дата модификации"),
+        QStringLiteral("Тип Винка"),      QStringLiteral("Схема"),
+        QStringLiteral("Комментарий"),    QStringLiteral("Кто конфигурировал"),
+    };
+    return kTitles.value(section);
+}
+
+Qt::ItemFlags VynBaseModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (index.column() == Comment || index.column() == Manager)
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+bool VynBaseModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable))
+        return false;
+    const qint64 id = idAt(index.row());
+    const QString text = value.toString();
+    if (id == 0 || text == displayText(id, index.column()))
+        return id != 0;
+    if (!m_db.setText(id, columnName(index.column()), text)) {
+        m_dialogs.inform(QStringLiteral("Была ошибка при создании базы"),
+                         QStringLiteral("Сообщение"), MessageKind::Error);
+        return false;
+    }
+    return true;
+}
+
+void VynBaseModel::setSearch(const QString& text, int column)
+{
+    if (text == m_searchText && column == m_searchColumn)
+        return;
+    m_searchText = text;
+    m_searchColumn = column;
+    if (rowCount() > 0)
+        Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1), {HighlightRole});
+}
+
+bool VynBaseModel::dbGetCellParams(const QModelIndex& index) const
+{
+    if (!index.isValid() || index.column() != m_searchColumn || m_searchColumn > Comment ||
+        m_searchText.trimmed().isEmpty())
+        return false;
+    const qint64 id = idAt(index.row());
+    return id != 0 && Table2FilterRecord(displayText(id, index.column()), m_searchText, m_locale);
+}
+
+const std::vector<QString>& VynBaseModel::lowerColumn(int column) const
+{
+    if (m_lowerColumn == column)
+        return m_lower;
+    m_lower.assign(m_db.ids().size(), QString());
+    m_lowerColumn = column;
+    QSqlQuery q(m_db.database());
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT ID,\"%1\" FROM VYN_Base").arg(columnName(column))))
+        return m_lower; // every row rejected
+    while (q.next()) {
+        const int position = m_db.positionOf(q.value(0).toLongLong());
+        if (position < 0)
+            continue;
+        const QString text = column == Date ? formatDate(q.value(1)) : q.value(1).toString();
+        m_lower[static_cast<std::size_t>(position)] = m_locale.toLower(text);
+    }
+    return m_lower;
+}
+
+void VynBaseModel::applyFilter()
+{
+    m_visible.clear();
+    if (m_filterText.isEmpty() || m_filterColumn < 0 || m_filterColumn > Comment)
+        return;
+    const std::vector<QString>& values = lowerColumn(m_filterColumn);
+    const QString needle = m_locale.toLower(m_filterText);
+    for (std::size_t p = 0; p < values.size(); ++p)
+        if (values[p].contains(needle))
+            m_visible.push_back(static_cast<int>(p));
+}
+
+void VynBaseModel::setFiltered(bool on)
+{
+    beginResetModel();
+    m_filtered = on;
+    m_filterText = m_searchText;
+    m_filterColumn = m_searchColumn;
+    if (on)
+        applyFilter();
+    else
+        m_visible.clear();
+    endResetModel();
+}
+
+void VynBaseModel::refresh()
+{
+    m_db.Refresh();
+}
+
+void VynBaseModel::onChanged(std::optional<qint64> id)
+{
+    if (id) {
+        m_rows.erase(*id);
+        if (m_lowerColumn == Comment || m_lowerColumn == Manager)
+            m_lowerColumn = -1;
+        const int row = rowOfId(*id);
+        if (row >= 0)
+            Q_EMIT dataChanged(index(row, 0), index(row, ColumnCount - 1));
+        return;
+    }
+    reset();
+}
+
+void VynBaseModel::reset()
+{
+    beginResetModel();
+    m_rows.clear();
+    m_lowerColumn = -1;
+    m_lower.clear();
+    if (m_filtered)
+        applyFilter();
+    endResetModel();
+}
+
+} // namespace vyn

@@ -1,0 +1,118 @@
+#pragma once
+// The browsing list over VYN_Base: six columns, rows in the cursor's order, read
+// lazily in blocks so that the first screen never reads the whole table. Holds
+// the search text and column (for highlighting) and the filter, which keeps the
+// rows Table2FilterRecord accepts for the text it was switched on with.
+
+#include "model/numberlocale.h"
+
+#include <QAbstractTableModel>
+#include <QLocale>
+#include <QSqlQuery>
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+namespace vyn {
+
+class TDM1;
+class UserDialogs;
+
+// The filter on one value: the display text and the search text in the locale's
+// lower case; accepted when the search text occurs in the value. An empty search
+// text accepts nothing.
+bool Table2FilterRecord(const QString& displayText, const QString& searchText,
+                        const QLocale& locale);
+
+class VynBaseModel : public QAbstractTableModel
+{
+public:
+    enum Column : int
+    {
+        Snum,
+        Date,
+        TypeVyn,
+        Cxema,
+        Comment,
+        Manager,
+        ColumnCount
+    };
+    enum Role : int
+    {
+        IdRole = Qt::UserRole + 1, // qint64 ID of the row
+        HighlightRole,             // bool: dbGetCellParams, the search text is in this cell
+    };
+
+    VynBaseModel(TDM1& db, UserDialogs& dialogs, NumberLocale numbers = NumberLocale::system(),
+                 QLocale locale = QLocale::system(), QObject* parent = nullptr);
+    ~VynBaseModel() override;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // COMMENT and MANAGER: stored into the row at once; a refused value is reported.
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+
+    // SearchText and SearchColumn (0..4). Only highlighting follows them at once.
+    void setSearch(const QString& text, int column);
+    QString searchText() const { return m_searchText; }
+    int searchColumn() const { return m_searchColumn; }
+    // On: keep the rows that pass the filter with the current search text and
+    // column. Off: every row.
+    void setFiltered(bool on);
+    bool isFiltered() const { return m_filtered; }
+    // Cell highlighting: the cell is in the search column, the trimmed search text
+    // is not empty and the cell's text contains it (lower case).
+    bool dbGetCellParams(const QModelIndex& index) const;
+
+    // Rows of the list and their IDs; -1 / 0 when absent.
+    qint64 idAt(int row) const;
+    int rowOfId(qint64 id) const;
+    // The text the list shows for a column of a row of the database.
+    QString displayText(qint64 id, int column) const;
+    // "Обновить": the rows are read again.
+    void refresh();
+
+    static QString columnName(int column); // SNUM, DATE, ...
+    static int columnWidth(int column);    // pixels of the list column
+
+private:
+    struct Row
+    {
+        QString cells[ColumnCount];
+        bool present = false;
+    };
+
+    void reset();
+    void onChanged(std::optional<qint64> id);
+    const Row& rowFor(qint64 id) const;
+    void fetchBlockOf(int listRow) const;
+    void fillRow(const QSqlQuery& q, Row& row) const;
+    const std::vector<QString>& lowerColumn(int column) const;
+    void applyFilter();
+    QString formatDate(const QVariant& stored) const;
+
+    TDM1& m_db;
+    UserDialogs& m_dialogs;
+    NumberLocale m_numbers;
+    QLocale m_locale;
+
+    QString m_searchText;
+    int m_searchColumn = 0;
+    bool m_filtered = false;
+    QString m_filterText;
+    int m_filterColumn = 0;
+    std::vector<int> m_visible; // positions into the cursor's IDs while filtered
+
+    // Caches, rebuilt after the rows change.
+    mutable std::unordered_map<qint64, Row> m_rows;
+    mutable int m_lowerColumn = -1;
+    mutable std::vector<QString> m_lower; // lower-case display text by cursor position
+};
+
+} // namespace vyn

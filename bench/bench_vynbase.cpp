@@ -1,0 +1,119 @@
+// The browsing list over 100,000 stored configurations: time to open the
+// database and draw the first screen (at the top, and at the last row where
+// the program starts), to filter with a four-character text (the first time for
+// a column and on each further keystroke), and to scroll to the last row.
+
+#include "app/tdm1.h"
+#include "app/vynbasemodel.h"
+#include "tests/common/fakedialogs.h"
+#include "tests/model/recordfixture.h"
+
+#include "model/rowcodec.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <cstdio>
+
+using namespace vyn;
+
+namespace {
+
+constexpr int kRows = 100000;
+constexpr int kScreen = 30; // rows of a maximised list
+
+double ms(const QElapsedTimer& t)
+{
+    return static_cast<double>(t.nsecsElapsed()) / 1e6;
+}
+
+void paint(const VynBaseModel& model, int firstRow)
+{
+    for (int r = firstRow; r < std::min(firstRow + kScreen, model.rowCount()); ++r)
+        for (int c = 0; c < VynBaseModel::ColumnCount; ++c) {
+            model.index(r, c).data();
+            model.index(r, c).data(VynBaseModel::HighlightRole);
+        }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("MXVynBase.sqlite"));
+    const NumberLocale comma(QLatin1Char(','), QStringLiteral("dd.MM.yyyy"));
+
+    // Whole configurations, as the editor saves them.
+    const StoredRow base =
+        saveRecord(test::newerWithPressures(),
+                   {1, QDate(2004, 1, 1), QDate(2015, 1, 1), QStringLiteral("PC\\ivan")}, comma)
+            .row;
+    QElapsedTimer t;
+    {
+        TDM1 db;
+        if (!db.Connect(path)) {
+            std::fprintf(stderr, "bench: %s\n", db.lastError().toUtf8().constData());
+            return 1;
+        }
+        std::vector<StoredRow> rows(kRows, base);
+        for (int i = 0; i < kRows; ++i) {
+            rows[i].setValue(
+                QStringLiteral("SNUM"),
+                QStringLiteral("%1").arg(i * 7919 % 100000000, 8, 10, QLatin1Char('0')));
+            rows[i].setValue(QStringLiteral("DATE"), QDate(2010, 1, 1).addDays(i / 30));
+            rows[i].setValue(QStringLiteral("COMMENT"),
+                             QStringLiteral("Котельная № %1").arg(i % 977));
+        }
+        t.start();
+        if (!db.appendRows(rows).ok)
+            return 1;
+        std::printf("create %d rows:                 %8.1f ms\n", kRows, ms(t));
+    }
+
+    test::FakeDialogs dialogs;
+    TDM1 db;
+    t.start();
+    db.Connect(path);
+    VynBaseModel model(db, dialogs, comma, QLocale(QLocale::Russian, QLocale::Russia));
+    db.Last();
+    paint(model, model.rowCount() - kScreen);
+    std::printf("open + first screen (last row):   %8.1f ms\n", ms(t));
+    t.start();
+    paint(model, 0);
+    std::printf("scroll to the first row:          %8.1f ms\n", ms(t));
+    t.start();
+    paint(model, model.rowCount() / 2);
+    paint(model, model.rowCount() - 1);
+    std::printf("jump to the middle and last row:  %8.1f ms\n", ms(t));
+
+    struct Filter
+    {
+        const char* what;
+        int column;
+        const char* texts[3];
+    };
+    const Filter filters[] = {
+        {"SNUM", VynBaseModel::Snum, {"0012", "0013", "0014"}},
+        {"DATE", VynBaseModel::Date, {"2015", ".201", "01.2"}},
+        {"COMMENT", VynBaseModel::Comment, {"ная ", "№ 12", "ЕЛЬН"}},
+    };
+    for (const Filter& f : filters)
+        for (int k = 0; k < 3; ++k) {
+            t.start();
+            model.setSearch(QString::fromUtf8(f.texts[k]), f.column);
+            model.setFiltered(true);
+            paint(model, 0);
+            std::printf("filter %-7s \"%s\" %s: %8.1f ms, %6d rows\n", f.what, f.texts[k],
+                        k == 0 ? "(first)  " : "(keypress)", ms(t), model.rowCount());
+        }
+    t.start();
+    paint(model, model.rowCount() - 1);
+    std::printf("filtered: scroll to the last row: %8.1f ms\n", ms(t));
+    t.start();
+    model.setFiltered(false);
+    paint(model, 0);
+    std::printf("filter off:                       %8.1f ms\n", ms(t));
+    return 0;
+}

@@ -1,0 +1,306 @@
+#include "app/programstart.h"
+#include "apptesting.h"
+
+#include "tests/common/fakedialogs.h"
+
+#include "model/inifile.h"
+
+#include <QFileInfo>
+
+using namespace vyn;
+using namespace vyn::test;
+
+namespace {
+
+// A program directory with the shipped catalogue and scheme table, a working
+// directory and a temporary root of its own.
+struct StartFixture
+{
+    QTemporaryDir root;
+    QString exe = root.filePath(QStringLiteral("prog/"));
+    QString work = root.filePath(QStringLiteral("work"));
+    QString temp = root.filePath(QStringLiteral("tmp"));
+    FakeDialogs dialogs;
+    DeviceSession session;
+    NoOldDatabaseConversion conversion;
+
+    StartFixture()
+    {
+        QDir().mkpath(exe);
+        QDir().mkpath(work);
+        QDir().mkpath(temp);
+        QFile::copy(binFile("rash.spe"), exe + QStringLiteral("rash.spe"));
+        QFile::copy(binFile("conf.dat"), exe + QStringLiteral("conf.dat"));
+    }
+
+    StartInputs inputs() const
+    {
+        return {exe, work, temp, VersionData::fromBuild(), TDM1::Options{100}};
+    }
+
+    // One run of the program: start, optionally something in between, close.
+    void run(const std::function<void(ProgramStart&)>& between = {})
+    {
+        TDM1 db(TDM1::Options{100});
+        ProgramStart start(inputs(), dialogs, db, session, conversion);
+        start.FormCreate();
+        start.LoadConf();
+        if (between)
+            between(start);
+        start.FormClose();
+    }
+
+    IniFile ini() const { return IniFile(exe + QStringLiteral("setvyn.ini")); }
+    QString value(const char* section, const char* key) const
+    {
+        return ini().readString(QLatin1String(section), QLatin1String(key));
+    }
+};
+
+} // namespace
+
+TEST(ProgramStart, FirstStartWritesTheDefaults)
+{
+    for (bool withAlt : {false, true}) {
+        StartFixture f;
+        if (withAlt) {
+            writeAll(f.exe + QStringLiteral("b.alt"), QByteArray(62, '\0'));
+            writeAll(f.exe + QStringLiteral("a.alt"), QByteArray(62, '\0'));
+        }
+        f.run([&](ProgramStart& s) {
+            EXPECT_TRUE(s.firstStart());
+            EXPECT_FALSE(s.stopRequested());
+            // Written at once: the communication settings read "first" right after.
+            EXPECT_EQ(f.value("Start", "FirstStart"), QStringLiteral("first"));
+            EXPECT_EQ(f.value("TForm1", "Prg"), f.exe + QStringLiteral("prg.vyn"));
+            EXPECT_EQ(f.value("TForm1", "BaseName"), f.exe + QStringLiteral("MXVynBase.sqlite"));
+            EXPECT_EQ(f.value("TForm6", "Edit1_Text"), f.exe + QStringLiteral("MXVynBase.sqlite"));
+            EXPECT_EQ(f.value("TForm6", "Edit4_Text"), f.exe + QStringLiteral("save_tarif.trf"));
+            EXPECT_EQ(f.value("TForm6", "Edit5_Text"), f.exe + QStringLiteral("prg.vyn"));
+            EXPECT_EQ(f.ini().valueExists(QStringLiteral("TForm6"), QStringLiteral("Edit3_Text")),
+                      withAlt);
+            if (withAlt) {
+                EXPECT_EQ(f.value("TForm6", "Edit3_Text"), f.exe + QStringLiteral("a.alt"));
+            }
+            EXPECT_FALSE(
+                f.ini().valueExists(QStringLiteral("TForm1"), QStringLiteral("Edit3_Text")));
+            EXPECT_TRUE(QFileInfo(f.exe + QStringLiteral("hist.ini")).isFile());
+            EXPECT_EQ(QFileInfo(f.exe + QStringLiteral("hist.ini")).size(), 0);
+            EXPECT_EQ(s.title(), QStringLiteral("Винк-Конфигуратор 3.7.2.1"));
+            EXPECT_FALSE(s.IsSpecialBuild());
+            EXPECT_EQ(f.session.DeviceGeneration, 1);
+            EXPECT_EQ(s.schemeTableFlag(), 0);
+        });
+        EXPECT_TRUE(f.dialogs.shown.isEmpty());
+    }
+}
+
+TEST(ProgramStart, SecondStartEmptiesFirstStartAndRewritesNoDefault)
+{
+    StartFixture f;
+    f.run();
+    IniFile ini = f.ini();
+    ini.writeString(QStringLiteral("TForm1"), QStringLiteral("Prg"),
+                    QStringLiteral("/opt/other.vyn"));
+    ini.deleteKey(QStringLiteral("TForm6"), QStringLiteral("Edit4_Text"));
+    ASSERT_TRUE(ini.save());
+    f.run([&](ProgramStart& s) {
+        EXPECT_FALSE(s.firstStart());
+        EXPECT_TRUE(f.ini().valueExists(QStringLiteral("Start"), QStringLiteral("FirstStart")));
+        EXPECT_EQ(f.value("Start", "FirstStart"), QString());
+    });
+    EXPECT_EQ(f.value("TForm1", "Prg"), QStringLiteral("/opt/other.vyn"));
+    EXPECT_FALSE(f.ini().valueExists(QStringLiteral("TForm6"), QStringLiteral("Edit4_Text")));
+    EXPECT_TRUE(f.dialogs.shown.isEmpty());
+}
+
+TEST(ProgramStart, DatabaseFallsBackToTheWorkingDirectory)
+{
+    StartFixture f;
+    f.run([&](ProgramStart& s) {
+        // The default names a file that does not exist yet.
+        const QString fallback = QDir(f.work).absoluteFilePath(QStringLiteral("MXVynBase.sqlite"));
+        EXPECT_EQ(s.baseName(), fallback);
+        EXPECT_EQ(f.value("TForm1", "BaseName"), f.exe + QStringLiteral("MXVynBase.sqlite"));
+    });
+    // Stored at exit.
+    const QString fallback = QDir(f.work).absoluteFilePath(QStringLiteral("MXVynBase.sqlite"));
+    EXPECT_EQ(f.value("TForm1", "BaseName"), fallback);
+    EXPECT_TRUE(QFileInfo(fallback).isFile());
+
+    // A stored name of an existing file is used as it is.
+    const QString own = f.root.filePath(QStringLiteral("own.sqlite"));
+    {
+        TDM1 db;
+        ASSERT_TRUE(db.Connect(own));
+        db.appendRows({listRow(QStringLiteral("1"), QDate(2020, 1, 1)),
+                       listRow(QStringLiteral("2"), QDate(2021, 1, 1))});
+    }
+    IniFile ini = f.ini();
+    ini.writeString(QStringLiteral("TForm1"), QStringLiteral("BaseName"), own);
+    ini.save();
+    TDM1 db;
+    ProgramStart start(f.inputs(), f.dialogs, db, f.session, f.conversion);
+    start.FormCreate();
+    EXPECT_EQ(db.path(), own);
+    // The list starts on the last row.
+    EXPECT_EQ(db.RecNo(), 2);
+    start.FormClose();
+    EXPECT_FALSE(db.isOpen());
+    EXPECT_EQ(f.value("TForm1", "BaseName"), own);
+}
+
+TEST(ProgramStart, CatalogueIsDecodedIntoAPrivateDirectoryRemovedAtExit)
+{
+    StartFixture f;
+    QString tempDir;
+    f.run([&](ProgramStart& s) {
+        tempDir = s.TempDir();
+        const QFileInfo info(tempDir);
+        EXPECT_TRUE(info.isDir());
+        EXPECT_EQ(info.absolutePath(), QFileInfo(f.temp).absoluteFilePath());
+        EXPECT_TRUE(info.fileName().startsWith(QStringLiteral("Vyn")));
+        EXPECT_EQ(QFile::permissions(tempDir) & 0x0777, QFileDevice::Permissions(0x0700));
+        EXPECT_EQ(s.InstrumentCatalogue(), tempDir + QStringLiteral("/rash.ini"));
+        EXPECT_EQ(readAll(s.InstrumentCatalogue()), readAll(sourceFile("data/catalogue/rash.ini")));
+    });
+    EXPECT_FALSE(tempDir.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(tempDir));
+
+    // An empty catalogue decodes to an empty file.
+    writeAll(f.exe + QStringLiteral("rash.spe"), QByteArray());
+    f.run([&](ProgramStart& s) {
+        EXPECT_TRUE(QFileInfo(s.InstrumentCatalogue()).isFile());
+        EXPECT_EQ(QFileInfo(s.InstrumentCatalogue()).size(), 0);
+    });
+    EXPECT_TRUE(f.dialogs.shown.isEmpty());
+}
+
+TEST(ProgramStart, WhatEndsTheProgramIsSaidAndStops)
+{
+    struct Case
+    {
+        const char* what;
+        std::function<void(StartFixture&)> spoil;
+        QString message;
+        QString caption;
+    };
+    const Case cases[] = {
+        {"missing rash.spe",
+         [](StartFixture& f) { QFile::remove(f.exe + QStringLiteral("rash.spe")); },
+         QStringLiteral("Не возможно открыть файл : rash.spe\r\nВыполнение программы завершено."),
+         QStringLiteral("Сообщение")},
+        {"no temporary directory", [](StartFixture& f) { QDir(f.temp).removeRecursively(); },
+         QStringLiteral("Временная директория не может быть создана"), QString()},
+        {"hist.ini cannot be created",
+         [](StartFixture& f) {
+             QFile::link(f.root.filePath(QStringLiteral("no/such/dir/hist.ini")),
+                         f.exe + QStringLiteral("hist.ini"));
+         },
+         QString(), QStringLiteral("Сообщение")},
+        {"missing conf.dat",
+         [](StartFixture& f) { QFile::remove(f.exe + QStringLiteral("conf.dat")); },
+         QStringLiteral("Файл conf.dat должен находится в рабочем каталоге программы. "
+                        "\n\rПрограмма будет закрыта"),
+         QStringLiteral("Внимание!")},
+    };
+    for (const Case& c : cases) {
+        StartFixture f;
+        c.spoil(f);
+        const QString message =
+            c.message.isEmpty() ? QStringLiteral("Не возможно создать файл : ") + f.exe +
+                                      QStringLiteral("hist.ini\r\nВыполнение программы завершено.")
+                                : c.message;
+        QString tempDir;
+        f.run([&](ProgramStart& s) {
+            EXPECT_TRUE(s.stopRequested()) << c.what;
+            tempDir = s.TempDir();
+        });
+        ASSERT_EQ(f.dialogs.messages(), QStringList{message}) << c.what;
+        EXPECT_EQ(f.dialogs.shown[0].caption, c.caption) << c.what;
+        // Nothing private is left behind.
+        EXPECT_TRUE(tempDir.isEmpty() || !QFileInfo::exists(tempDir)) << c.what;
+        EXPECT_TRUE(QDir(f.temp).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty())
+            << c.what;
+    }
+}
+
+TEST(ProgramStart, ADatabaseThatIsNotOneIsRefusedAndTheProgramGoesOn)
+{
+    StartFixture f;
+    f.run();
+    const QString notABase = f.root.filePath(QStringLiteral("notes.mdb"));
+    const QByteArray bytes("Standard Jet DB\0\0\0 not ours", 27);
+    writeAll(notABase, bytes);
+    IniFile ini = f.ini();
+    ini.writeString(QStringLiteral("TForm1"), QStringLiteral("BaseName"), notABase);
+    ini.save();
+    f.dialogs.shown.clear();
+    f.session.DeviceGeneration = 0;
+    f.run([&](ProgramStart& s) {
+        EXPECT_FALSE(s.stopRequested());
+        EXPECT_FALSE(QFileInfo(s.InstrumentCatalogue()).size() == 0);
+    });
+    EXPECT_EQ(f.dialogs.messages(),
+              (QStringList{"Невозможно открыть базу приборов. Проверьте настройки.",
+                           "Ошибка инициализации программы"}));
+    for (const auto& shown : f.dialogs.shown) {
+        EXPECT_EQ(shown.caption, QStringLiteral("Сообщение"));
+        EXPECT_EQ(shown.messageKind, MessageKind::Error);
+    }
+    EXPECT_EQ(readAll(notABase), bytes);
+    // The steps after the failure are skipped.
+    EXPECT_EQ(f.session.DeviceGeneration, 0);
+
+    // A reason to stop still stops after a failed database.
+    QFile::remove(f.exe + QStringLiteral("rash.spe"));
+    f.run([&](ProgramStart& s) { EXPECT_TRUE(s.stopRequested()); });
+}
+
+TEST(ProgramStart, ProgramEndWritesTheWindowSettings)
+{
+    StartFixture f;
+    f.run([&](ProgramStart& s) {
+        s.settings().writeString(QStringLiteral("TForm1"), QStringLiteral("Panel3_Left"),
+                                 QStringLiteral("12"));
+        EXPECT_EQ(f.value("TForm1", "Panel3_Left"), QString());
+    });
+    EXPECT_EQ(f.value("TForm1", "Panel3_Left"), QStringLiteral("12"));
+    EXPECT_EQ(f.value("Start", "FirstStart"), QStringLiteral("first"));
+}
+
+TEST(ProgramStart, SchemeTableKeepsAShortLastRecordWithZeros)
+{
+    StartFixture f;
+    const QByteArray shipped = readAll(binFile("conf.dat"));
+    ASSERT_GE(shipped.size(), 120);
+    writeAll(f.exe + QStringLiteral("conf.dat"), shipped.left(120));
+    f.run([&](ProgramStart& s) {
+        ASSERT_EQ(s.schemeTable().records().size(), 3u);
+        const auto& last = s.schemeTable().records()[2];
+        // Its ten bytes hold the code; the file ends before the parameters.
+        for (std::uint8_t b : last.parameters)
+            EXPECT_EQ(b, 0);
+        // A table already loaded stays when conf.dat goes away.
+        QFile::remove(f.exe + QStringLiteral("conf.dat"));
+        EXPECT_FALSE(s.LoadConf());
+        EXPECT_EQ(s.schemeTable().records().size(), 3u);
+        EXPECT_TRUE(s.stopRequested());
+    });
+}
+
+TEST(ProgramTitle, InternalNameVersionAndSpecialBuild)
+{
+    const QString start = QStringLiteral("Винк-Конфигуратор ");
+    const ProgramTitle plain =
+        programTitle({QStringLiteral("Винк-Конфигуратор"), QStringLiteral("3.7.2.1"), {}}, start);
+    EXPECT_EQ(plain.title, QStringLiteral("Винк-Конфигуратор 3.7.2.1"));
+    EXPECT_FALSE(plain.IsSpecialBuild);
+    const ProgramTitle special = programTitle(
+        {QStringLiteral("Винк-Конфигуратор"), QStringLiteral("3.7.2.1"), QStringLiteral(" (тест)")},
+        start);
+    EXPECT_EQ(special.title, QStringLiteral("Винк-Конфигуратор 3.7.2.1 (тест)"));
+    EXPECT_TRUE(special.IsSpecialBuild);
+    EXPECT_EQ(programTitle({QStringLiteral("Винк-Конфигуратор"), QString(), {}}, start).title,
+              start);
+}

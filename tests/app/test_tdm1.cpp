@@ -1,0 +1,303 @@
+#include "app/tdm1.h"
+#include "apptesting.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+
+using namespace vyn;
+using namespace vyn::test;
+
+namespace {
+
+struct DbFile
+{
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("MXVynBase.sqlite"));
+};
+
+QString allColumns(bool lowerCase)
+{
+    QStringList cols;
+    for (const ColumnSpec& c : vynBaseColumns())
+        cols << QLatin1Char('"') + (lowerCase ? c.name.toLower() : c.name) + QLatin1Char('"') +
+                    (c.kind == ColumnKind::AutoNumber ? QStringLiteral(" INTEGER PRIMARY KEY")
+                                                      : QString());
+    return cols.join(QLatin1Char(','));
+}
+
+} // namespace
+
+TEST(ConfigDatabase, NewAndEmptyFilesGetTheTable)
+{
+    for (bool empty : {false, true}) {
+        DbFile f;
+        if (empty)
+            writeAll(f.path, QByteArray());
+        TDM1 db;
+        ASSERT_TRUE(db.Connect(f.path)) << db.lastError().toStdString();
+        EXPECT_TRUE(db.isOpen());
+        EXPECT_EQ(db.RecordCount(), 0);
+        EXPECT_EQ(db.RecNo(), 0);
+        db.Close();
+
+        RawDb raw(f.path);
+        EXPECT_EQ(
+            raw.column(QStringLiteral("SELECT name FROM pragma_table_info('VYN_Base')")).size(),
+            56);
+        const auto type = [&](const char* column) {
+            return raw.value(
+                QStringLiteral("SELECT type FROM pragma_table_info('VYN_Base') WHERE name = '%1'")
+                    .arg(QLatin1String(column)));
+        };
+        EXPECT_EQ(type("SNUM"), QStringLiteral("VARCHAR(50)"));
+        EXPECT_EQ(type("RASH"), QStringLiteral("VARCHAR(250)"));
+        EXPECT_EQ(type("INDEX"), QStringLiteral("DOUBLE"));
+        EXPECT_EQ(type("DATE"), QStringLiteral("DATETIME"));
+        EXPECT_EQ(type("PITVYN"), QStringLiteral("BOOLEAN"));
+        EXPECT_EQ(type("DeviceSoftData"), QStringLiteral("DATETIME"));
+        EXPECT_TRUE(
+            raw.value(QStringLiteral("SELECT sql FROM sqlite_master WHERE name = 'VYN_Base'"))
+                .contains(QStringLiteral("\"ID\" INTEGER PRIMARY KEY AUTOINCREMENT")));
+        const QStringList indexes = raw.column(
+            QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'index' ORDER BY name"));
+        ASSERT_EQ(indexes.size(), 2);
+        EXPECT_TRUE(indexes[0].contains(QStringLiteral("(\"DATE\")")));
+        EXPECT_TRUE(indexes[1].contains(QStringLiteral("SNUM COLLATE NOCASE")));
+        EXPECT_EQ(raw.value(QStringLiteral("PRAGMA journal_mode")), QStringLiteral("wal"));
+    }
+}
+
+TEST(ConfigDatabase, ForeignFilesAreRefusedAndLeftAsTheyWere)
+{
+    struct Case
+    {
+        const char* what;
+        std::function<void(const QString&)> make;
+        TDM1::ConnectError error;
+    };
+    const Case cases[] = {
+        {"text file", [](const QString& p) { writeAll(p, "Standard Jet DB\nnot ours\n"); },
+         TDM1::ConnectError::NotDatabase},
+        {"broken database",
+         [](const QString& p) {
+             writeAll(p, QByteArray("SQLite format 3\0", 16) + QByteArray(2000, '\x5a'));
+         },
+         TDM1::ConnectError::NotDatabase},
+        {"VYN_Base lacking columns",
+         [](const QString& p) {
+             RawDb raw(p);
+             raw.exec(QStringLiteral(
+                 "CREATE TABLE VYN_Base (ID INTEGER PRIMARY KEY, SNUM TEXT, \"DATE\" TEXT)"));
+             raw.exec(QStringLiteral("INSERT INTO VYN_Base (SNUM) VALUES ('12345678')"));
+         },
+         TDM1::ConnectError::MissingColumns},
+        {"someone else's database",
+         [](const QString& p) {
+             RawDb raw(p);
+             raw.exec(QStringLiteral("CREATE TABLE Orders (ID INTEGER PRIMARY KEY, Name TEXT)"));
+         },
+         TDM1::ConnectError::NoTable},
+    };
+    for (const Case& c : cases) {
+        DbFile f;
+        c.make(f.path);
+        const QByteArray before = readAll(f.path);
+        ASSERT_FALSE(before.isEmpty()) << c.what;
+        TDM1 db;
+        EXPECT_FALSE(db.Connect(f.path)) << c.what;
+        EXPECT_EQ(db.connectError(), c.error) << c.what;
+        EXPECT_FALSE(db.lastError().isEmpty()) << c.what;
+        EXPECT_FALSE(db.isOpen()) << c.what;
+        EXPECT_EQ(db.RecordCount(), 0) << c.what;
+        EXPECT_EQ(readAll(f.path), before) << c.what;
+        EXPECT_FALSE(QFileInfo::exists(f.path + QStringLiteral("-wal"))) << c.what;
+    }
+    {
+        DbFile f;
+        const QStringList missing = {
+            f.dir.path(), f.dir.filePath(QStringLiteral("no/such/dir/x.sqlite")), QString()};
+        for (const QString& path : missing) {
+            TDM1 db;
+            EXPECT_FALSE(db.Connect(path)) << path.toStdString();
+            EXPECT_EQ(db.connectError(), TDM1::ConnectError::CannotOpen) << path.toStdString();
+        }
+    }
+    {
+        // The missing columns are named for the reader of a log.
+        DbFile f;
+        RawDb(f.path).exec(
+            QStringLiteral("CREATE TABLE VYN_Base (ID INTEGER PRIMARY KEY, SNUM TEXT)"));
+        TDM1 db;
+        db.Connect(f.path);
+        EXPECT_TRUE(db.lastError().contains(QStringLiteral("DeviceSoftData")));
+    }
+}
+
+TEST(ConfigDatabase, ColumnNamesOfAnyCaseAreAccepted)
+{
+    DbFile f;
+    {
+        RawDb raw(f.path);
+        ASSERT_TRUE(raw.exec(QStringLiteral("CREATE TABLE vyn_base (%1)").arg(allColumns(true))));
+        ASSERT_TRUE(raw.exec(QStringLiteral("INSERT INTO vyn_base (snum, \"date\", pitvyn, txiz) "
+                                            "VALUES ('00120001', '2015-06-01', 1, 5.5)")));
+    }
+    TDM1 db;
+    ASSERT_TRUE(db.Connect(f.path)) << db.lastError().toStdString();
+    ASSERT_EQ(db.RecordCount(), 1);
+    const StoredRow row = *db.currentRow();
+    EXPECT_EQ(row.value(QStringLiteral("SNUM")), QVariant(QStringLiteral("00120001")));
+    EXPECT_EQ(row.value(QStringLiteral("DATE")), QVariant(QDate(2015, 6, 1)));
+    EXPECT_EQ(row.value(QStringLiteral("PITVYN")), QVariant(true));
+    EXPECT_EQ(row.value(QStringLiteral("TXIZ")), QVariant(5.5));
+    EXPECT_TRUE(row.columns().contains(QStringLiteral("DeviceSoftData")));
+}
+
+TEST(ConfigDatabase, RowsInDateOrderTiesByIdAndValuesKeepTheirKinds)
+{
+    DbFile f;
+    TDM1 db;
+    ASSERT_TRUE(db.Connect(f.path));
+    StoredRow full = listRow(QStringLiteral("A"), QDate(2015, 3, 1));
+    full.setValue(QStringLiteral("ID"), 999.0); // never written
+    full.setValue(QStringLiteral("PITVYN"), true);
+    full.setValue(QStringLiteral("DSTART"), 20.0);
+    full.setValue(QStringLiteral("DATEL"), QDate(2000, 5, 15));
+    full.setValue(QStringLiteral("DEVICESOFT"), QDateTime(QDate(2010, 1, 2), QTime(13, 14, 15)));
+    ASSERT_TRUE(
+        db.appendRows({full, listRow(QStringLiteral("B"), QDate(2014, 1, 1)),
+                       listRow(QStringLiteral("C"), QDate(2015, 3, 1)),
+                       listRow(QStringLiteral("D"), QDateTime(QDate(2015, 3, 1), QTime(9, 0)))})
+            .ok);
+    ASSERT_EQ(db.RecordCount(), 4);
+    QStringList order;
+    for (qint64 id : db.ids())
+        order << db.readRow(id)->value(QStringLiteral("SNUM")).toString();
+    EXPECT_EQ(order, (QStringList{"B", "A", "C", "D"}));
+
+    const StoredRow a = *db.readRow(db.ids()[1]);
+    EXPECT_EQ(a.value(QStringLiteral("ID")), QVariant(qint64(1)));
+    EXPECT_EQ(a.value(QStringLiteral("PITVYN")), QVariant(true));
+    EXPECT_EQ(a.value(QStringLiteral("DSTART")), QVariant(20.0));
+    EXPECT_EQ(a.value(QStringLiteral("DATEL")), QVariant(QDate(2000, 5, 15)));
+    EXPECT_EQ(a.value(QStringLiteral("DEVICESOFT")),
+              QVariant(QDateTime(QDate(2010, 1, 2), QTime(13, 14, 15))));
+    EXPECT_TRUE(a.value(QStringLiteral("INDEX")).isNull());
+
+    RawDb raw(f.path);
+    EXPECT_EQ(raw.value(QStringLiteral("SELECT typeof(DSTART) FROM VYN_Base WHERE ID = 1")),
+              QStringLiteral("real"));
+    EXPECT_EQ(raw.value(QStringLiteral("SELECT typeof(PITVYN) FROM VYN_Base WHERE ID = 1")),
+              QStringLiteral("integer"));
+}
+
+TEST(ConfigDatabase, CursorPostDeleteAndTextColumns)
+{
+    DbFile f;
+    TDM1 db;
+    ASSERT_TRUE(db.Connect(f.path));
+    db.appendRows({listRow(QStringLiteral("1"), QDate(2020, 1, 1), QStringLiteral("first")),
+                   listRow(QStringLiteral("2"), QDate(2020, 1, 2)),
+                   listRow(QStringLiteral("3"), QDate(2020, 1, 3))});
+    db.First();
+    EXPECT_EQ(db.RecNo(), 1);
+    db.Last();
+    EXPECT_EQ(db.RecNo(), 3);
+
+    // Saving into the first row keeps the columns the change does not touch; the
+    // new DATE moves it to the end, and the cursor with it.
+    ASSERT_TRUE(db.setCurrentId(db.ids()[0]));
+    const qint64 firstId = *db.currentId();
+    const auto updated = db.post(firstId, [](StoredRow row) {
+        row.setValue(QStringLiteral("CXEMA"), QStringLiteral("17"));
+        row.setValue(QStringLiteral("DATE"), QDate(2021, 1, 1));
+        return row;
+    });
+    ASSERT_TRUE(updated.ok) << updated.error.toStdString();
+    EXPECT_EQ(updated.id, firstId);
+    EXPECT_EQ(db.RecNo(), 3);
+    EXPECT_EQ(db.currentRow()->value(QStringLiteral("COMMENT")), QVariant(QStringLiteral("first")));
+    EXPECT_EQ(db.currentRow()->value(QStringLiteral("CXEMA")), QVariant(QStringLiteral("17")));
+
+    const auto appended = db.post(std::nullopt, [](StoredRow row) {
+        row.setValue(QStringLiteral("SNUM"), QStringLiteral("4"));
+        row.setValue(QStringLiteral("DATE"), QDate(2020, 6, 1));
+        return row;
+    });
+    ASSERT_TRUE(appended.ok);
+    EXPECT_EQ(db.RecordCount(), 4);
+    EXPECT_EQ(db.currentId(), appended.id);
+    EXPECT_EQ(db.RecNo(), 3);
+
+    // Texts longer than the column are refused, as the stored files' columns did.
+    EXPECT_TRUE(db.setText(appended.id, QStringLiteral("COMMENT"), QString(120, QChar(0x0416))));
+    EXPECT_FALSE(db.setText(appended.id, QStringLiteral("COMMENT"), QString(121, QChar(0x0416))));
+    EXPECT_TRUE(db.setText(appended.id, QStringLiteral("manager"), QStringLiteral("PC\\ivan")));
+    EXPECT_FALSE(db.setText(appended.id, QStringLiteral("DATE"), QStringLiteral("2020-01-01")));
+    const StoredRow row = *db.readRow(appended.id);
+    EXPECT_EQ(row.value(QStringLiteral("COMMENT")).toString().size(), 120);
+    EXPECT_EQ(row.value(QStringLiteral("MANAGER")), QVariant(QStringLiteral("PC\\ivan")));
+
+    // Deleting moves to the row that took the place; deleting the last, to the one before.
+    ASSERT_TRUE(db.deleteRow(appended.id));
+    EXPECT_EQ(db.RecordCount(), 3);
+    EXPECT_EQ(db.RecNo(), 3);
+    EXPECT_EQ(db.currentId(), firstId);
+    ASSERT_TRUE(db.deleteRow(firstId));
+    EXPECT_EQ(db.RecNo(), 2);
+    EXPECT_FALSE(db.readRow(firstId));
+    EXPECT_FALSE(db.post(firstId, [](StoredRow r) { return r; }).ok);
+}
+
+TEST(ConfigDatabase, TwoProgramsShareOneFile)
+{
+    DbFile f;
+    TDM1 a, b;
+    ASSERT_TRUE(a.Connect(f.path));
+    ASSERT_TRUE(b.Connect(f.path));
+    ASSERT_TRUE(a.appendRows({listRow(QStringLiteral("11111111"), QDate(2020, 1, 1))}).ok);
+    EXPECT_EQ(b.RecordCount(), 0);
+    ASSERT_TRUE(b.Refresh());
+    ASSERT_EQ(b.RecordCount(), 1);
+    const auto saved = b.post(*b.currentId(), [](StoredRow r) {
+        r.setValue(QStringLiteral("COMMENT"), QStringLiteral("from b"));
+        return r;
+    });
+    ASSERT_TRUE(saved.ok) << saved.error.toStdString();
+    EXPECT_EQ(a.readRow(saved.id)->value(QStringLiteral("COMMENT")),
+              QVariant(QStringLiteral("from b")));
+    EXPECT_TRUE(a.setText(saved.id, QStringLiteral("COMMENT"), QStringLiteral("from a")));
+    EXPECT_EQ(b.readRow(saved.id)->value(QStringLiteral("COMMENT")),
+              QVariant(QStringLiteral("from a")));
+}
+
+TEST(ConfigDatabase, ALockedDatabaseFailsThePostAndDamagesNothing)
+{
+    DbFile f;
+    TDM1 db(TDM1::Options{100});
+    ASSERT_TRUE(db.Connect(f.path));
+    db.appendRows({listRow(QStringLiteral("11111111"), QDate(2020, 1, 1), QStringLiteral("kept"))});
+    const qint64 id = *db.currentId();
+
+    RawDb other(f.path);
+    ASSERT_TRUE(other.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+    ASSERT_TRUE(other.exec(QStringLiteral("UPDATE VYN_Base SET SNUM = 'other'")));
+    bool changed = false;
+    const auto result = db.post(id, [&](StoredRow r) {
+        changed = true;
+        r.setValue(QStringLiteral("COMMENT"), QStringLiteral("lost?"));
+        return r;
+    });
+    EXPECT_FALSE(result.ok);
+    EXPECT_FALSE(changed);
+    EXPECT_TRUE(result.error.contains(QStringLiteral("locked"))) << result.error.toStdString();
+    EXPECT_FALSE(db.setText(id, QStringLiteral("COMMENT"), QStringLiteral("lost?")));
+    EXPECT_FALSE(db.deleteRow(id));
+    // Readers are not held up by the writer.
+    EXPECT_EQ(db.readRow(id)->value(QStringLiteral("SNUM")), QVariant(QStringLiteral("11111111")));
+    ASSERT_TRUE(other.exec(QStringLiteral("ROLLBACK")));
+
+    EXPECT_EQ(db.readRow(id)->value(QStringLiteral("COMMENT")), QVariant(QStringLiteral("kept")));
+    EXPECT_EQ(other.value(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+    EXPECT_TRUE(db.post(id, [](StoredRow r) { return r; }).ok);
+}
