@@ -37,6 +37,8 @@ struct ProgramPage
     int address = 0;
     int length = 0;
     bool blank = false; // only 0xFF: not sent
+
+    bool operator==(const ProgramPage&) const = default;
 };
 
 struct PagePlan
