@@ -97,7 +97,7 @@ struct OperateTimings
     std::chrono::microseconds waitStep{std::chrono::milliseconds(5)};
     std::chrono::microseconds byteInterval{std::chrono::milliseconds(5)};
     int waitChecks = 1001;
-    std::chrono::microseconds handOverPoll{std::chrono::milliseconds(5)};
+    std::chrono::microseconds handOverPoll{std::chrono::milliseconds(2)};
 
     // The wait and the byte interval in ms; both 5 when either is out of 1..255.
     static OperateTimings fromSettings(const CommSettings& settings);

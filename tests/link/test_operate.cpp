@@ -87,6 +87,11 @@ public:
         }
         ThreadSleeper::instance().sleepFor(d);
     }
+    void clear()
+    {
+        std::lock_guard lock(m_mutex);
+        m_sleeps.clear();
+    }
     int count(std::chrono::microseconds d) const
     {
         std::lock_guard lock(m_mutex);
@@ -186,26 +191,37 @@ TEST_F(Operate, LoaderFrameReplies)
 
 TEST_F(Operate, BytesArePacedByTheByteIntervalOfTheSettings)
 {
-    ScriptedDevice device(m_pty, {{kStartAndLoaderFrame.size(), {0x00, 0x00, 0x55}}});
-    OperateContext ctx = context(std::nullopt);
-    ctx.settings.byteInterval = 3;
-    ctx.settings.wait = 4;
-    run(std::move(ctx), twoByteLoader());
     using std::chrono::milliseconds;
-    EXPECT_EQ(m_sleeper.count(milliseconds(3)), 8) << "one pause before each loader frame byte";
-    EXPECT_GT(m_sleeper.count(milliseconds(4)), 0) << "reply checks use the wait";
-    EXPECT_EQ(m_host.messages(), QStringList{QStringLiteral("Программа Винка записана успешно.")});
-}
-
-TEST_F(Operate, UnusableTimingSettingsFallBackToFiveMs)
-{
-    ScriptedDevice device(m_pty, {{kStartAndLoaderFrame.size(), {0x00, 0x00, 0x55}}});
-    OperateContext ctx = context(std::nullopt);
-    ctx.settings.byteInterval = 0;
-    ctx.settings.wait = 7;
-    run(std::move(ctx), twoByteLoader());
-    EXPECT_GE(m_sleeper.count(std::chrono::milliseconds(5)), 8);
-    EXPECT_EQ(m_sleeper.count(std::chrono::milliseconds(7)), 0);
+    struct Case
+    {
+        const char* name;
+        int byteInterval, wait;
+        milliseconds pause, check, unused;
+    };
+    const Case cases[] = {
+        {"as set", 3, 4, milliseconds(3), milliseconds(4), milliseconds(5)},
+        {"interval 0 is unusable: both 5", 0, 7, milliseconds(5), milliseconds(5), milliseconds(7)},
+        {"wait 256 is unusable: both 5", 3, 256, milliseconds(5), milliseconds(5),
+         milliseconds(3)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_host.clear();
+        m_sleeper.clear();
+        ScriptedDevice device(m_pty, {{kStartAndLoaderFrame.size(), {0x00, 0x00, 0x55}}});
+        OperateContext ctx = context(std::nullopt);
+        ctx.settings.byteInterval = c.byteInterval;
+        ctx.settings.wait = c.wait;
+        run(std::move(ctx), twoByteLoader());
+        if (c.pause == c.check)
+            EXPECT_GE(m_sleeper.count(c.pause), 8);
+        else
+            EXPECT_EQ(m_sleeper.count(c.pause), 8) << "one pause before each loader frame byte";
+        EXPECT_GT(m_sleeper.count(c.check), 0) << "reply checks use the wait";
+        EXPECT_EQ(m_sleeper.count(c.unused), 0);
+        EXPECT_EQ(m_host.messages(),
+                  QStringList{QStringLiteral("Программа Винка записана успешно.")});
+    }
 }
 
 TEST_F(Operate, PortIsSetUpFromEveryCommunicationSetting)
