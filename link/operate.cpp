@@ -318,4 +318,19 @@ void TSavePrg::programPage(const ProgramPage& page)
         throw EReadExcept(QStringLiteral("Ошибка передачи данных (008)"));
 }
 
+void OperateRunner::startSavePrg(OperateContext context, const LoaderImage& loader,
+                                 const DeviceImage& image)
+{
+    m_running.reset();
+    m_state.setBusy(true);
+    m_running = std::make_unique<TSavePrg>(std::move(context), loader, image);
+}
+
+void OperateRunner::stop()
+{
+    if (m_running)
+        m_running->Terminate();
+    m_state.setBusy(false);
+}
+
 } // namespace vyn

@@ -19,6 +19,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <thread>
 #include <vector>
@@ -191,6 +192,28 @@ private:
 
     LoaderImage m_loader;
     DeviceImage m_image;
+};
+
+// The window's hold on its worker: the running operation and the shared state.
+// At most one worker runs: a new one is started only after the last one has
+// ended, so two never share Comm321 or the images.
+class OperateRunner
+{
+public:
+    OperateState& state() { return m_state; }
+    bool busy() const { return m_state.busy(); }
+    TOperate* running() const { return m_running.get(); }
+
+    // Sets the busy flag and starts a configuration write; waits first for a
+    // previous worker that was asked to stop.
+    void startSavePrg(OperateContext context, const LoaderImage& loader, const DeviceImage& image);
+    // The user chose to end the running write: it is asked to stop and the busy
+    // flag is cleared at once; the worker closes its port when it notices.
+    void stop();
+
+private:
+    OperateState m_state;
+    std::unique_ptr<TOperate> m_running;
 };
 
 } // namespace vyn

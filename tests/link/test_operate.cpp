@@ -293,3 +293,34 @@ TEST_F(Operate, StopDuringAReplyWaitShowsNothing)
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_EQ(device.received().back(), 0x47) << "the loader is told to end";
 }
+
+TEST_F(Operate, RunnerStopsAndStartsOneWorkerAtATime)
+{
+    ScriptedDevice device(m_pty, {});
+    OperateRunner runner;
+    const auto ctx = [&] {
+        CommSettings settings;
+        settings.port = m_pty.path;
+        return OperateContext{m_comm321, settings, runner.state(), m_host, m_sleeper,
+                              vyntest::quickOperateTimings(100000)};
+    };
+    runner.startSavePrg(ctx(), twoByteLoader(), DeviceImage{});
+    EXPECT_TRUE(runner.busy());
+    // The window takes the first hand-over; the worker then waits for a reply.
+    for (int i = 0; i < 5000 && device.received().size() < kStartAndLoaderFrame.size(); ++i) {
+        runner.state().takePublished();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_EQ(device.received().size(), kStartAndLoaderFrame.size());
+    runner.stop();
+    EXPECT_FALSE(runner.busy()) << "cleared at once by the stop";
+
+    // Started right away: the stopped worker has closed its port before.
+    runner.startSavePrg(ctx(), LoaderImage{}, DeviceImage{});
+    EXPECT_EQ(m_host.ended(), 1);
+    EXPECT_TRUE(runner.busy());
+    ASSERT_TRUE(collectUntilFinished(*runner.running(), runner.state()).finished);
+    EXPECT_FALSE(runner.busy());
+    EXPECT_EQ(m_host.ended(), 2);
+    EXPECT_EQ(m_host.messages(), QStringList{QStringLiteral("Ошибка программирования Винка.")});
+}
