@@ -52,9 +52,10 @@ public:
 
 double run(const LoaderImage& loader, const DeviceImage& image, std::chrono::milliseconds collect)
 {
-    vyntest::SimProcess sim({QStringLiteral("--gen"), QStringLiteral("03"), QStringLiteral("--pace"),
-                             QStringLiteral("--speed"), QString::number(kBaud),
-                             QStringLiteral("--idle-exit"), QStringLiteral("60")});
+    vyntest::SimProcess sim({QStringLiteral("--gen"), QStringLiteral("03"),
+                             QStringLiteral("--pace"), QStringLiteral("--speed"),
+                             QString::number(kBaud), QStringLiteral("--idle-exit"),
+                             QStringLiteral("60")});
     if (!sim.started()) {
         std::fprintf(stderr, "bench: %s\n", sim.error().toUtf8().constData());
         return -1;
@@ -138,8 +139,9 @@ int main()
             status = 1;
             continue;
         }
-        std::printf("progress collected every %3lld ms: %.3f s  (%.1f x wire, %.2f x paced floor)\n",
-                    static_cast<long long>(collect.count()), t, t / wire, t / floor);
+        std::printf(
+            "progress collected every %3lld ms: %.3f s  (%.1f x wire, %.2f x paced floor)\n",
+            static_cast<long long>(collect.count()), t, t / wire, t / floor);
     }
     return status;
 }

@@ -227,8 +227,8 @@ void TOperate::Execute()
     state().markStarted();
     host.operationStarted();
     m_showResult = true;
-    m_timings = m_context.timings ? *m_context.timings
-                                  : OperateTimings::fromSettings(m_context.settings);
+    m_timings =
+        m_context.timings ? *m_context.timings : OperateTimings::fromSettings(m_context.settings);
 
     try {
         Operation();

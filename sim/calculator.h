@@ -26,8 +26,8 @@ struct CalculatorOptions
     int type = 4; // device type
     bool newType = false;
     std::uint8_t address = 1;
-    int layout = 1;   // older devices: image layout byte
-    int padReply = 0; // pad query replies to this many data bytes
+    int layout = 1;    // older devices: image layout byte
+    int padReply = 0;  // pad query replies to this many data bytes
     int modeReply = 2; // older devices: the byte after the programming-mode request
 };
 

@@ -146,7 +146,7 @@ void LoaderEngine::frameComplete()
         good = f.crcOk && fault == FaultKind::None;
         if (good)
             m_log.program(f.address, bytesOf(std::vector<std::uint8_t>(m_frame.begin() + 5,
-                                                                        m_frame.end() - 2)));
+                                                                       m_frame.end() - 2)));
         reply(f, fault, {0x00, 0x00}, {0x00, 0x01});
         break;
     case LoaderFrame::None:

@@ -28,9 +28,9 @@ public:
 private:
     enum class State
     {
-        Start,      // before 0xF1
-        Frame,      // a frame being received (the loader frame first)
-        Between     // between frames: 0x03, 0x01 or 0x47
+        Start,  // before 0xF1
+        Frame,  // a frame being received (the loader frame first)
+        Between // between frames: 0x03, 0x01 or 0x47
     };
 
     LoaderRecord& record() { return m_log.loader(m_session); }

@@ -60,8 +60,8 @@ QJsonArray memoryJson(const std::vector<int>& memory)
         const int from = a;
         for (; a < size && memory[static_cast<std::size_t>(a)] >= 0; ++a)
             run.append(static_cast<char>(memory[static_cast<std::size_t>(a)]));
-        out.append(QJsonObject{{QStringLiteral("address"), from},
-                               {QStringLiteral("bytes"), hex(run)}});
+        out.append(
+            QJsonObject{{QStringLiteral("address"), from}, {QStringLiteral("bytes"), hex(run)}});
     }
     return out;
 }

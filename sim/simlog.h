@@ -47,11 +47,11 @@ struct LoaderFrameRecord
 // From the start byte 0xF1 to the end byte 0x47.
 struct LoaderRecord
 {
-    std::optional<int> start;  // lowest address of the loader program
-    QByteArray program;        // its bytes from start upward
+    std::optional<int> start; // lowest address of the loader program
+    QByteArray program;       // its bytes from start upward
     std::vector<LoaderFrameRecord> frames;
-    QByteArray stray;          // bytes between frames that start none
-    bool ended = false;        // 0x47 came
+    QByteArray stray;   // bytes between frames that start none
+    bool ended = false; // 0x47 came
 };
 
 class SimLog

@@ -55,8 +55,8 @@ struct Collected
 // Takes what the worker publishes until it ends or the time is up. onTick runs
 // on every round (a test may stop the worker from there).
 template <typename OnTick>
-Collected collectUntilFinished(const vyn::TOperate& worker, vyn::OperateState& state,
-                               OnTick onTick, std::chrono::milliseconds limit)
+Collected collectUntilFinished(const vyn::TOperate& worker, vyn::OperateState& state, OnTick onTick,
+                               std::chrono::milliseconds limit)
 {
     Collected c;
     const auto deadline = std::chrono::steady_clock::now() + limit;
@@ -80,7 +80,8 @@ Collected collectUntilFinished(const vyn::TOperate& worker, vyn::OperateState& s
 inline Collected collectUntilFinished(const vyn::TOperate& worker, vyn::OperateState& state,
                                       std::chrono::milliseconds limit = std::chrono::seconds(30))
 {
-    return collectUntilFinished(worker, state, [](const Collected&) {}, limit);
+    return collectUntilFinished(
+        worker, state, [](const Collected&) {}, limit);
 }
 
 // Quick pacing: no byte interval, 1 ms reply checks.

@@ -276,7 +276,8 @@ TEST_F(Gen03Transfer, StoppedWhileRunning)
         std::chrono::seconds(60));
     ASSERT_TRUE(c.finished);
     ASSERT_TRUE(stopped);
-    EXPECT_TRUE(m_host.messages().isEmpty()) << m_host.messages().join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(m_host.messages().isEmpty())
+        << m_host.messages().join(QLatin1Char('|')).toStdString();
     EXPECT_FALSE(m_comm321.Connected());
     EXPECT_FALSE(m_state.busy());
 

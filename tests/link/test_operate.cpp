@@ -119,7 +119,8 @@ class Operate : public ::testing::Test
 protected:
     void SetUp() override { ASSERT_TRUE(m_pty.ok()); }
 
-    OperateContext context(std::optional<OperateTimings> timings = vyntest::quickOperateTimings(200))
+    OperateContext
+    context(std::optional<OperateTimings> timings = vyntest::quickOperateTimings(200))
     {
         CommSettings settings;
         settings.port = m_pty.path;
@@ -165,12 +166,18 @@ TEST_F(Operate, LoaderFrameReplies)
         Bytes after; // what follows the loader frame on the line
     };
     const Case cases[] = {
-        {"accepted, empty device image", {0x00, 0x00, 0x55},
-         QStringLiteral("Программа Винка записана успешно."), {0x47}},
-        {"four bytes are never accepted", {0x00, 0x00, 0x55, 0x00},
-         QStringLiteral("Ошибка чтения блока данных"), {0x47}},
-        {"wrong third byte", {0x00, 0x00, 0x54},
-         QStringLiteral("Ошибка приема данных (003) = 2"), {0x47, 0x47}},
+        {"accepted, empty device image",
+         {0x00, 0x00, 0x55},
+         QStringLiteral("Программа Винка записана успешно."),
+         {0x47}},
+        {"four bytes are never accepted",
+         {0x00, 0x00, 0x55, 0x00},
+         QStringLiteral("Ошибка чтения блока данных"),
+         {0x47}},
+        {"wrong third byte",
+         {0x00, 0x00, 0x54},
+         QStringLiteral("Ошибка приема данных (003) = 2"),
+         {0x47, 0x47}},
         {"no reply", {}, QStringLiteral("Ошибка чтения блока данных"), {0x47}},
     };
     for (const Case& c : cases) {
@@ -201,8 +208,7 @@ TEST_F(Operate, BytesArePacedByTheByteIntervalOfTheSettings)
     const Case cases[] = {
         {"as set", 3, 4, milliseconds(3), milliseconds(4), milliseconds(5)},
         {"interval 0 is unusable: both 5", 0, 7, milliseconds(5), milliseconds(5), milliseconds(7)},
-        {"wait 256 is unusable: both 5", 3, 256, milliseconds(5), milliseconds(5),
-         milliseconds(3)},
+        {"wait 256 is unusable: both 5", 3, 256, milliseconds(5), milliseconds(5), milliseconds(3)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -301,8 +307,8 @@ TEST_F(Operate, RunnerStopsAndStartsOneWorkerAtATime)
     const auto ctx = [&] {
         CommSettings settings;
         settings.port = m_pty.path;
-        return OperateContext{m_comm321, settings, runner.state(), m_host, m_sleeper,
-                              vyntest::quickOperateTimings(100000)};
+        return OperateContext{m_comm321, settings,  runner.state(),
+                              m_host,    m_sleeper, vyntest::quickOperateTimings(100000)};
     };
     runner.startSavePrg(ctx(), twoByteLoader(), DeviceImage{});
     EXPECT_TRUE(runner.busy());

@@ -53,8 +53,12 @@ TEST_F(ProgrammerFile, LoadsLinesByAddress)
     const Case cases[] = {
         {"address, data, end", "@1000\n01 02\nq\n", {{0x1000, 0x01}, {0x1001, 0x02}}},
         {"two spaces give a byte 0", "@1000\n01  02\nq\n", {{0x1000, 1}, {0x1001, 0}, {0x1002, 2}}},
-        {"trailing space ends the last token", "@F000\n31 40 \nq\n", {{0xF000, 0x31}, {0xF001, 0x40}}},
-        {"data before any address from 0", "AA BB\n@10\ncc\n", {{0, 0xAA}, {1, 0xBB}, {0x10, 0xCC}}},
+        {"trailing space ends the last token",
+         "@F000\n31 40 \nq\n",
+         {{0xF000, 0x31}, {0xF001, 0x40}}},
+        {"data before any address from 0",
+         "AA BB\n@10\ncc\n",
+         {{0, 0xAA}, {1, 0xBB}, {0x10, 0xCC}}},
         {"modulo 256", "@20\n123 1FE\n", {{0x20, 0x23}, {0x21, 0xFE}}},
         {"lines after q ignored", "@30\n05\nq\nnot hex at all\n\n", {{0x30, 5}}},
         {"CR LF line ends", "@40\r\n06 07\r\nq\r\n", {{0x40, 6}, {0x41, 7}}},
@@ -86,7 +90,9 @@ TEST_F(ProgrammerFile, FailureShowsTheMessageAndKeepsEarlierLines)
         {"non-hex address", "@10\n01\n@12X4\n02\n", {{0x10, 1}}},
         {"address without digits", "@\n01\n", {}},
         {"address past the image", "@8\n01\n@10000\n02\n", {{0x8, 1}}},
-        {"data past the image", "@FFFE\n01 02\n@0\n03\n@FFFF\n04 05\n", {{0xFFFE, 1}, {0xFFFF, 2}, {0, 3}}},
+        {"data past the image",
+         "@FFFE\n01 02\n@0\n03\n@FFFF\n04 05\n",
+         {{0xFFFE, 1}, {0xFFFF, 2}, {0, 3}}},
         {"tab between tokens", "@10\n01\t02\n", {}},
     };
     for (const Case& c : cases) {
@@ -175,7 +181,10 @@ TEST(PagePlan, PagesByAddress)
          {{0x1000, 128, false}, {0x1080, 128, false}, {0x1100, 2, false}}},
         {"blank pages in between",
          {0x1080, 0x1601},
-         {{0x1080, 128, false}, {0x1100, 256, true}, {0x1200, 512, true}, {0x1400, 512, true},
+         {{0x1080, 128, false},
+          {0x1100, 256, true},
+          {0x1200, 512, true},
+          {0x1400, 512, true},
           {0x1600, 2, false}}},
         {"capped at 0xFC00", {0xFA00, 0xFFFE}, {{0xFA00, 512, false}, {0xFC00, 1, true}}},
     };

@@ -62,11 +62,12 @@ TEST(Vynsim, BadOptionsAreUsageErrors)
 
 TEST(Vynsim, Generation03LoaderOptions)
 {
-    const auto r = runProgram(QStringLiteral("vynsim"),
-                              {QStringLiteral("--gen"), QStringLiteral("03"),
-                               QStringLiteral("--mode-reply"), QStringLiteral("0"),
-                               QStringLiteral("--fault"), QStringLiteral("loader-bad-reply,frame-silent@2"),
-                               QStringLiteral("--idle-exit"), QStringLiteral("1")},
-                              10000);
+    const auto r =
+        runProgram(QStringLiteral("vynsim"),
+                   {QStringLiteral("--gen"), QStringLiteral("03"), QStringLiteral("--mode-reply"),
+                    QStringLiteral("0"), QStringLiteral("--fault"),
+                    QStringLiteral("loader-bad-reply,frame-silent@2"),
+                    QStringLiteral("--idle-exit"), QStringLiteral("1")},
+                   10000);
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
 }
