@@ -1,5 +1,6 @@
 #include "cliutil.h"
 
+#include <QCoreApplication>
 #include <QSaveFile>
 #include <cstdio>
 
@@ -44,6 +45,35 @@ void writeFileOrFail(const QString& path, QByteArrayView data)
     if (!file.open(QIODevice::WriteOnly) || file.write(data.data(), data.size()) != data.size() ||
         !file.commit())
         throw Failure(QStringLiteral("Не удалось записать файл %1: %2").arg(path, file.errorString()));
+}
+
+QString programDir()
+{
+    const QString home = qEnvironmentVariable("SETVYN_HOME");
+    return home.isEmpty() ? QCoreApplication::applicationDirPath() : home;
+}
+
+vyn::CommSettings commSettingsFor(const QString& port, int speed)
+{
+    vyn::CommSettings comm;
+    comm.port = port;
+    const QStringList& speeds = vyn::CommSettings::speedItems();
+    comm.speedItem = static_cast<int>(speeds.indexOf(QString::number(speed)));
+    if (comm.speedItem < 0)
+        throw UsageError(
+            QStringLiteral("--speed %1 is not one of %2").arg(speed).arg(speeds.join(QStringLiteral(", "))));
+    return comm;
+}
+
+vyn::ProtoTimings commandTimings(bool fast)
+{
+    vyn::ProtoTimings timings;
+    if (fast) {
+        timings.lineResetLowMs = 50;
+        timings.lineResetHighMs = 50;
+        timings.configFinalPauseMs = 100;
+    }
+    return timings;
 }
 
 void printOut(const QString& text)

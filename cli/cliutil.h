@@ -1,6 +1,9 @@
 #pragma once
 // Shared plumbing of the vyntool commands: exit codes, errors and output.
 
+#include "link/commsettings.h"
+#include "link/prototimings.h"
+
 #include <QByteArrayView>
 #include <QCommandLineParser>
 #include <QString>
@@ -34,6 +37,15 @@ int intValue(const QCommandLineParser& parser, const QString& name, int fallback
 // Replaces the file with the data, or throws Failure; an existing file stays whole
 // on failure.
 void writeFileOrFail(const QString& path, QByteArrayView data);
+
+// The program directory: $SETVYN_HOME when set, else the directory of vyntool.
+QString programDir();
+
+// The line settings of a device command: the port and one of the speeds the
+// communication settings offer; UsageError for another speed.
+vyn::CommSettings commSettingsFor(const QString& port, int speed);
+// --fast: short line resets and final pause, for simulators and tests.
+vyn::ProtoTimings commandTimings(bool fast);
 
 void printOut(const QString& text); // stdout, UTF-8, newline added
 void printErr(const QString& text); // stderr, UTF-8, newline added

@@ -31,12 +31,8 @@ int runIdentify(const QStringList& args)
                                         "38400, 57600, 115200")
                              .arg(speed));
 
-    vyn::ProtoTimings timings;
-    if (parser.isSet(QStringLiteral("fast"))) {
-        timings.lineResetLowMs = 50;
-        timings.lineResetHighMs = 50;
-    }
-    vyn::TVynProto proto(vyn::ThreadSleeper::instance(), timings);
+    vyn::TVynProto proto(vyn::ThreadSleeper::instance(),
+                         commandTimings(parser.isSet(QStringLiteral("fast"))));
     vyn::Identification id;
     try {
         id = vyn::identifyDevice(proto, port, speed);

@@ -19,12 +19,6 @@ namespace vyntool {
 
 namespace {
 
-QString programDir()
-{
-    const QString home = qEnvironmentVariable("SETVYN_HOME");
-    return home.isEmpty() ? QCoreApplication::applicationDirPath() : home;
-}
-
 // The first 62 bytes of the file; a shorter file leaves the rest 0x00.
 vyn::AltDaysBytes readAltDays(const QString& path)
 {

@@ -18,12 +18,16 @@ int runImage(const QStringList& args);
 int runAlt(const QStringList& args);
 int runConf(const QStringList& args);
 int runIdentify(const QStringList& args);
+int runWrite(const QStringList& args);
+int runCreate(const QStringList& args);
 
 inline constexpr Command kCommands[] = {
     {"image", "build the memory image of a generation-03 calculator", runImage},
     {"alt", "show or write an alternative-days file", runAlt},
     {"conf", "pack or show the scheme table conf.dat", runConf},
     {"identify", "identify the calculator on a serial port", runIdentify},
+    {"write", "write a configuration file into the calculator", runWrite},
+    {"create", "create a configuration file for the connected calculator", runCreate},
 };
 
 } // namespace vyntool

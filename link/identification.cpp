@@ -31,7 +31,7 @@ int deviceVersionFor(bool newType, int firmwareYearByte, const QString& serial)
     return serial.at(4).unicode() - '0' >= 3 ? 3 : 2;
 }
 
-Identification identifyDevice(TVynProto& proto, const QString& port, int speed)
+void openAndResetLine(TVynProto& proto, const QString& port, int speed)
 {
     ProtoSetDTR(proto, true);
     ProtoSetRTS(proto, true);
@@ -40,19 +40,32 @@ Identification identifyDevice(TVynProto& proto, const QString& port, int speed)
     if (!ProtoOpenPort(proto, port))
         throw EPortUnavailable(proto.lastOpenError());
     ProtoResetLine(proto);
+}
+
+IdentityReplies queryIdentity(TVynProto& proto)
+{
+    IdentityReplies out;
+    std::array<std::uint8_t, 100> tx{0x03, 0x35, 0x45, 0xC5};
+    std::array<std::uint8_t, 100> rx{};
+    if (ProtoExchange(proto, 0, 0x0A, 4, tx, rx)) {
+        out.typeAnswered = true;
+        out.newType = rx[8] == 0xFF;
+    }
+    tx = {0x03, 0x45, 0x4F, 0x00};
+    out.identityAnswered = ProtoExchange(proto, 0, 2, 4, tx, out.identity);
+    return out;
+}
+
+Identification identifyDevice(TVynProto& proto, const QString& port, int speed)
+{
+    openAndResetLine(proto, port, speed);
 
     Identification id;
-    std::array<std::uint8_t, 100> tx{};
-    std::array<std::uint8_t, 100> rx{};
-
-    tx = {0x03, 0x35, 0x45, 0xC5};
-    if (ProtoExchange(proto, 0, 0x0A, 4, tx, rx))
-        id.newType = rx[8] == 0xFF;
-
-    tx = {0x03, 0x45, 0x4F, 0x00};
-    rx.fill(0);
-    if (!ProtoExchange(proto, 0, 2, 4, tx, rx))
+    const IdentityReplies replies = queryIdentity(proto);
+    id.newType = replies.newType;
+    if (!replies.identityAnswered)
         throw EProtokol(QStringLiteral("Прибор не обнаружен"));
+    const auto& rx = replies.identity;
     id.serial = serialFromReply(rx);
     id.firmwareDate = firmwareDateFromReply(rx);
     if (!id.firmwareDate.isValid())

@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <span>
 
@@ -36,6 +37,25 @@ QDate firmwareDateFromReply(std::span<const std::uint8_t> reply);
 // 5 or 4 with the new-type flag (by firmware year), else 3 or 2 by the fifth
 // serial character; -1 when that character is not a digit.
 int deviceVersionFor(bool newType, int firmwareYearByte, const QString& serial);
+
+// DTR and RTS on, the speed set, the port opened and the line reset, as every
+// command starts. Raises EPortUnavailable (message: the reason) when the speed is
+// unusable or the port cannot be opened.
+void openAndResetLine(TVynProto& proto, const QString& port, int speed);
+
+// What the type and identity queries answered. A query whose exchange returned
+// false (the port is closed) leaves its part unanswered.
+struct IdentityReplies
+{
+    bool typeAnswered = false;
+    bool newType = false;
+    bool identityAnswered = false;
+    std::array<std::uint8_t, 100> identity{}; // the reply buffer of the identity query
+};
+
+// The type query and the identity query on an open line; exceptions of the
+// exchanges propagate.
+IdentityReplies queryIdentity(TVynProto& proto);
 
 // Runs the identification on the given port. Raises EPortUnavailable when the
 // port cannot be opened (message: the port's reason), EProtokol/EPortExcept from the

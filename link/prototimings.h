@@ -19,6 +19,7 @@ struct ProtoTimings
     int readByteStepMs = 10;    // check step of a single-byte read
     int readByteChecks = 1001;  // checks of a single-byte read (about 10 s)
     int outQueueChecks = 501;   // output-queue checks before a single-byte read
+    int configFinalPauseMs = 7000; // after a configuration write, before the port is closed
     // Wake on arriving input instead of sleeping whole steps; the bounds stay.
     bool pollInput = true;
 

@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -186,6 +187,19 @@ QByteArray readAltDaysForWrite(const QString& path)
     if (!f.open(QIODevice::ReadOnly))
         throw EComunicatorExcept(QStringLiteral("Файл ") + path + QStringLiteral("не может быть открыт"));
     QByteArray b = f.read(62);
+    if (f.error() != QFileDevice::NoError)
+        throw EComunicatorExcept(QStringLiteral("Файл ") + path + QStringLiteral("не может быть открыт"));
+    // A count never claims more entries than the file holds (at most 15 a list):
+    // entries a short or damaged file lacks are not sent as days.
+    const int size = static_cast<int>(b.size());
+    auto clampCount = [&](int index, int listStart) {
+        if (index >= size)
+            return;
+        const int present = std::clamp((size - listStart) / 2, 0, 15);
+        b[index] = static_cast<char>(std::min<int>(static_cast<std::uint8_t>(b.at(index)), present));
+    };
+    clampCount(0, 2);
+    clampCount(1, 32);
     b.append(QByteArray(62 - b.size(), '\0'));
     return b;
 }

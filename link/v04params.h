@@ -37,7 +37,8 @@ struct V04WriteInputs
 
 // Reads the alternative-days file for the write. An empty path (no file chosen)
 // gives no entries; a file that cannot be read raises EComunicatorExcept with
-// "Файл <name>не может быть открыт".
+// "Файл <name>не может быть открыт". A short file counts only the entries it
+// holds, and no count exceeds 15.
 QByteArray readAltDaysForWrite(const QString& path);
 
 // The writes in the calculator's order. The record must be numbered

@@ -25,6 +25,8 @@ public:
     const TComm32& port() const { return m_port; }
     const ProtoTimings& timings() const { return m_timings; }
     void setTimings(const ProtoTimings& timings) { m_timings = timings; }
+    // The waits of the callers' own sequences go through the same sleeper.
+    Sleeper& sleeper() const { return m_sleeper; }
 
     // The levels ProtoResetLine restores and every exchange re-applies.
     bool rememberedDTR() const { return m_dtr; }

@@ -4,7 +4,12 @@
 
 #include "link/prototimings.h"
 
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QString>
+#include <QStringList>
 #include <fcntl.h>
 #include <stdlib.h>
 #include <termios.h>
@@ -21,6 +26,40 @@ inline vyn::ProtoTimings quickTimings()
     t.receiveChecks = 60;
     t.readByteChecks = 30;
     return t;
+}
+
+// Timings for whole command runs against vynsim: no line reset, no final pause,
+// and a header wait just long enough for an echo on a pseudo-terminal.
+inline vyn::ProtoTimings commandTimings()
+{
+    vyn::ProtoTimings t = quickTimings();
+    t.headerWaitBaseMs = 5;
+    t.configFinalPauseMs = 0;
+    return t;
+}
+
+// What vynsim logged: every parameter written as "prefix value" (upper-case hex),
+// and every exchange as "function:request".
+struct SimLogView
+{
+    QStringList parameters;
+    QStringList exchanges;
+};
+
+inline SimLogView readSimLog(const QString& path)
+{
+    SimLogView v;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return v;
+    const QJsonObject root = QJsonDocument::fromJson(f.readAll()).object();
+    for (const QJsonValue& p : root.value(QStringLiteral("parameters")).toArray())
+        v.parameters << p[QStringLiteral("prefix")].toString() + QLatin1Char(' ') +
+                            p[QStringLiteral("value")].toString();
+    for (const QJsonValue& e : root.value(QStringLiteral("exchanges")).toArray())
+        v.exchanges << QString::number(e[QStringLiteral("function")].toInt(), 16) +
+                           QLatin1Char(':') + e[QStringLiteral("request")].toString();
+    return v;
 }
 
 // A pseudo-terminal whose master the test drives; a second slave descriptor,

@@ -264,14 +264,37 @@ TEST(V04Writes, AlternativeDaysFileThatCannotBeOpened)
     }
     EXPECT_TRUE(readAltDaysForWrite(QString()).isEmpty());
 
-    const QString shortFile = dir.filePath(QStringLiteral("short.alt"));
-    QFile f(shortFile);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(QByteArray::fromHex("0100"));
-    f.close();
-    const QByteArray b = readAltDaysForWrite(shortFile);
-    EXPECT_EQ(b.size(), 62);
-    EXPECT_EQ(b.at(0), 1);
+}
+
+TEST(V04Writes, AlternativeDaysCountsNeverClaimMissingEntries)
+{
+    QTemporaryDir dir;
+    struct Case
+    {
+        QByteArray file;
+        int changed;
+        int holidays;
+    };
+    QByteArray full(62, '\0');
+    full[0] = 20; // damaged counts
+    full[1] = 16;
+    const QList<Case> cases{
+        {QByteArray::fromHex("0100"), 0, 0},             // counts only
+        {QByteArray::fromHex("03020705030109"), 2, 0},   // two changed days and a half
+        {full, 15, 15},
+    };
+    for (const Case& c : cases) {
+        const QString path = dir.filePath(QStringLiteral("short.alt"));
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(c.file);
+        f.close();
+        const QByteArray b = readAltDaysForWrite(path);
+        EXPECT_EQ(b.size(), 62);
+        EXPECT_EQ(b.at(0), c.changed) << c.file.toHex().constData();
+        EXPECT_EQ(b.at(1), c.holidays) << c.file.toHex().constData();
+        EXPECT_EQ(b.mid(2, c.file.size() - 2), c.file.mid(2, 60)); // entries as in the file
+    }
 }
 
 TEST(V04Writes, WriteCountFitsTheProgressBar)

@@ -1,0 +1,105 @@
+// vyntool write: a configuration file into the connected calculator, with the
+// checks of the configurator's write command. The file is the current row: the
+// calculator's firmware date is stored into it before the write.
+
+#include "cliutil.h"
+#include "commands.h"
+#include "terminalui.h"
+
+#include "link/configfilestore.h"
+#include "link/devicecommands.h"
+#include "link/vynproto.h"
+#include "model/configfile.h"
+#include "model/devicesession.h"
+
+#include <QFileInfo>
+
+namespace vyntool {
+
+int runWrite(const QStringList& args)
+{
+    QCommandLineParser parser;
+    const auto valueOpt = [&](const char* name, const char* value, const char* help) {
+        parser.addOption(
+            {QString::fromLatin1(name), QString::fromUtf8(help), QString::fromLatin1(value)});
+    };
+    const auto flagOpt = [&](const char* name, const char* help) {
+        parser.addOption({QString::fromLatin1(name), QString::fromUtf8(help)});
+    };
+    valueOpt("config", "file", "Configuration file (JSON); gets the calculator's firmware date.");
+    valueOpt("port", "name", "Port name (ttyUSB0) or path.");
+    valueOpt("speed", "baud", "Line speed: 1200, 2400, 4800 or 9600 (default 9600).");
+    flagOpt("yes", "Write also when the calculator's serial number differs from the file's.");
+    flagOpt("fast", "Short line reset and final pause, for simulators and tests.");
+    valueOpt("alt", "file",
+             "Alternative-days file (default: the first *.alt of the program directory).");
+    flagOpt("dst", "Let the calculator switch to summer and winter time.");
+    flagOpt("no-dst", "Do not let the calculator switch to summer and winter time (default).");
+    flagOpt("min-flow", "Set the minimum flow control in the calculator.");
+    if (!parseCommand(parser, args,
+                      QStringLiteral("Writes a configuration file into the calculator on a port: "
+                                     "identification, type and serial checks, then the write.")))
+        return ExitOk;
+    const QString configPath = requiredValue(parser, QStringLiteral("config"));
+    const vyn::CommSettings comm = commSettingsFor(requiredValue(parser, QStringLiteral("port")),
+                                                   intValue(parser, QStringLiteral("speed"), 9600));
+    if (parser.isSet(QStringLiteral("dst")) && parser.isSet(QStringLiteral("no-dst")))
+        throw UsageError(QStringLiteral("--dst and --no-dst exclude each other"));
+
+    vyn::WriteConfigInputs inputs = vyn::WriteConfigInputs::defaults(programDir());
+    if (parser.isSet(QStringLiteral("alt")))
+        inputs.altDaysFile = parser.value(QStringLiteral("alt"));
+    inputs.noDaylightSaving = !parser.isSet(QStringLiteral("dst"));
+    inputs.minFlowControl = parser.isSet(QStringLiteral("min-flow"));
+    inputs.locale = vyn::NumberLocale::system();
+    inputs.comm = comm;
+
+    // Until the catalogue reader exists no type counts as an electricity meter.
+    const vyn::NoElectricityMeters catalogue;
+    const QDate today = QDate::currentDate();
+    vyn::LoadedConfig loaded;
+    try {
+        loaded = vyn::loadConfigFile(configPath, inputs.locale, today, &catalogue);
+    } catch (const vyn::ConfigFileError& e) {
+        throw Failure(e.message());
+    }
+    // The file is written back: find out now rather than after the identification.
+    if (!QFileInfo(configPath).isWritable())
+        throw Failure(QStringLiteral("%1: the file is not writable").arg(configPath));
+
+    vyn::DeviceSession session;
+    session.DeviceGeneration = loaded.deviceGeneration;
+    vyn::TVynProto proto(vyn::ThreadSleeper::instance(),
+                         commandTimings(parser.isSet(QStringLiteral("fast"))));
+    TerminalStatus status;
+    TerminalDialogs dialogs(parser.isSet(QStringLiteral("yes")), status);
+    vyn::ConfigFileRowStore store(configPath, loaded.row, loaded.record, session,
+                                  {loaded.deviceGeneration, today, &catalogue}, inputs.locale,
+                                  true);
+    const vyn::DeviceCommandContext context{proto,   session, comm,
+                                            dialogs, status,  QStringLiteral("vyntool")};
+
+    switch (vyn::runWriteCommand(context, loaded.record, store, inputs)) {
+    case vyn::WriteOutcome::Written:
+        return ExitOk;
+    case vyn::WriteOutcome::PortUnavailable:
+        if (!proto.lastOpenError().isEmpty())
+            printErr(proto.lastOpenError());
+        return ExitFailure;
+    case vyn::WriteOutcome::NotWritten:
+        printErr(QStringLiteral("Generation-03 calculators (firmware %1) are not supported by "
+                                "vyntool write yet; the calculator was not changed.")
+                     .arg(session.DeviceFirmwareDate.toString(Qt::ISODate)));
+        return ExitFailure;
+    case vyn::WriteOutcome::SerialDeclined:
+        printErr(QStringLiteral("Nothing was written."));
+        return ExitFailure;
+    case vyn::WriteOutcome::NotIdentified:
+    case vyn::WriteOutcome::TypeMismatch:
+    case vyn::WriteOutcome::Failed:
+        return ExitFailure;
+    }
+    return ExitFailure;
+}
+
+} // namespace vyntool
