@@ -211,9 +211,11 @@ void TOperate::endByte()
 void TOperate::Execute()
 {
     OperateHost& host = m_context.host;
+    OperateResult result = OperateResult::Failed;
     const auto finish = [&] {
         port().Close();
         state().setBusy(false);
+        m_result.store(Terminated() ? OperateResult::Stopped : result);
         host.operationEnded();
         m_finished.store(true);
     };
@@ -232,8 +234,10 @@ void TOperate::Execute()
 
     try {
         Operation();
-        if (m_showResult && !Terminated())
+        if (m_showResult && !Terminated()) {
             host.showMessage(QStringLiteral("Программа Винка записана успешно."));
+            result = OperateResult::Succeeded;
+        }
     } catch (const OperateStopped&) {
         // Asked to stop: no message; the loader is told to end.
         endByte();

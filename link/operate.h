@@ -114,6 +114,14 @@ struct OperateContext
     std::optional<OperateTimings> timings; // none: from the settings
 };
 
+enum class OperateResult
+{
+    Running,
+    Succeeded, // "Программа Винка записана успешно." was shown
+    Failed,    // a failure was shown
+    Stopped    // asked to stop: nothing shown
+};
+
 class TOperate
 {
 public:
@@ -126,6 +134,7 @@ public:
     bool Terminated() const { return m_terminated.load(); }
     // True once the worker has ended (port closed, busy flag cleared).
     bool Finished() const { return m_finished.load(); }
+    OperateResult result() const { return m_result.load(); }
     void WaitFor();
 
 protected:
@@ -164,6 +173,7 @@ private:
     bool m_showResult = false;
     std::atomic<bool> m_terminated{false};
     std::atomic<bool> m_finished{false};
+    std::atomic<OperateResult> m_result{OperateResult::Running};
     std::thread m_thread;
 };
 
