@@ -19,6 +19,7 @@ namespace vyn {
 class TVynProto;
 class UserDialogs;
 struct DeviceSession;
+struct Gen03Link;
 
 // The status-bar progress bar of a command.
 class ProgressSink
@@ -60,6 +61,9 @@ struct WriteConfigInputs
     CommSettings comm;
     std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
     NumberLocale locale;
+    // The window's generation-03 transfer (link/gen03write.h); none: such
+    // calculators are not written.
+    Gen03Link* gen03 = nullptr;
 
     // The settings' defaults: the first *.alt of the program directory, on, off.
     static WriteConfigInputs defaults(const QString& programDir);
@@ -120,6 +124,11 @@ public:
     // 1, 2 or 3 from the factory block, 0 when unknown or unanswered; a failed
     // exchange raises EComunicatorExcept "Ишибка при получении типа Винка".
     int GetDeviceType(TVynProto& proto) override;
+    // Checks firmware and type, builds the device image and, when the calculator
+    // enters its programming mode, starts the transfer worker and returns true
+    // without waiting for it. Every other outcome is shown to the user and
+    // returns false. Needs WriteConfigInputs::gen03.
+    bool WriteConfig(const WriteContext& context) override;
 };
 
 } // namespace vyn

@@ -1,5 +1,7 @@
 #include "devicecommands.h"
 
+#include "gen03write.h"
+
 #include "identification.h"
 #include "linkerrors.h"
 #include "vynproto.h"
@@ -119,6 +121,10 @@ CreateOutcome runCreateCommand(const DeviceCommandContext& c, ConfigRecord& reco
 WriteOutcome runWriteCommand(const DeviceCommandContext& c, ConfigRecord& record,
                              ConfigRowStore& store, const WriteConfigInputs& inputs)
 {
+    // A running transfer holds the port: offer to stop it before identifying.
+    if (inputs.gen03 &&
+        offerToStopRunningWrite(inputs.gen03->runner, c.dialogs, c.applicationTitle))
+        return WriteOutcome::WorkerRunning;
     numberSystems(record);
     QString editorSerial = record.SNUM;
     const IdentifyResult id = IdentifyDevice(c, CommandKind::Write, editorSerial);

@@ -118,8 +118,9 @@ enum class WriteOutcome
     TypeMismatch,
     SerialDeclined,
     Failed,
-    NotWritten, // the calculator's communicator does not take configurations (yet)
-    Written,
+    NotWritten,    // the calculator's communicator does not take configurations (yet)
+    WorkerRunning, // a generation-03 transfer runs: the user was offered to stop it
+    Written,       // generation 03: the transfer worker has started
 };
 
 // Identifies the calculator, checks it against the current row, stores the

@@ -1,5 +1,7 @@
 #include "calculator.h"
 
+#include "loaderengine.h"
+
 #include <cstring>
 
 namespace vynsim {
@@ -117,10 +119,17 @@ Reply Calculator::answer(int exchange, std::uint8_t function,
     return reply;
 }
 
-std::unique_ptr<LineEngine> Calculator::takeOver(std::uint8_t, const std::vector<std::uint8_t>&,
-                                                 EngineHost&)
+std::unique_ptr<LineEngine> Calculator::takeOver(std::uint8_t function,
+                                                 const std::vector<std::uint8_t>& request,
+                                                 const TakeOverContext& context)
 {
-    return nullptr;
+    if (m_options.generation != 3 || function != 0x01 || !isRequest(request, {0x01, 0x05, 0x10}))
+        return nullptr;
+    const auto ready = static_cast<std::uint8_t>(m_options.modeReply);
+    context.host.send(std::span<const std::uint8_t>(&ready, 1));
+    if (ready != 2)
+        return nullptr;
+    return std::make_unique<LoaderEngine>(context.host, context.faults, m_log, context.resume);
 }
 
 } // namespace vynsim

@@ -3,12 +3,14 @@
 // parameter writes and the closing requests. Replies are status byte plus data;
 // "buffer byte k" of the program's reply buffer is data byte k - 1.
 
+#include "faults.h"
 #include "lineengine.h"
 #include "simlog.h"
 
 #include <QByteArray>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -24,8 +26,18 @@ struct CalculatorOptions
     int type = 4; // device type
     bool newType = false;
     std::uint8_t address = 1;
-    int layout = 1;   // older devices: image layout byte
-    int padReply = 0; // pad query replies to this many data bytes
+    int layout = 1;    // older devices: image layout byte
+    int padReply = 0;  // pad query replies to this many data bytes
+    int modeReply = 2; // older devices: the byte after the programming-mode request
+};
+
+// What an engine that takes the line over needs besides the calculator.
+struct TakeOverContext
+{
+    EngineHost& host;
+    FaultPlan& faults;
+    // The request protocol again, for when the taken-over engine is done.
+    std::function<std::unique_ptr<LineEngine>()> resume;
 };
 
 struct Reply
@@ -43,10 +55,12 @@ public:
     // Functions whose replies carry data blocks (the queries).
     static bool mayReplyWithData(std::uint8_t function);
     Reply answer(int exchange, std::uint8_t function, const std::vector<std::uint8_t>& request);
-    // Called after a complete exchange; an engine returned here takes the line
-    // (the older devices' loader after the programming-mode request). None yet.
-    std::unique_ptr<LineEngine>
-    takeOver(std::uint8_t function, const std::vector<std::uint8_t>& request, EngineHost& host);
+    // Called after a complete exchange; an engine returned here takes the line.
+    // A generation-03 calculator answers the programming-mode request with one
+    // more byte (2: ready) and then runs its loader.
+    std::unique_ptr<LineEngine> takeOver(std::uint8_t function,
+                                         const std::vector<std::uint8_t>& request,
+                                         const TakeOverContext& context);
 
 private:
     std::vector<std::uint8_t> identityReply() const;

@@ -249,7 +249,14 @@ void DeviceProtocol::sendNextBlock()
         const std::uint8_t function = m_function;
         const std::vector<std::uint8_t> request = m_request;
         goIdle();
-        if (auto next = m_calculator.takeOver(function, request, m_host))
+        // The objects behind the references outlive every engine.
+        const TakeOverContext context{m_host, m_faults,
+                                      [&host = m_host, &calculator = m_calculator,
+                                       &faults = m_faults, &log = m_log, options = m_options] {
+                                          return std::make_unique<DeviceProtocol>(
+                                              host, calculator, faults, log, options);
+                                      }};
+        if (auto next = m_calculator.takeOver(function, request, context))
             m_host.handOver(std::move(next));
         return;
     }

@@ -7,7 +7,7 @@ namespace vynsim {
 
 namespace {
 
-constexpr std::array<std::pair<FaultKind, const char*>, 10> kNames{{
+constexpr std::array<std::pair<FaultKind, const char*>, 15> kNames{{
     {FaultKind::DropAck, "drop-ack"},
     {FaultKind::DropBlockAck, "drop-block-ack"},
     {FaultKind::WrongBlockAck, "wrong-block-ack"},
@@ -18,7 +18,17 @@ constexpr std::array<std::pair<FaultKind, const char*>, 10> kNames{{
     {FaultKind::CutBlockHeader, "cut-block-header"},
     {FaultKind::TruncatedReply, "truncated-reply"},
     {FaultKind::BadBlockCrc, "bad-block-crc"},
+    {FaultKind::LoaderBadReply, "loader-bad-reply"},
+    {FaultKind::LoaderLongReply, "loader-long-reply"},
+    {FaultKind::EraseBadReply, "erase-bad-reply"},
+    {FaultKind::WriteBadReply, "write-bad-reply"},
+    {FaultKind::FrameSilent, "frame-silent"},
 }};
+
+bool isLoaderKind(FaultKind kind)
+{
+    return kind >= FaultKind::LoaderBadReply;
+}
 
 } // namespace
 
@@ -48,6 +58,8 @@ QStringList faultNames()
 
 bool faultApplies(FaultKind kind, const FaultContext& ctx)
 {
+    if (isLoaderKind(kind) != (ctx.loaderFrame != LoaderFrame::None))
+        return false;
     switch (kind) {
     case FaultKind::None:
         return false;
@@ -60,6 +72,13 @@ bool faultApplies(FaultKind kind, const FaultContext& ctx)
     case FaultKind::TruncatedReply:
     case FaultKind::BadBlockCrc:
         return ctx.replyMayHaveData;
+    case FaultKind::LoaderBadReply:
+    case FaultKind::LoaderLongReply:
+        return ctx.loaderFrame == LoaderFrame::Loader;
+    case FaultKind::EraseBadReply:
+        return ctx.loaderFrame == LoaderFrame::Erase;
+    case FaultKind::WriteBadReply:
+        return ctx.loaderFrame == LoaderFrame::Write;
     default:
         return true;
     }

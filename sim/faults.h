@@ -25,6 +25,22 @@ enum class FaultKind
     CutBlockHeader, // reply block ends after its first byte
     TruncatedReply, // reply block ends in the middle of its data
     BadBlockCrc,    // reply block with a wrong check value
+    // The generation-03 loader; "@N" counts the frames of a loader session, the
+    // loader frame being 1.
+    LoaderBadReply,  // loader frame answered 00 00 AA
+    LoaderLongReply, // loader frame answered 00 00 55 00
+    EraseBadReply,   // erase frame answered 00 01
+    WriteBadReply,   // write frame answered 00 01 (nothing programmed)
+    FrameSilent,     // a loader, erase or write frame gets no answer
+};
+
+// Which loader frame a fault is chosen for; None in the request protocol.
+enum class LoaderFrame
+{
+    None,
+    Loader,
+    Erase,
+    Write
 };
 
 QString faultName(FaultKind kind);
@@ -38,6 +54,7 @@ struct FaultContext
     bool hasRequestData = false;
     bool echo = false;
     bool replyMayHaveData = false;
+    LoaderFrame loaderFrame = LoaderFrame::None;
 };
 
 // Whether a fault can happen at all in such an exchange.

@@ -63,7 +63,9 @@ int main(int argc, char** argv)
                           : QCommandLineOption(QString::fromLatin1(name), QString::fromUtf8(help)));
     };
     opt("device", "Use this serial device instead of a pseudo-terminal.", "path");
-    opt("generation", "Firmware generation: 03 or 04 (default 04).", "gen");
+    p.addOption(QCommandLineOption({QStringLiteral("generation"), QStringLiteral("gen")},
+                                   QStringLiteral("Firmware generation: 03 or 04 (default 04)."),
+                                   QStringLiteral("gen")));
     opt("serial", "Serial number, 8 digits (default 12345678).", "digits");
     opt("firmware", "Firmware date YYYY-MM-DD (default 2015-03-01; 2003-05-19 for 03).", "date");
     opt("type", "Device type (default 4; 3 for 03).", "n");
@@ -71,6 +73,10 @@ int main(int argc, char** argv)
     opt("address", "Network address (default 1).", "n");
     opt("other-address", "Address used by the wrong-address faults (default address - 2).", "n");
     opt("layout", "Image layout byte of the older devices' type reply (default 1).", "n");
+    opt("mode-reply",
+        "Byte a generation-03 calculator sends after the programming-mode request; 2 starts "
+        "its loader (default 2).",
+        "n");
     opt("echo", "The line echoes every byte the program sends.");
     opt("pace", "Deliver bytes at the time they take on the wire.");
     opt("speed", "Line speed for --pace and --device (default: as the program set it).", "baud");
@@ -140,6 +146,7 @@ int main(int argc, char** argv)
             static_cast<std::uint8_t>(intOption(p, QStringLiteral("address"), 1, 1, 255));
         calc.layout = intOption(p, QStringLiteral("layout"), 1, 0, 255);
         calc.padReply = intOption(p, QStringLiteral("pad-reply"), 0, 0, 60000);
+        calc.modeReply = intOption(p, QStringLiteral("mode-reply"), 2, 0, 255);
 
         ProtocolOptions proto;
         proto.replyBlockSize = intOption(p, QStringLiteral("block-size"), 64, 1, 255);

@@ -13,7 +13,68 @@ QJsonValue hexOrNull(const std::optional<QByteArray>& bytes)
     return bytes ? QJsonValue(QString::fromLatin1(bytes->toHex().toUpper())) : QJsonValue();
 }
 
+QString hex(const QByteArray& bytes)
+{
+    return QString::fromLatin1(bytes.toHex().toUpper());
+}
+
+QJsonArray loaderJson(const std::vector<LoaderRecord>& loaders)
+{
+    QJsonArray out;
+    for (const LoaderRecord& l : loaders) {
+        QJsonArray frames;
+        for (const LoaderFrameRecord& f : l.frames) {
+            QJsonObject o;
+            o[QStringLiteral("n")] = f.number;
+            o[QStringLiteral("kind")] = f.kind;
+            o[QStringLiteral("address")] = f.address;
+            o[QStringLiteral("length")] = f.length;
+            o[QStringLiteral("crc")] = f.crcOk;
+            o[QStringLiteral("reply")] = hexOrNull(f.reply);
+            o[QStringLiteral("fault")] = f.fault.isEmpty() ? QJsonValue() : QJsonValue(f.fault);
+            o[QStringLiteral("outcome")] = f.outcome;
+            frames.append(o);
+        }
+        QJsonObject o;
+        o[QStringLiteral("start")] = l.start ? QJsonValue(*l.start) : QJsonValue();
+        o[QStringLiteral("program")] = hex(l.program);
+        o[QStringLiteral("frames")] = frames;
+        o[QStringLiteral("stray")] = hex(l.stray);
+        o[QStringLiteral("ended")] = l.ended;
+        out.append(o);
+    }
+    return out;
+}
+
+// Runs of programmed addresses, in address order.
+QJsonArray memoryJson(const std::vector<int>& memory)
+{
+    QJsonArray out;
+    const int size = static_cast<int>(memory.size());
+    for (int a = 0; a < size;) {
+        if (memory[static_cast<std::size_t>(a)] < 0) {
+            ++a;
+            continue;
+        }
+        QByteArray run;
+        const int from = a;
+        for (; a < size && memory[static_cast<std::size_t>(a)] >= 0; ++a)
+            run.append(static_cast<char>(memory[static_cast<std::size_t>(a)]));
+        out.append(
+            QJsonObject{{QStringLiteral("address"), from}, {QStringLiteral("bytes"), hex(run)}});
+    }
+    return out;
+}
+
 } // namespace
+
+void SimLog::program(int address, const QByteArray& bytes)
+{
+    if (m_memory.empty())
+        m_memory.assign(65536, -1);
+    for (qsizetype i = 0; i < bytes.size() && address + i < 65536; ++i)
+        m_memory[static_cast<std::size_t>(address + i)] = static_cast<std::uint8_t>(bytes[i]);
+}
 
 QByteArray SimLog::toJson() const
 {
@@ -46,7 +107,8 @@ QByteArray SimLog::toJson() const
     QJsonObject root;
     root[QStringLiteral("exchanges")] = exchanges;
     root[QStringLiteral("parameters")] = parameters;
-    root[QStringLiteral("memory")] = m_memory;
+    root[QStringLiteral("loader")] = loaderJson(m_loaders);
+    root[QStringLiteral("memory")] = memoryJson(m_memory);
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 

@@ -31,13 +31,42 @@ struct ParameterRecord
     QByteArray value;
 };
 
+// One frame of a loader session.
+struct LoaderFrameRecord
+{
+    int number = 0;  // from 1, the loader frame being 1
+    QString kind;    // "loader", "erase", "write"
+    int address = 0; // loader frame: the last address
+    int length = 0;  // loader frame: the count; erase: the word sent
+    bool crcOk = false;
+    std::optional<QByteArray> reply; // none: no answer
+    QString fault;
+    QString outcome; // "complete", "fault", "bad-crc", "abandoned"
+};
+
+// From the start byte 0xF1 to the end byte 0x47.
+struct LoaderRecord
+{
+    std::optional<int> start; // lowest address of the loader program
+    QByteArray program;       // its bytes from start upward
+    std::vector<LoaderFrameRecord> frames;
+    QByteArray stray;   // bytes between frames that start none
+    bool ended = false; // 0x47 came
+};
+
 class SimLog
 {
 public:
     void addExchange(const ExchangeRecord& record) { m_exchanges.push_back(record); }
     void addParameter(const ParameterRecord& record) { m_parameters.push_back(record); }
-    // Filled by the loader engine of the older devices.
-    QJsonArray& memory() { return m_memory; }
+    // The loader engine of the older devices: its sessions and what they programmed.
+    std::size_t beginLoader()
+    {
+        m_loaders.emplace_back();
+        return m_loaders.size() - 1;
+    }
+    LoaderRecord& loader(std::size_t session) { return m_loaders[session]; }
+    void program(int address, const QByteArray& bytes);
 
     const std::vector<ExchangeRecord>& exchanges() const { return m_exchanges; }
     QByteArray toJson() const;
@@ -46,7 +75,8 @@ public:
 private:
     std::vector<ExchangeRecord> m_exchanges;
     std::vector<ParameterRecord> m_parameters;
-    QJsonArray m_memory;
+    std::vector<LoaderRecord> m_loaders;
+    std::vector<int> m_memory; // by address, -1 where nothing was programmed
 };
 
 } // namespace vynsim

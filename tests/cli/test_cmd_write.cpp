@@ -9,6 +9,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <csignal>
 #include <gtest/gtest.h>
 
 using vyntest::SimProcess;
@@ -158,20 +159,64 @@ TEST_F(VyntoolWrite, SerialQuestionOnTheTerminal)
     EXPECT_EQ(parameters().size(), 127); // the declined runs wrote nothing
 }
 
-TEST_F(VyntoolWrite, Generation03IsNotSupportedYet)
+TEST_F(VyntoolWrite, Generation03TransferAndCtrlC)
 {
-    startSim({QStringLiteral("--generation"), QStringLiteral("03"), QStringLiteral("--serial"),
+    const QString bin = QStringLiteral(SETVYN_BIN_DIR_PATH "/");
+    startSim({QStringLiteral("--gen"), QStringLiteral("03"), QStringLiteral("--serial"),
               QStringLiteral("12342678")});
     const ToolRun created =
         vyntool({QStringLiteral("create"), QStringLiteral("--port"), sim->path(),
                  QStringLiteral("--fast"), QStringLiteral("--out"), path("old.json")});
     ASSERT_EQ(created.exitCode, 0) << created.err.toStdString();
-    const ToolRun r =
-        vyntool({QStringLiteral("write"), QStringLiteral("--config"), path("old.json"),
-                 QStringLiteral("--port"), sim->path(), QStringLiteral("--fast")});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(r.err.contains(QStringLiteral("not supported"))) << r.err.toStdString();
-    EXPECT_TRUE(parameters().isEmpty());
+    const QStringList write{QStringLiteral("write"),
+                            QStringLiteral("--config"),
+                            path("old.json"),
+                            QStringLiteral("--port"),
+                            sim->path(),
+                            QStringLiteral("--fast"),
+                            QStringLiteral("--prg"),
+                            bin + QStringLiteral("prg.vyn"),
+                            QStringLiteral("--conf"),
+                            bin + QStringLiteral("conf.dat"),
+                            QStringLiteral("--byte-interval"),
+                            QStringLiteral("1")};
+
+    const ToolRun r = vyntool(write);
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("Программа Винка записана успешно.")))
+        << r.out.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Идет запись конфигурации...")))
+        << r.err.toStdString();
+
+    // Slow bytes; Ctrl+C once the pages are being written.
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("SETVYN_HOME"), dir.path());
+    p.setProcessEnvironment(env);
+    QStringList slow = write;
+    slow.last() = QStringLiteral("20");
+    p.setReadChannel(QProcess::StandardError);
+    p.start(QStringLiteral(VYNTOOL_PATH), slow);
+    QByteArray err;
+    while (!err.contains("Идет запись конфигурации...") && p.waitForReadyRead(20000))
+        err += p.readAllStandardError();
+    ASSERT_TRUE(err.contains("Идет запись конфигурации...")) << err.toStdString();
+    ::kill(static_cast<pid_t>(p.processId()), SIGINT);
+    ASSERT_TRUE(p.waitForFinished(20000));
+    err += p.readAllStandardError();
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 130) << err.toStdString();
+    EXPECT_TRUE(err.contains("Запись остановлена")) << err.toStdString();
+    EXPECT_FALSE(p.readAllStandardOutput().contains("записана успешно"));
+
+    sim->stop();
+    QFile f(path("log.json"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QJsonObject log = QJsonDocument::fromJson(f.readAll()).object();
+    const QJsonArray loaders = log[QStringLiteral("loader")].toArray();
+    ASSERT_EQ(loaders.size(), 2);
+    EXPECT_TRUE(loaders[0][QStringLiteral("ended")].toBool());
+    EXPECT_FALSE(log[QStringLiteral("memory")].toArray().isEmpty());
 }
 
 TEST_F(VyntoolWrite, Failures)

@@ -49,6 +49,8 @@ TEST(Vynsim, BadOptionsAreUsageErrors)
          QStringLiteral("2010-01-01")},
         {QStringLiteral("--block-size"), QStringLiteral("256")},
         {QStringLiteral("--speed"), QStringLiteral("1234")},
+        {QStringLiteral("--mode-reply"), QStringLiteral("256")},
+        {QStringLiteral("--fault"), QStringLiteral("erase-bad-reply@0")},
         {QStringLiteral("--no-such-option")},
     };
     for (const QStringList& args : bad) {
@@ -56,4 +58,16 @@ TEST(Vynsim, BadOptionsAreUsageErrors)
         EXPECT_EQ(r.exitCode, 2) << args.join(QLatin1Char(' ')).toStdString();
         EXPECT_FALSE(r.err.isEmpty());
     }
+}
+
+TEST(Vynsim, Generation03LoaderOptions)
+{
+    const auto r =
+        runProgram(QStringLiteral("vynsim"),
+                   {QStringLiteral("--gen"), QStringLiteral("03"), QStringLiteral("--mode-reply"),
+                    QStringLiteral("0"), QStringLiteral("--fault"),
+                    QStringLiteral("loader-bad-reply,frame-silent@2"),
+                    QStringLiteral("--idle-exit"), QStringLiteral("1")},
+                   10000);
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
 }
