@@ -1,6 +1,5 @@
 #include "aboutwindow.h"
 
-#include <QApplication>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QIcon>
@@ -31,11 +30,11 @@ AboutWindow::AboutWindow(const QString& programTitle, QWidget* parent) : QDialog
             .arg(QString::fromLatin1(qVersion())),
         this);
     text->setWordWrap(true);
+    text->setFixedWidth(320);
 
     auto* icon = new QLabel(this);
-    const QIcon appIcon = QApplication::windowIcon().isNull()
-                              ? style()->standardIcon(QStyle::SP_ComputerIcon)
-                              : QApplication::windowIcon();
+    const QIcon appIcon = QIcon::fromTheme(QStringLiteral("accessories-calculator"),
+                                           style()->standardIcon(QStyle::SP_ComputerIcon));
     icon->setPixmap(appIcon.pixmap(48, 48));
     icon->setAlignment(Qt::AlignTop);
 
@@ -55,7 +54,7 @@ AboutWindow::AboutWindow(const QString& programTitle, QWidget* parent) : QDialog
     auto* root = new QVBoxLayout(this);
     root->addLayout(body);
     root->addWidget(buttons);
-    setFixedWidth(420);
+    root->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 } // namespace vyn

@@ -17,6 +17,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("setvyn"));
     if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor"))
         QIcon::setThemeName(QStringLiteral("Adwaita"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("accessories-calculator")));
 
     const QString home = qEnvironmentVariable("SETVYN_HOME");
     const QString exeDir = QDir(home.isEmpty() ? QApplication::applicationDirPath() : home)
@@ -27,6 +28,7 @@ int main(int argc, char* argv[])
     vyn::IniFile settings(exeDir + QStringLiteral("setvyn.ini"));
     vyn::QtUserDialogs dialogs;
     vyn::MemoryBrowsingStore store(vyn::MemoryBrowsingStore::sampleRows());
+    store.setCurrentRow(store.rowCount() - 1); // the newest configuration
     vyn::TForm1 form(title, store, settings, dialogs, exeDir + QStringLiteral("help/setvyn.html"));
     dialogs.setParentWidget(&form);
     vyn::TFormCommConfig commConfig(settings, &form);
