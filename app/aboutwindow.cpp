@@ -22,13 +22,13 @@ AboutWindow::AboutWindow(const QString& programTitle, QWidget* parent) : QDialog
     big.setPointSizeF(big.pointSizeF() * 1.3);
     title->setFont(big);
 
-    auto* text = new QLabel(
-        QStringLiteral("Конфигуратор вычислителей Винк: хранение конфигураций в базе "
-                       "данных, запись конфигурации в прибор по последовательной линии, "
-                       "паспорт и карта программирования прибора.\n\n"
-                       "Библиотека Qt %1.")
-            .arg(QString::fromLatin1(qVersion())),
-        this);
+    auto* text =
+        new QLabel(QStringLiteral("Конфигуратор вычислителей Винк: хранение конфигураций в базе "
+                                  "данных, запись конфигурации в прибор по последовательной линии, "
+                                  "паспорт и карта программирования прибора.\n\n"
+                                  "Библиотека Qt %1.")
+                       .arg(QString::fromLatin1(qVersion())),
+                   this);
     text->setWordWrap(true);
     text->setFixedWidth(320);
 

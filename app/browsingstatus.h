@@ -7,7 +7,12 @@
 namespace vyn {
 
 // What a search control asks of the list.
-enum class FilterAction { Keep, Apply, Clear };
+enum class FilterAction
+{
+    Keep,
+    Apply,
+    Clear
+};
 
 // "Вкл" pressed: filter by a text that is not blank, otherwise leave the list.
 FilterAction filterOnAction(const QString& searchText);
@@ -17,8 +22,8 @@ FilterAction searchChangedAction(bool filterOnDown, const QString& searchText);
 
 struct BrowsingStatus
 {
-    QString rowPanel;   // panel 0: the current row number, from 1
-    QString countPanel; // panel 1: the rows the filter shows, empty when not filtering
+    QString rowPanel;          // panel 0: the current row number, from 1
+    QString countPanel;        // panel 1: the rows the filter shows, empty when not filtering
     bool deleteEnabled = true; // and "Вкл"
 };
 

@@ -13,8 +13,16 @@ namespace vyn {
 inline constexpr int kHighlightRole = Qt::UserRole + 1;
 
 // Columns of the list, in order; further columns of the model stay hidden.
-enum BrowsingColumn { ColSnum, ColDate, ColTypeVyn, ColCxema, ColComment, ColManager,
-                      kBrowsingColumns };
+enum BrowsingColumn
+{
+    ColSnum,
+    ColDate,
+    ColTypeVyn,
+    ColCxema,
+    ColComment,
+    ColManager,
+    kBrowsingColumns
+};
 
 class BrowsingStore
 {

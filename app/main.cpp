@@ -20,10 +20,11 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("accessories-calculator")));
 
     const QString home = qEnvironmentVariable("SETVYN_HOME");
-    const QString exeDir = QDir(home.isEmpty() ? QApplication::applicationDirPath() : home)
-                               .absolutePath() + QLatin1Char('/');
-    const QString title = QStringLiteral("Винк-Конфигуратор ") +
-                          QStringLiteral(SETVYN_FILE_VERSION);
+    const QString exeDir =
+        QDir(home.isEmpty() ? QApplication::applicationDirPath() : home).absolutePath() +
+        QLatin1Char('/');
+    const QString title =
+        QStringLiteral("Винк-Конфигуратор ") + QStringLiteral(SETVYN_FILE_VERSION);
 
     vyn::IniFile settings(exeDir + QStringLiteral("setvyn.ini"));
     vyn::QtUserDialogs dialogs;

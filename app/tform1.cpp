@@ -142,8 +142,8 @@ TForm1::TForm1(QString title, BrowsingStore& store, IniFile& settings, UserDialo
     : QMainWindow(parent), m_title(std::move(title)), m_store(store), m_settings(settings),
       m_dialogs(dialogs),
       m_help(std::make_unique<HelpWindow>(std::move(helpPath), m_title, dialogs)),
-      m_altDays(std::make_unique<TFormAltDay>(AltDayEditorSettings::mainProgram(m_title),
-                                              &dialogs, this))
+      m_altDays(
+          std::make_unique<TFormAltDay>(AltDayEditorSettings::mainProgram(m_title), &dialogs, this))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(m_title);
@@ -187,17 +187,17 @@ void TForm1::buildActions()
     N3 = addCommand(QStringLiteral("N3"), QStringLiteral("П&росмотр паспорта"), {},
                     QStringLiteral("Предварительный просмотр паспорта"),
                     QStringLiteral("document-print-preview"));
-    N4 = addCommand(QStringLiteral("N4"), QStringLiteral("Просмотр карты программирования"), {},
-                    {}, QStringLiteral("document-print"));
+    N4 = addCommand(QStringLiteral("N4"), QStringLiteral("Просмотр карты программирования"), {}, {},
+                    QStringLiteral("document-print"));
     N5 = addCommand(QStringLiteral("N5"), QStringLiteral("Копировать файл"), {}, {}, {});
     N6 = addCommand(QStringLiteral("N6"), QStringLiteral("&Импорт..."), QStringLiteral("Ctrl+O"),
                     QStringLiteral("Импорт данных в базу"), {});
     N7 = addCommand(QStringLiteral("N7"), QStringLiteral("&Выход"), QStringLiteral("Ctrl+Q"),
                     QStringLiteral("Выход из программы"), QStringLiteral("application-exit"));
-    N22 = addCommand(QStringLiteral("N22"), QStringLiteral("&Редактирование конфигурации"),
-                     QStringLiteral("Ctrl+E"),
-                     QStringLiteral("Редактирование текущей конфигурации"),
-                     QStringLiteral("document-edit"));
+    N22 =
+        addCommand(QStringLiteral("N22"), QStringLiteral("&Редактирование конфигурации"),
+                   QStringLiteral("Ctrl+E"), QStringLiteral("Редактирование текущей конфигурации"),
+                   QStringLiteral("document-edit"));
     N23 = addCommand(QStringLiteral("N23"), QStringLiteral("Создание конфигурации"),
                      QStringLiteral("Ctrl+N"), QStringLiteral("Создание конфигурации прибора"),
                      QStringLiteral("document-new"));
@@ -212,33 +212,30 @@ void TForm1::buildActions()
                      QStringLiteral("preferences-desktop"));
     N27 = addCommand(QStringLiteral("N27"), QStringLiteral("Содержание"), QStringLiteral("F1"),
                      QStringLiteral("Вызов справки"), QStringLiteral("help-contents"));
-    N14 = addCommand(QStringLiteral("N14"), QStringLiteral("&О программе"),
-                     QStringLiteral("Ctrl+F1"), QStringLiteral("Информация о программе"),
-                     QStringLiteral("help-about"));
+    N14 =
+        addCommand(QStringLiteral("N14"), QStringLiteral("&О программе"), QStringLiteral("Ctrl+F1"),
+                   QStringLiteral("Информация о программе"), QStringLiteral("help-about"));
 
     // The toolbar's own buttons where their hint or work differs from the menu's.
     ToolButtonPassport =
         addCommand(QStringLiteral("ToolButtonPassport"), QStringLiteral("Паспорт"), {},
                    QStringLiteral("Предварительный просмотр и печать паспорта"),
                    QStringLiteral("document-print-preview"));
-    ToolButtonCard = addCommand(QStringLiteral("ToolButtonCard"),
-                                QStringLiteral("Карта программирования"), {},
-                                QStringLiteral("Напечатать карту программирования"),
-                                QStringLiteral("document-print"));
+    ToolButtonCard = addCommand(
+        QStringLiteral("ToolButtonCard"), QStringLiteral("Карта программирования"), {},
+        QStringLiteral("Напечатать карту программирования"), QStringLiteral("document-print"));
     ToolButton14 = addCommand(QStringLiteral("ToolButton14"), QStringLiteral("Справка"), {},
                               QStringLiteral("Вызов справки"), QStringLiteral("help-contents"));
-    ToolButtonAltDay = addCommand(QStringLiteral("ToolButtonAltDay"),
-                                  QStringLiteral("Альтернативные дни"), {},
-                                  QStringLiteral("Конструктор альтернативных дней"),
-                                  QStringLiteral("x-office-calendar"));
+    ToolButtonAltDay = addCommand(
+        QStringLiteral("ToolButtonAltDay"), QStringLiteral("Альтернативные дни"), {},
+        QStringLiteral("Конструктор альтернативных дней"), QStringLiteral("x-office-calendar"));
     N19 = addCommand(QStringLiteral("N19"), QStringLiteral("Обновить"), {}, {},
                      QStringLiteral("view-refresh"));
 
     connect(N3, &QAction::triggered, this, [this] { run(m_commands.passport); });
     connect(ToolButtonPassport, &QAction::triggered, this, [this] { run(m_commands.passport); });
     connect(N4, &QAction::triggered, this, [this] { run(m_commands.programmingCard); });
-    connect(ToolButtonCard, &QAction::triggered, this,
-            [this] { run(m_commands.programmingCard); });
+    connect(ToolButtonCard, &QAction::triggered, this, [this] { run(m_commands.programmingCard); });
     connect(N5, &QAction::triggered, this, [this] { run(m_commands.fileCopy); });
     connect(N6, &QAction::triggered, this, [this] { run(m_commands.import); });
     connect(N7, &QAction::triggered, this, [this] { N7Click(); });
@@ -371,8 +368,8 @@ QToolBar* TForm1::buildRecordBand()
     band->setIconSize(QSize(16, 16));
     band->addWidget(new QLabel(QStringLiteral("Текущая запись:"), band));
 
-    const auto button = [this, band](const QString& name, const QString& text,
-                                     const QString& hint, const QString& icon) {
+    const auto button = [this, band](const QString& name, const QString& text, const QString& hint,
+                                     const QString& icon) {
         auto* b = new QToolButton(band);
         b->setObjectName(name);
         b->setText(text);
@@ -385,9 +382,9 @@ QToolBar* TForm1::buildRecordBand()
     };
     SpeedButton2 = button(QStringLiteral("SpeedButton2"), QStringLiteral("Удалить"),
                           QStringLiteral("Удалить текущую запись"), QStringLiteral("edit-delete"));
-    SpeedButton3 = button(QStringLiteral("SpeedButton3"), QStringLiteral("Копировать"),
-                          QStringLiteral("Скопировать текущую запись"),
-                          QStringLiteral("edit-copy"));
+    SpeedButton3 =
+        button(QStringLiteral("SpeedButton3"), QStringLiteral("Копировать"),
+               QStringLiteral("Скопировать текущую запись"), QStringLiteral("edit-copy"));
     connect(SpeedButton2, &QToolButton::clicked, this, [this] { SpeedButton2Click(); });
     connect(SpeedButton3, &QToolButton::clicked, this, [this] { SpeedButton3Click(); });
     return band;
@@ -409,8 +406,7 @@ void TForm1::buildList()
     // The cell editor follows the current cell, as in a database grid.
     DBGrid1->setEditTriggers(QAbstractItemView::CurrentChanged |
                              QAbstractItemView::SelectedClicked |
-                             QAbstractItemView::EditKeyPressed |
-                             QAbstractItemView::AnyKeyPressed);
+                             QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
     DBGrid1->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     DBGrid1->horizontalHeader()->setSectionsClickable(false);
     DBGrid1->horizontalHeader()->setHighlightSections(false);
@@ -587,8 +583,8 @@ void TForm1::showCurrentRow()
 
 void TForm1::dbEditChange()
 {
-    const BrowsingStatus s = browsingStatus(m_store.isFiltering(), m_store.model()->rowCount(),
-                                            m_store.currentRow());
+    const BrowsingStatus s =
+        browsingStatus(m_store.isFiltering(), m_store.model()->rowCount(), m_store.currentRow());
     setPanelText(1, s.countPanel);
     SpeedButton2->setEnabled(s.deleteEnabled);
     FilterOn->setEnabled(s.deleteEnabled);

@@ -34,8 +34,7 @@ QSpinBox* spinField(const QString& name, QWidget* parent)
     return s;
 }
 
-QPushButton* button(const QString& name, const QString& text, const QString& icon,
-                    QWidget* parent)
+QPushButton* button(const QString& name, const QString& text, const QString& icon, QWidget* parent)
 {
     auto* b = new QPushButton(QIcon::fromTheme(icon), text, parent);
     b->setObjectName(name);

@@ -24,8 +24,7 @@ public:
     using HelpOpener = std::function<void(const QString& topic)>;
 
     // Reads section "TFormCommConfig" of the profile; ports default to the system's.
-    explicit TFormCommConfig(IniFile& settings, QWidget* parent = nullptr,
-                             PortLister ports = {});
+    explicit TFormCommConfig(IniFile& settings, QWidget* parent = nullptr, PortLister ports = {});
 
     void setHelpOpener(HelpOpener help) { m_help = std::move(help); }
 
@@ -56,13 +55,13 @@ private:
     HelpOpener m_help;
     CommSettings m_accepted;
 
-    QComboBox* ComboBox1 = nullptr; // port
-    QComboBox* ComboBox2 = nullptr; // speed
-    QComboBox* ComboBox3 = nullptr; // data bits
-    QComboBox* ComboBox4 = nullptr; // parity
-    QComboBox* ComboBox5 = nullptr; // stop bits
-    QCheckBox* CheckBox1 = nullptr; // DTR
-    QCheckBox* CheckBox2 = nullptr; // RTS
+    QComboBox* ComboBox1 = nullptr;  // port
+    QComboBox* ComboBox2 = nullptr;  // speed
+    QComboBox* ComboBox3 = nullptr;  // data bits
+    QComboBox* ComboBox4 = nullptr;  // parity
+    QComboBox* ComboBox5 = nullptr;  // stop bits
+    QCheckBox* CheckBox1 = nullptr;  // DTR
+    QCheckBox* CheckBox2 = nullptr;  // RTS
     QSpinBox* RxSpinEdit1 = nullptr; // network address
     QSpinBox* RxSpinEdit2 = nullptr; // wait
     QSpinBox* RxSpinEdit3 = nullptr; // byte interval

@@ -37,9 +37,9 @@ const QString kTitle = QStringLiteral("Винк-Конфигуратор 3.7.2.1
 QList<MemoryRow> rows()
 {
     const auto row = [](const char* snum, int day, const char* comment) {
-        return MemoryRow{QString::fromUtf8(snum), QDateTime(QDate(2015, 3, day), QTime(10, 0)),
-                         QStringLiteral("4"), QStringLiteral("15"), QString::fromUtf8(comment),
-                         QStringLiteral("HOST\\user")};
+        return MemoryRow{QString::fromUtf8(snum),    QDateTime(QDate(2015, 3, day), QTime(10, 0)),
+                         QStringLiteral("4"),        QStringLiteral("15"),
+                         QString::fromUtf8(comment), QStringLiteral("HOST\\user")};
     };
     return {row("10450021", 1, "Котельная AB"), row("12001207", 2, "школа"),
             row("00120034", 3, "стенд Ab"), row("77777777", 4, "прочее"),
@@ -320,8 +320,8 @@ TEST_F(MainWindow, CopyAppendsTheCurrentRowWithSerialZeros)
 TEST_F(MainWindow, TheListHasItsColumnsAndStoresTypedComments)
 {
     open();
-    const QStringList titles{"Серийный номер", "Дата модификации", "Тип Винка", "Схема",
-                             "Комментарий", "Кто конфигурировал"};
+    const QStringList titles{"Серийный номер", "Дата модификации", "Тип Винка",
+                             "Схема",          "Комментарий",      "Кто конфигурировал"};
     const QList<int> widths{120, 120, 69, 80, 194, 161};
     for (int c = 0; c < 6; ++c) {
         EXPECT_EQ(list()->model()->headerData(c, Qt::Horizontal).toString(), titles[c]);
@@ -353,9 +353,8 @@ QStringList menuItems(QMenuBar* bar, const QString& title)
         QStringList out;
         for (QAction* a : m->menu()->actions())
             out << (a->isSeparator() ? QStringLiteral("-")
-                                     : a->text() + QLatin1Char('|') +
-                                           a->shortcut().toString() + QLatin1Char('|') +
-                                           a->statusTip());
+                                     : a->text() + QLatin1Char('|') + a->shortcut().toString() +
+                                           QLatin1Char('|') + a->statusTip());
         return out;
     }
     ADD_FAILURE() << "no menu " << title.toStdString();
@@ -373,13 +372,13 @@ TEST_F(MainWindow, MenuHasEveryItemShortcutHintAndSeparator)
               (QStringList{"П&росмотр паспорта||Предварительный просмотр паспорта",
                            "Просмотр карты программирования||", "-", "Копировать файл||", "-",
                            "&Выход|Ctrl+Q|Выход из программы"}));
-    EXPECT_EQ(menuItems(f.menuBar(), QStringLiteral("&Конфигурация")),
-              (QStringList{
-                  "&Редактирование конфигурации|Ctrl+E|Редактирование текущей конфигурации",
-                  "Создание конфигурации|Ctrl+N|Создание конфигурации прибора",
-                  "&Запись конфигурации в прибор|Ctrl+F9|Запись конфигурации", "-",
-                  "Коммуникационные настройки...|Ctrl+L|Коммуникационные настройки",
-                  "Интерфейсные настройки...|Ctrl+I|Интерфейсные настройки", "-"}));
+    EXPECT_EQ(
+        menuItems(f.menuBar(), QStringLiteral("&Конфигурация")),
+        (QStringList{"&Редактирование конфигурации|Ctrl+E|Редактирование текущей конфигурации",
+                     "Создание конфигурации|Ctrl+N|Создание конфигурации прибора",
+                     "&Запись конфигурации в прибор|Ctrl+F9|Запись конфигурации", "-",
+                     "Коммуникационные настройки...|Ctrl+L|Коммуникационные настройки",
+                     "Интерфейсные настройки...|Ctrl+I|Интерфейсные настройки", "-"}));
     EXPECT_EQ(menuItems(f.menuBar(), QStringLiteral("&Справка")),
               (QStringList{"Содержание|F1|Вызов справки", "-",
                            "&О программе|Ctrl+F1|Информация о программе"}));
@@ -403,10 +402,9 @@ TEST_F(MainWindow, ToolbarButtonsInOrderWithTheirHints)
         hints << (a->isSeparator() ? QStringLiteral("-") : a->toolTip());
     EXPECT_EQ(hints, (QStringList{"Создание конфигурации прибора", "-", "Запись конфигурации", "-",
                                   "Предварительный просмотр и печать паспорта",
-                                  "Напечатать карту программирования",
-                                  "Коммуникационные настройки", "Интерфейсные настройки", "-", "-",
-                                  "Выход из программы", "Вызов справки",
-                                  "Конструктор альтернативных дней"}));
+                                  "Напечатать карту программирования", "Коммуникационные настройки",
+                                  "Интерфейсные настройки", "-", "-", "Выход из программы",
+                                  "Вызов справки", "Конструктор альтернативных дней"}));
     for (QAction* a : bar->actions()) {
         if (a->isSeparator())
             continue;

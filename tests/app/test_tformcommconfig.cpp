@@ -25,14 +25,13 @@ protected:
         return m_ini;
     }
 
-    TFormCommConfig& open(const QByteArray& iniText, QStringList ports = {
-                                                         QStringLiteral("ttyS0"),
-                                                         QStringLiteral("ttyUSB0")})
+    TFormCommConfig& open(const QByteArray& iniText,
+                          QStringList ports = {QStringLiteral("ttyS0"), QStringLiteral("ttyUSB0")})
     {
         profile(iniText);
         m_ports = ports;
-        m_form = std::make_unique<TFormCommConfig>(
-            m_ini, nullptr, [this](QStringList& list) { list = m_ports; });
+        m_form = std::make_unique<TFormCommConfig>(m_ini, nullptr,
+                                                   [this](QStringList& list) { list = m_ports; });
         m_form->setHelpOpener([this](const QString& topic) { m_helpTopics << topic; });
         m_form->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(m_form.get()));
@@ -65,9 +64,12 @@ protected:
     // What the controls show, in the order of the dialog.
     QStringList shown() const
     {
-        return {combo("ComboBox1")->currentText(),       combo("ComboBox2")->currentText(),
-                combo("ComboBox3")->currentText(),       combo("ComboBox4")->currentText(),
-                combo("ComboBox5")->currentText(),       QString::number(spin("RxSpinEdit1")->value()),
+        return {combo("ComboBox1")->currentText(),
+                combo("ComboBox2")->currentText(),
+                combo("ComboBox3")->currentText(),
+                combo("ComboBox4")->currentText(),
+                combo("ComboBox5")->currentText(),
+                QString::number(spin("RxSpinEdit1")->value()),
                 QString::number(spin("RxSpinEdit2")->value()),
                 QString::number(spin("RxSpinEdit3")->value())};
     }
@@ -96,9 +98,9 @@ TEST_F(CommConfig, ShowsItsCaptionsAndChoices)
     QStringList labels;
     for (QLabel* l : f.findChildren<QLabel*>())
         labels << l->text();
-    for (const char* caption : {"Комм. порт:", "Скорость передачи:", "Формат данных:",
-                                "Сетевой адрес прибора:", "Время ожидания начала передачи(с):",
-                                "Интервал между байтами (мс):"})
+    for (const char* caption :
+         {"Комм. порт:", "Скорость передачи:", "Формат данных:", "Сетевой адрес прибора:",
+          "Время ожидания начала передачи(с):", "Интервал между байтами (мс):"})
         EXPECT_TRUE(labels.contains(QString::fromUtf8(caption))) << caption;
     EXPECT_NE(check(QStringLiteral("DTR")), nullptr);
     EXPECT_NE(check(QStringLiteral("RTS")), nullptr);
@@ -217,9 +219,9 @@ TEST_F(CommConfig, ATypedPortIsUsedAtOnceAndStoredOnlyWithVvod)
 TEST_F(CommConfig, ThePortListIsTheSystemsAndKeepsAnUnlistedPort)
 {
     // In the system's order, duplicates kept; a pseudo-terminal path not among them stays.
-    TFormCommConfig& f = open("[Start]\nFirstStart=\n[TFormCommConfig]\nPort=/dev/pts/3\n",
-                              {QStringLiteral("ttyUSB1"), QStringLiteral("ttyS0"),
-                               QStringLiteral("ttyUSB1")});
+    TFormCommConfig& f =
+        open("[Start]\nFirstStart=\n[TFormCommConfig]\nPort=/dev/pts/3\n",
+             {QStringLiteral("ttyUSB1"), QStringLiteral("ttyS0"), QStringLiteral("ttyUSB1")});
     QComboBox* port = combo("ComboBox1");
     ASSERT_EQ(port->count(), 3);
     EXPECT_EQ(port->itemText(0), QStringLiteral("ttyUSB1"));
