@@ -184,53 +184,49 @@ QAction* TForm1::addCommand(const QString& name, const QString& text, const QStr
 
 void TForm1::buildActions()
 {
-    N3 = addCommand(QStringLiteral("N3"), QStringLiteral("П&росмотр паспорта"), {},
-                    QStringLiteral("Предварительный просмотр паспорта"),
-                    QStringLiteral("document-print-preview"));
-    N4 = addCommand(QStringLiteral("N4"), QStringLiteral("Просмотр карты программирования"), {}, {},
-                    QStringLiteral("document-print"));
-    N5 = addCommand(QStringLiteral("N5"), QStringLiteral("Копировать файл"), {}, {}, {});
-    N6 = addCommand(QStringLiteral("N6"), QStringLiteral("&Импорт..."), QStringLiteral("Ctrl+O"),
-                    QStringLiteral("Импорт данных в базу"), {});
-    N7 = addCommand(QStringLiteral("N7"), QStringLiteral("&Выход"), QStringLiteral("Ctrl+Q"),
-                    QStringLiteral("Выход из программы"), QStringLiteral("application-exit"));
-    N22 =
-        addCommand(QStringLiteral("N22"), QStringLiteral("&Редактирование конфигурации"),
-                   QStringLiteral("Ctrl+E"), QStringLiteral("Редактирование текущей конфигурации"),
-                   QStringLiteral("document-edit"));
-    N23 = addCommand(QStringLiteral("N23"), QStringLiteral("Создание конфигурации"),
-                     QStringLiteral("Ctrl+N"), QStringLiteral("Создание конфигурации прибора"),
-                     QStringLiteral("document-new"));
-    N24 = addCommand(QStringLiteral("N24"), QStringLiteral("&Запись конфигурации в прибор"),
-                     QStringLiteral("Ctrl+F9"), QStringLiteral("Запись конфигурации"),
-                     QStringLiteral("document-send"));
-    N25 = addCommand(QStringLiteral("N25"), QStringLiteral("Коммуникационные настройки..."),
-                     QStringLiteral("Ctrl+L"), QStringLiteral("Коммуникационные настройки"),
-                     QStringLiteral("network-wired"));
-    N26 = addCommand(QStringLiteral("N26"), QStringLiteral("Интерфейсные настройки..."),
-                     QStringLiteral("Ctrl+I"), QStringLiteral("Интерфейсные настройки"),
-                     QStringLiteral("preferences-desktop"));
-    N27 = addCommand(QStringLiteral("N27"), QStringLiteral("Содержание"), QStringLiteral("F1"),
-                     QStringLiteral("Вызов справки"), QStringLiteral("help-contents"));
-    N14 =
-        addCommand(QStringLiteral("N14"), QStringLiteral("&О программе"), QStringLiteral("Ctrl+F1"),
-                   QStringLiteral("Информация о программе"), QStringLiteral("help-about"));
-
-    // The toolbar's own buttons where their hint or work differs from the menu's.
-    ToolButtonPassport =
-        addCommand(QStringLiteral("ToolButtonPassport"), QStringLiteral("Паспорт"), {},
-                   QStringLiteral("Предварительный просмотр и печать паспорта"),
-                   QStringLiteral("document-print-preview"));
-    ToolButtonCard = addCommand(
-        QStringLiteral("ToolButtonCard"), QStringLiteral("Карта программирования"), {},
-        QStringLiteral("Напечатать карту программирования"), QStringLiteral("document-print"));
-    ToolButton14 = addCommand(QStringLiteral("ToolButton14"), QStringLiteral("Справка"), {},
-                              QStringLiteral("Вызов справки"), QStringLiteral("help-contents"));
-    ToolButtonAltDay = addCommand(
-        QStringLiteral("ToolButtonAltDay"), QStringLiteral("Альтернативные дни"), {},
-        QStringLiteral("Конструктор альтернативных дней"), QStringLiteral("x-office-calendar"));
-    N19 = addCommand(QStringLiteral("N19"), QStringLiteral("Обновить"), {}, {},
-                     QStringLiteral("view-refresh"));
+    struct Command
+    {
+        QAction** action;
+        const char* name;
+        const char* text;
+        const char* shortcut;
+        const char* hint;
+        const char* icon;
+    };
+    // The menu's items, then the toolbar's own buttons where their hint or work
+    // differs from the menu's, then the list's "Обновить".
+    const Command commands[] = {
+        {&N3, "N3", "П&росмотр паспорта", "", "Предварительный просмотр паспорта",
+         "document-print-preview"},
+        {&N4, "N4", "Просмотр карты программирования", "", "", "document-print"},
+        {&N5, "N5", "Копировать файл", "", "", ""},
+        {&N6, "N6", "&Импорт...", "Ctrl+O", "Импорт данных в базу", ""},
+        {&N7, "N7", "&Выход", "Ctrl+Q", "Выход из программы", "application-exit"},
+        {&N22, "N22", "&Редактирование конфигурации", "Ctrl+E",
+         "Редактирование текущей конфигурации", "document-edit"},
+        {&N23, "N23", "Создание конфигурации", "Ctrl+N", "Создание конфигурации прибора",
+         "document-new"},
+        {&N24, "N24", "&Запись конфигурации в прибор", "Ctrl+F9", "Запись конфигурации",
+         "document-send"},
+        {&N25, "N25", "Коммуникационные настройки...", "Ctrl+L", "Коммуникационные настройки",
+         "network-wired"},
+        {&N26, "N26", "Интерфейсные настройки...", "Ctrl+I", "Интерфейсные настройки",
+         "preferences-desktop"},
+        {&N27, "N27", "Содержание", "F1", "Вызов справки", "help-contents"},
+        {&N14, "N14", "&О программе", "Ctrl+F1", "Информация о программе", "help-about"},
+        {&ToolButtonPassport, "ToolButtonPassport", "Паспорт", "",
+         "Предварительный просмотр и печать паспорта", "document-print-preview"},
+        {&ToolButtonCard, "ToolButtonCard", "Карта программирования", "",
+         "Напечатать карту программирования", "document-print"},
+        {&ToolButton14, "ToolButton14", "Справка", "", "Вызов справки", "help-contents"},
+        {&ToolButtonAltDay, "ToolButtonAltDay", "Альтернативные дни", "",
+         "Конструктор альтернативных дней", "x-office-calendar"},
+        {&N19, "N19", "Обновить", "", "", "view-refresh"},
+    };
+    for (const Command& c : commands)
+        *c.action = addCommand(QString::fromLatin1(c.name), QString::fromUtf8(c.text),
+                               QString::fromLatin1(c.shortcut), QString::fromUtf8(c.hint),
+                               QString::fromLatin1(c.icon));
 
     connect(N3, &QAction::triggered, this, [this] { run(m_commands.passport); });
     connect(ToolButtonPassport, &QAction::triggered, this, [this] { run(m_commands.passport); });
