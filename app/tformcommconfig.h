@@ -1,0 +1,70 @@
+#pragma once
+// "Коммуникационные настройки": the serial-port settings every device command
+// reads. One window for the whole run. Its controls are the live settings (a
+// port typed by hand is used at once); "Ввод" makes them the accepted ones and
+// puts them into setvyn.ini's profile, "Отказ" brings the accepted ones back.
+
+#include "link/commsettings.h"
+
+#include <QDialog>
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QSpinBox;
+
+namespace vyn {
+
+class IniFile;
+
+class TFormCommConfig : public QDialog
+{
+public:
+    using PortLister = std::function<void(QStringList&)>;
+    using HelpOpener = std::function<void(const QString& topic)>;
+
+    // Reads section "TFormCommConfig" of the profile; ports default to the system's.
+    explicit TFormCommConfig(IniFile& settings, QWidget* parent = nullptr, PortLister ports = {});
+
+    void setHelpOpener(HelpOpener help) { m_help = std::move(help); }
+
+    // What the controls show: what the next exchange uses.
+    CommSettings current() const;
+    // The last accepted settings (the port name confirmed by "Ввод").
+    const CommSettings& accepted() const { return m_accepted; }
+
+    // The port list anew; the field shows the accepted port, else the first listed one.
+    void refresh();
+    // Refreshes the port list and shows the dialog modally.
+    int openDialog();
+
+    // Handlers of the buttons.
+    void BitBtn1Click(); // "Ввод"
+    void BitBtn2Click(); // "Отказ"
+    void BitBtn3Click(); // help
+
+protected:
+    void reject() override;
+
+private:
+    void FormCreate();
+    void showSettings(const CommSettings& s);
+
+    IniFile& m_settings;
+    PortLister m_ports;
+    HelpOpener m_help;
+    CommSettings m_accepted;
+
+    QComboBox* ComboBox1 = nullptr;  // port
+    QComboBox* ComboBox2 = nullptr;  // speed
+    QComboBox* ComboBox3 = nullptr;  // data bits
+    QComboBox* ComboBox4 = nullptr;  // parity
+    QComboBox* ComboBox5 = nullptr;  // stop bits
+    QCheckBox* CheckBox1 = nullptr;  // DTR
+    QCheckBox* CheckBox2 = nullptr;  // RTS
+    QSpinBox* RxSpinEdit1 = nullptr; // network address
+    QSpinBox* RxSpinEdit2 = nullptr; // wait
+    QSpinBox* RxSpinEdit3 = nullptr; // byte interval
+};
+
+} // namespace vyn
