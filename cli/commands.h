@@ -11,6 +11,7 @@ struct Command
     const char* name;
     const char* summary;
     int (*run)(const QStringList& args);
+    bool gui = false; // needs fonts and painting: runs under QGuiApplication
 };
 
 // One line per command; kept in the order shown by "vyntool --help".
@@ -18,12 +19,16 @@ int runImage(const QStringList& args);
 int runAlt(const QStringList& args);
 int runConf(const QStringList& args);
 int runIdentify(const QStringList& args);
+int runPassport(const QStringList& args);
+int runCard(const QStringList& args);
 
 inline constexpr Command kCommands[] = {
     {"image", "build the memory image of a generation-03 calculator", runImage},
     {"alt", "show or write an alternative-days file", runAlt},
     {"conf", "pack or show the scheme table conf.dat", runConf},
     {"identify", "identify the calculator on a serial port", runIdentify},
+    {"passport", "passport of a configuration, as PDF or tables", runPassport, true},
+    {"card", "programming card of a configuration, as PDF or tables", runCard, true},
 };
 
 } // namespace vyntool

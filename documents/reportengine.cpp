@@ -21,12 +21,21 @@ namespace {
 // Line breaks of a value survive the escaping as this character and become <br>.
 constexpr char16_t kBreakMark = u'\x1e';
 
+// Line breaks become the mark; blanks that indent a line or follow another blank
+// become no-break spaces, so the layout of formulas in the texts survives HTML.
 std::string text(const QString& s)
 {
     QString t = s;
     t.replace(QStringLiteral("\r\n"), QString(QChar(kBreakMark)));
     t.replace(QLatin1Char('\r'), QChar(kBreakMark));
     t.replace(QLatin1Char('\n'), QChar(kBreakMark));
+    for (qsizetype i = 0; i < t.size(); ++i) {
+        if (t.at(i) != QLatin1Char(' '))
+            continue;
+        const QChar before = i > 0 ? t.at(i - 1) : QChar(kBreakMark);
+        if (before == QChar(kBreakMark) || before == QChar(QChar::Nbsp) || before == QLatin1Char(' '))
+            t[i] = QChar(QChar::Nbsp);
+    }
     return t.toStdString();
 }
 
@@ -106,6 +115,8 @@ RenderedReport ReportEngine::render() const
         bool any = false;
         for (const mstch::node& r : rows)
             any = any || boost::get<bool>(boost::get<mstch::map>(r).at("Filled"));
+        context.emplace((name + QStringLiteral("_first")).toStdString(),
+                        rows.empty() ? mstch::array{} : mstch::array{rows.front()});
         context.emplace(name.toStdString(), std::move(rows));
         context.emplace(("Has" + name).toStdString(), any);
         read.insert(name, table);

@@ -8,7 +8,7 @@
 //   <meta name="vyn-tables" content="ApplicProp ApplicTable1">
 //   <meta name="vyn-group" content="TListParam:GroupName">
 // Each table T is a list of rows (column -> text, plus Number 1.. and Filled);
-// HasT tells whether any row is filled; a grouping gives T_groups, a list of
+// T_first holds the first row only, HasT tells whether any row is filled; a grouping gives T_groups, a list of
 // {GroupName, Number, rows}. FirmName, FirmAddress, FirmPhone, FirmEmail and
 // Today are always there. Line breaks inside values are kept.
 
