@@ -314,7 +314,7 @@ void TVynReport::fillCardParameters(DocumentDatabase& db, const DocumentInputs& 
         if (rowInUse(flow, r) && flow.designation(r) != QLatin1String("C")) {
             const QString source = flow.cell(r, FlowCol::Source);
             w.add(flow.designation(r),
-                  source == QLatin1String("Автономный") ? QStringLiteral("U---")
+                  source == QStringLiteral("Автономный") ? QStringLiteral("U---")
                                                          : QStringLiteral("U220"),
                   QStringLiteral("Питание преобразователя расхода.") + kLF +
                       QStringLiteral(" - ") + source,
@@ -510,7 +510,7 @@ void TVynReport::fillCardDesignations(DocumentDatabase& db, const DocumentInputs
         const QString d = flow.designation(r);
         if (designationCount < designationList.size())
             designationList[designationCount++] = d;
-        const bool mass = flow.cell(r, FlowCol::Archive) == QLatin1String("Масса");
+        const bool mass = flow.cell(r, FlowCol::Archive) == QStringLiteral("Масса");
         add(mass ? QLatin1Char('G') + d.mid(1) : d, FirstWord(flow.cell(r, FlowCol::Fimp)));
     }
     const QChar s1 = firstSchemeText.isEmpty() ? QChar() : firstSchemeText.at(0);

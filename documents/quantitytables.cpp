@@ -321,7 +321,7 @@ MeasuredRow measuredRow(const Entry& e, const Entry* previous, const DocumentInp
                      : in.locale.formatFixed(0, 2) + QStringLiteral(" м3/ч");
         m.PMax = flow.cell(e.row, FlowCol::Fmax);
         m.PSignal = flow.cell(e.row, FlowCol::Fimp) +
-                    (flow.cell(e.row, FlowCol::Source) == QLatin1String("Сетевой")
+                    (flow.cell(e.row, FlowCol::Source) == QStringLiteral("Сетевой")
                          ? QStringLiteral(" , сет.")
                          : QStringLiteral(" , авт."));
     } else if (first == QLatin1Char('P')) {
