@@ -1,9 +1,6 @@
 #include "cliutil.h"
 #include "commands.h"
-
-#include "link/identification.h"
-#include "link/linkerrors.h"
-#include "link/vynproto.h"
+#include "deviceoptions.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -13,37 +10,13 @@ namespace vyntool {
 int runIdentify(const QStringList& args)
 {
     QCommandLineParser parser;
-    parser.addOption({QStringLiteral("port"), QStringLiteral("Port name (ttyUSB0) or path."),
-                      QStringLiteral("name")});
-    parser.addOption({QStringLiteral("speed"), QStringLiteral("Line speed (default 9600)."),
-                      QStringLiteral("baud")});
-    parser.addOption(
-        {QStringLiteral("fast"), QStringLiteral("Short line reset, for simulators and tests.")});
+    addDeviceOptions(parser);
     parser.addOption({QStringLiteral("json"), QStringLiteral("Print the result as JSON.")});
     if (!parseCommand(parser, args,
                       QStringLiteral("Identifies the calculator on a port: serial number, "
                                      "firmware date, generation, device version.")))
         return ExitOk;
-    const QString port = requiredValue(parser, QStringLiteral("port"));
-    const int speed = intValue(parser, QStringLiteral("speed"), 9600);
-    if (!vyn::isStandardBaudRate(speed))
-        throw UsageError(QStringLiteral("--speed %1 is not one of 1200, 2400, 4800, 9600, 19200, "
-                                        "38400, 57600, 115200")
-                             .arg(speed));
-
-    vyn::TVynProto proto(vyn::ThreadSleeper::instance(),
-                         commandTimings(parser.isSet(QStringLiteral("fast"))));
-    vyn::Identification id;
-    try {
-        id = vyn::identifyDevice(proto, port, speed);
-    } catch (const vyn::EPortUnavailable& e) {
-        throw Failure(
-            QStringLiteral("В настоящее время %1 не доступен\n%2").arg(port, e.message()));
-    } catch (const vyn::ELinkError& e) {
-        vyn::ProtoClosePort(proto);
-        throw Failure(QStringLiteral("Прибор не обнаружен\n%1").arg(e.message()));
-    }
-    vyn::ProtoClosePort(proto);
+    const vyn::Identification id = identifyFromOptions(parser);
 
     const QString date = id.firmwareDate.toString(Qt::ISODate);
     const QString generation = id.generation == 1 ? QStringLiteral("04") : QStringLiteral("03");

@@ -11,6 +11,7 @@ struct Command
     const char* name;
     const char* summary;
     int (*run)(const QStringList& args);
+    bool gui = false; // needs fonts and painting: runs under QGuiApplication
 };
 
 // One line per command; kept in the order shown by "vyntool --help".
@@ -21,6 +22,8 @@ int runIdentify(const QStringList& args);
 int runWrite(const QStringList& args);
 int runCreate(const QStringList& args);
 int runCatalogue(const QStringList& args);
+int runPassport(const QStringList& args);
+int runCard(const QStringList& args);
 
 inline constexpr Command kCommands[] = {
     {"image", "build the memory image of a generation-03 calculator", runImage},
@@ -30,6 +33,8 @@ inline constexpr Command kCommands[] = {
     {"write", "write a configuration file into the calculator", runWrite},
     {"create", "create a configuration file for the connected calculator", runCreate},
     {"catalogue", "pack or unpack the instrument catalogue rash.spe", runCatalogue},
+    {"passport", "passport of a configuration, as PDF or tables", runPassport, true},
+    {"card", "programming card of a configuration, as PDF or tables", runCard, true},
 };
 
 } // namespace vyntool

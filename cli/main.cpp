@@ -4,7 +4,9 @@
 #include "commands.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <exception>
+#include <memory>
 
 using namespace vyntool;
 
@@ -19,7 +21,16 @@ static void printUsage()
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    // Documents are laid out with fonts: a GUI application, on the offscreen
+    // platform unless the caller chose one.
+    bool gui = false;
+    for (const Command& c : kCommands)
+        gui = gui || (argc > 1 && qstrcmp(argv[1], c.name) == 0 && c.gui);
+    if (gui && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const std::unique_ptr<QCoreApplication> app =
+        gui ? std::make_unique<QGuiApplication>(argc, argv)
+            : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vyntool"));
     const QStringList args = QCoreApplication::arguments();
     if (args.size() < 2) {

@@ -1,0 +1,217 @@
+// vyntool passport and vyntool card: the documents of a configuration file for
+// the calculator on a port, as the program builds them, written as a PDF or as
+// the tables of the document database in JSON.
+
+#include "cliutil.h"
+#include "commands.h"
+#include "deviceoptions.h"
+
+#include "documents/documentcommands.h"
+#include "model/configfile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTextStream>
+#include <cstdio>
+
+namespace vyntool {
+
+namespace {
+
+QString programDir()
+{
+    const QString home = qEnvironmentVariable("SETVYN_HOME");
+    return home.isEmpty() ? QCoreApplication::applicationDirPath() : home;
+}
+
+// The user on the terminal: messages on stderr, input boxes read from stdin (an
+// empty line or the end of input takes the offered value); with --defaults every
+// input box takes its offered value unasked.
+class TerminalDialogs final : public vyn::UserDialogs
+{
+public:
+    explicit TerminalDialogs(bool defaults) : m_defaults(defaults) {}
+
+    void inform(const QString& text, const QString& caption, vyn::MessageKind) override
+    {
+        printErr(caption.isEmpty() ? text : caption + QStringLiteral(": ") + text);
+    }
+    bool ask(const QString& text, const QString& caption, bool defaultYes) override
+    {
+        printErr(caption + QStringLiteral(": ") + text);
+        return defaultYes;
+    }
+    std::optional<QString> askText(const QString& prompt, const QString& caption,
+                                   const QString& initial) override
+    {
+        if (m_defaults)
+            return initial;
+        std::fputs(QStringLiteral("%1: %2 [%3]: ").arg(caption, prompt, initial).toUtf8().constData(),
+                   stderr);
+        std::fflush(stderr);
+        QTextStream in(stdin);
+        const QString line = in.readLine();
+        if (line.isNull() || line.trimmed().isEmpty())
+            return initial;
+        return line.trimmed();
+    }
+    QString chooseOpenFile(const vyn::FileChoice&) override { return {}; }
+    QString chooseSaveFile(const vyn::FileChoice&) override { return {}; }
+
+private:
+    bool m_defaults;
+};
+
+// A file's first "*.alt" of the program directory, as the settings start with.
+QString defaultAltDaysFile()
+{
+    const QStringList alt =
+        QDir(programDir()).entryList({QStringLiteral("*.alt")}, QDir::Files, QDir::Name);
+    return alt.isEmpty() ? QString() : QDir(programDir()).filePath(alt.first());
+}
+
+QJsonObject tablesJson(const QString& databasePath, const QStringList& tables)
+{
+    vyn::DocumentDatabase db(databasePath);
+    QJsonObject out;
+    try {
+        db.open();
+        for (const QString& name : tables) {
+            const vyn::DocumentTable t = db.read(name);
+            QJsonArray rows;
+            for (const QVariantList& values : t.rows) {
+                QJsonObject row;
+                for (int c = 0; c < t.columns.size(); ++c)
+                    row[t.columns.at(c)] = QJsonValue::fromVariant(values.value(c));
+                rows.append(row);
+            }
+            out[name] = rows;
+        }
+    } catch (const vyn::DocumentDatabaseError& e) {
+        throw Failure(e.message());
+    }
+    return out;
+}
+
+enum class Document { Passport, Card };
+
+int runDocument(const QStringList& args, Document document)
+{
+    const bool passport = document == Document::Passport;
+    QCommandLineParser parser;
+    const auto opt = [&](const char* name, const char* value, const char* help) {
+        parser.addOption(QCommandLineOption(QString::fromLatin1(name), QString::fromLatin1(help),
+                                            QString::fromLatin1(value)));
+    };
+    const auto flagOpt = [&](const char* name, const char* help) {
+        parser.addOption(QCommandLineOption(QString::fromLatin1(name), QString::fromLatin1(help)));
+    };
+    opt("config", "FILE", "Configuration file (JSON).");
+    addDeviceOptions(parser);
+    opt("pdf", "OUT", "Write the document as a PDF file.");
+    opt("tables-json", "OUT", "Write the filled tables of the document database as JSON.");
+    opt("db", "FILE", "Document database (default: DBRepData.sqlite of the program directory).");
+    opt("catalogue", "FILE", "Instrument catalogue as a readable INI file (default: none).");
+    flagOpt("defaults", "Take the offered value for every missing catalogue error value.");
+    opt("print-for", "KIND", "Passport for the \"complex\" (default) or the \"calculator\".");
+    flagOpt("serials", "Print serial numbers (\"Печатать серийные номера...\").");
+    flagOpt("min-flow", "Minimum-flow control set in the calculator.");
+    flagOpt("dst", "The calculator switches to summer and winter time.");
+    opt("alt", "FILE", "Alternative-days file (default: the first *.alt of the program directory).");
+    if (!parseCommand(parser, args,
+                      passport ? QStringLiteral("Builds the passport of a configuration for the "
+                                                "calculator on a port.")
+                               : QStringLiteral("Builds the programming card of a configuration "
+                                                "for the calculator on a port.")))
+        return ExitOk;
+
+    const QString configPath = requiredValue(parser, QStringLiteral("config"));
+    const bool pdf = parser.isSet(QStringLiteral("pdf"));
+    const bool json = parser.isSet(QStringLiteral("tables-json"));
+    if (pdf == json)
+        throw UsageError(QStringLiteral("give one of --pdf and --tables-json"));
+    const QString outPath = requiredValue(parser, pdf ? QStringLiteral("pdf")
+                                                      : QStringLiteral("tables-json"));
+    vyn::DocumentSettings settings;
+    const QString printFor = parser.value(QStringLiteral("print-for"));
+    if (printFor == QLatin1String("calculator"))
+        settings.printFor = vyn::PrintFor::Calculator;
+    else if (!printFor.isEmpty() && printFor != QLatin1String("complex"))
+        throw UsageError(
+            QStringLiteral("--print-for is complex or calculator, not \"%1\"").arg(printFor));
+    settings.serialNumbers = parser.isSet(QStringLiteral("serials"));
+    settings.minFlowControl = parser.isSet(QStringLiteral("min-flow"));
+    settings.noSeasonTimeChange = !parser.isSet(QStringLiteral("dst"));
+    settings.altDaysFile = parser.isSet(QStringLiteral("alt")) ? parser.value(QStringLiteral("alt"))
+                                                               : defaultAltDaysFile();
+
+    const vyn::NumberLocale locale = vyn::NumberLocale::system();
+    vyn::LoadedConfig config;
+    try {
+        config = vyn::loadConfigFile(configPath, locale, QDate::currentDate(), nullptr);
+    } catch (const vyn::MessageError& e) {
+        throw Failure(e.message());
+    }
+    vyn::IniDocumentCatalogue catalogue;
+    if (parser.isSet(QStringLiteral("catalogue"))) {
+        vyn::IniFile ini;
+        if (!ini.load(parser.value(QStringLiteral("catalogue"))) ||
+            !QFileInfo::exists(parser.value(QStringLiteral("catalogue"))))
+            throw Failure(QStringLiteral("cannot read the catalogue %1")
+                              .arg(parser.value(QStringLiteral("catalogue"))));
+        catalogue = vyn::IniDocumentCatalogue(ini);
+    }
+
+    // The documents are printed for the calculator on the line only.
+    const vyn::Identification id = identifyFromOptions(parser);
+    vyn::DeviceSession session;
+    session.DeviceGeneration = id.generation;
+    session.DeviceFirmwareDate = id.firmwareDate;
+    session.DeviceVersion = std::max(0, id.version);
+    session.IdentifiedSerial = id.serial.left(8);
+
+    TerminalDialogs dialogs(parser.isSet(QStringLiteral("defaults")));
+    vyn::TVynReport report;
+    vyn::PdfFileOutput pdfOutput(outPath);
+    const vyn::DocumentCommandContext ctx{
+        report,
+        session,
+        settings,
+        catalogue,
+        dialogs,
+        pdf ? &pdfOutput : nullptr,
+        programDir(),
+        parser.value(QStringLiteral("db")),
+        [&config] { return vyn::CurrentConfiguration{config.record, config.row}; },
+        locale,
+        QDate::currentDate(),
+    };
+    const vyn::DocumentResult result =
+        passport ? vyn::runPassportCommand(ctx) : vyn::runCardCommand(ctx);
+    if (result != vyn::DocumentResult::Shown && result != vyn::DocumentResult::Filled)
+        return ExitFailure; // the reason is on stderr already
+    if (json) {
+        const QJsonObject tables = tablesJson(vyn::documentDatabasePath(ctx),
+                                              passport ? vyn::passportTableNames()
+                                                       : vyn::cardTableNames());
+        writeFileOrFail(outPath, QJsonDocument(tables).toJson(QJsonDocument::Indented));
+    }
+    return ExitOk;
+}
+
+} // namespace
+
+int runPassport(const QStringList& args)
+{
+    return runDocument(args, Document::Passport);
+}
+
+int runCard(const QStringList& args)
+{
+    return runDocument(args, Document::Card);
+}
+
+} // namespace vyntool

@@ -1,0 +1,217 @@
+#include "reportengine.h"
+
+#include "documentdatabase.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QDate>
+#include <QFile>
+#include <QFileInfo>
+#include <QFont>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QRegularExpression>
+#include <QTextDocument>
+
+#include <mstch/mstch.hpp>
+
+namespace vyn {
+
+namespace {
+
+// Line breaks of a value survive the escaping as this character and become <br>.
+constexpr char16_t kBreakMark = u'\x1e';
+
+// Line breaks become the mark; blanks that indent a line or follow another blank
+// become no-break spaces, so the layout of formulas in the texts survives HTML.
+std::string text(const QString& s)
+{
+    QString t = s;
+    t.replace(QStringLiteral("\r\n"), QString(QChar(kBreakMark)));
+    t.replace(QLatin1Char('\r'), QChar(kBreakMark));
+    t.replace(QLatin1Char('\n'), QChar(kBreakMark));
+    for (qsizetype i = 0; i < t.size(); ++i) {
+        if (t.at(i) != QLatin1Char(' '))
+            continue;
+        const QChar before = i > 0 ? t.at(i - 1) : QChar(kBreakMark);
+        if (before == QChar(kBreakMark) || before == QChar(QChar::Nbsp) || before == QLatin1Char(' '))
+            t[i] = QChar(QChar::Nbsp);
+    }
+    return t.toStdString();
+}
+
+QString metaContent(const QString& html, const QString& name)
+{
+    const QRegularExpression re(
+        QStringLiteral("<meta\\s+name=\"%1\"\\s+content=\"([^\"]*)\"").arg(name),
+        QRegularExpression::CaseInsensitiveOption);
+    QStringList values;
+    auto it = re.globalMatch(html);
+    while (it.hasNext())
+        values << it.next().captured(1);
+    return values.join(QLatin1Char(' '));
+}
+
+mstch::array rowsOf(const DocumentTable& table, const QList<int>& which)
+{
+    mstch::array rows;
+    int number = 0;
+    for (int index : which) {
+        const QVariantList& values = table.rows.at(index);
+        mstch::map row;
+        bool filled = false;
+        for (int c = 0; c < table.columns.size(); ++c) {
+            const QString v = values.value(c).isNull() ? QString() : values.value(c).toString();
+            row.emplace(table.columns.at(c).toStdString(), text(v));
+            // The key column alone does not make a row worth printing.
+            if (c > 0 && !v.trimmed().isEmpty())
+                filled = true;
+        }
+        row.emplace("Number", ++number);
+        row.emplace("Filled", filled);
+        rows.emplace_back(std::move(row));
+    }
+    return rows;
+}
+
+} // namespace
+
+ReportEngine::ReportEngine(QString databasePath, FirmDetails firm, ReportOutput& output)
+    : m_databasePath(std::move(databasePath)), m_firm(std::move(firm)), m_output(output)
+{
+}
+
+void ReportEngine::LoadReportFromFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw ReportError(QStringLiteral("Не удалось открыть шаблон документа %1: %2")
+                              .arg(QFileInfo(path).absoluteFilePath(), file.errorString()));
+    m_template = QString::fromUtf8(file.readAll());
+    m_templatePath = path;
+}
+
+RenderedReport ReportEngine::render() const
+{
+    if (m_templatePath.isEmpty())
+        throw ReportError(QStringLiteral("Шаблон документа не загружен"));
+    mstch::map context{
+        {"FirmName", text(m_firm.name)},
+        {"FirmAddress", text(m_firm.address)},
+        {"FirmPhone", text(m_firm.phone)},
+        {"FirmEmail", text(m_firm.email)},
+        {"Today", text(QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")))},
+    };
+    DocumentDatabase db(m_databasePath);
+    db.open();
+    const QStringList tables =
+        metaContent(m_template, QStringLiteral("vyn-tables")).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    QMap<QString, DocumentTable> read;
+    for (const QString& name : tables) {
+        const DocumentTable table = db.read(name);
+        QList<int> all;
+        for (int i = 0; i < table.rows.size(); ++i)
+            all << i;
+        mstch::array rows = rowsOf(table, all);
+        bool any = false;
+        for (const mstch::node& r : rows)
+            any = any || boost::get<bool>(boost::get<mstch::map>(r).at("Filled"));
+        context.emplace((name + QStringLiteral("_first")).toStdString(),
+                        rows.empty() ? mstch::array{} : mstch::array{rows.front()});
+        context.emplace(name.toStdString(), std::move(rows));
+        context.emplace(("Has" + name).toStdString(), any);
+        read.insert(name, table);
+    }
+    // Groups in the order of their first row.
+    for (const QString& spec :
+         metaContent(m_template, QStringLiteral("vyn-group")).split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QString name = spec.section(QLatin1Char(':'), 0, 0);
+        const QString column = spec.section(QLatin1Char(':'), 1, 1);
+        const DocumentTable table = read.contains(name) ? read.value(name) : db.read(name);
+        const int c = static_cast<int>(table.columns.indexOf(column));
+        if (c < 0)
+            throw ReportError(QStringLiteral("В таблице %1 нет столбца %2").arg(name, column));
+        QStringList order;
+        QMap<QString, QList<int>> members;
+        for (int i = 0; i < table.rows.size(); ++i) {
+            const QString g = table.rows.at(i).value(c).toString();
+            if (!members.contains(g))
+                order << g;
+            members[g] << i;
+        }
+        mstch::array groups;
+        int number = 0;
+        for (const QString& g : order)
+            groups.emplace_back(mstch::map{{"GroupName", text(g)},
+                                           {"Number", ++number},
+                                           {"rows", rowsOf(table, members.value(g))}});
+        context.emplace((name + QStringLiteral("_groups")).toStdString(), std::move(groups));
+    }
+    db.close();
+
+    QString html = QString::fromStdString(mstch::render(m_template.toStdString(), context));
+    html.replace(QChar(kBreakMark), QStringLiteral("<br/>"));
+    static const QRegularExpression titleRe(QStringLiteral("<title>([^<]*)</title>"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QString title = titleRe.match(html).captured(1).trimmed();
+    return {title, html};
+}
+
+void ReportEngine::ShowReport()
+{
+    m_output.present(render());
+}
+
+void paintReport(const RenderedReport& report, QPagedPaintDevice& device)
+{
+    device.setPageSize(QPageSize(QPageSize::A4));
+    device.setPageOrientation(QPageLayout::Portrait);
+    // A wider left margin for binding, as formal documents have it.
+    device.setPageMargins(QMarginsF(20, 10, 10, 10), QPageLayout::Millimeter);
+
+    QTextDocument doc;
+    doc.documentLayout()->setPaintDevice(&device);
+    doc.setDefaultFont(QFont(QStringLiteral("DejaVu Sans"), 9));
+    doc.setDocumentMargin(0);
+    doc.setHtml(report.html);
+
+    const int dpi = device.logicalDpiY();
+    const QRect paint = device.pageLayout().paintRectPixels(device.logicalDpiX());
+    const qreal footer = 8.0 / 25.4 * dpi; // 8 mm for the page number
+    const QSizeF body(paint.width(), paint.height() - footer);
+    doc.setPageSize(body);
+
+    QPainter painter(&device);
+    QFont footerFont(QStringLiteral("DejaVu Sans"), 8);
+    const int pages = doc.pageCount();
+    for (int i = 0; i < pages; ++i) {
+        if (i > 0)
+            device.newPage();
+        painter.save();
+        painter.translate(0, -i * body.height());
+        QAbstractTextDocumentLayout::PaintContext ctx;
+        ctx.clip = QRectF(0, i * body.height(), body.width(), body.height());
+        painter.setClipRect(ctx.clip);
+        doc.documentLayout()->draw(&painter, ctx);
+        painter.restore();
+        painter.setFont(footerFont);
+        painter.drawText(QRectF(0, body.height(), body.width(), footer), Qt::AlignCenter,
+                         QStringLiteral("Страница %1 из %2").arg(i + 1).arg(pages));
+    }
+}
+
+void writeReportPdf(const RenderedReport& report, const QString& path)
+{
+    {
+        QFile probe(path);
+        if (!probe.open(QIODevice::WriteOnly))
+            throw ReportError(QStringLiteral("Не удалось записать файл %1: %2")
+                                  .arg(path, probe.errorString()));
+    }
+    QPdfWriter writer(path);
+    writer.setResolution(96); // pixel sizes of the template as on the screen
+    writer.setTitle(report.title);
+    writer.setCreator(QStringLiteral("setvyn"));
+    paintReport(report, writer);
+}
+
+} // namespace vyn

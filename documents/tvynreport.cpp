@@ -1,0 +1,38 @@
+#include "tvynreport.h"
+
+namespace vyn {
+
+bool printAllowed(const ConfigRecord& rec, const DeviceSession& session)
+{
+    return session.DeviceVersion != 0 && session.IdentifiedSerial == rec.SNUM;
+}
+
+QString printRefusedMessage()
+{
+    return QStringLiteral("Печать возможна только для подключенного прибора!");
+}
+
+TVynReport::TVynReport(Sleeper& sleeper, DocumentTimings timings)
+    : m_sleeper(sleeper), m_timings(timings)
+{
+}
+
+QString TVynReport::FirstWord(const QString& text)
+{
+    const qsizetype blank = text.indexOf(QLatin1Char(' '));
+    return blank < 0 ? text : text.left(blank + 1);
+}
+
+void TVynReport::BuildPassport(DocumentDatabase& db, const DocumentInputs& in)
+{
+    db.CreatePassportTables();
+    FillQuantityDescriptions(db, in);
+    FillMeasuredParameters(db, in);
+    FillSettings(db, in);
+    FillCompleteness(db, in);
+    FillPassportProperties(db, in);
+    db.close();
+    m_sleeper.sleepMs(m_timings.passportPauseMs);
+}
+
+} // namespace vyn
