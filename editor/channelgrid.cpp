@@ -202,7 +202,7 @@ QWidget* ChannelGrid::openEditorWidget() const
 QWidget* ChannelGrid::openEditor(int row, int column)
 {
     const QModelIndex index = model()->index(row - 1, column);
-    if (!index.isValid())
+    if (!index.isValid() || !(model()->flags(index) & Qt::ItemIsEditable))
         return nullptr;
     setCurrentIndex(index);
     edit(index);

@@ -6,6 +6,7 @@
 
 #include "editorcontext.h"
 #include "editorrowstore.h"
+#include "shaperules.h"
 #include "link/devicecommands.h"
 #include "model/configrecord.h"
 #include "model/devicesession.h"

@@ -15,6 +15,7 @@
 #include "tests/model/recordfixture.h"
 
 #include <QComboBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>

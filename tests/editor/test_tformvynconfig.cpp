@@ -120,8 +120,12 @@ TEST(TFormVynConfig, TypeFrom04To02HidesThePressurePanelAndClearsTheTables)
         const ChannelTable& t = f.record.table(kind);
         for (int r = 1; r <= t.channelRows(); ++r)
             for (int c = 1; c < t.columnCount(); ++c)
-                EXPECT_TRUE(t.cell(r, c).isEmpty()) << int(kind) << " " << r << " " << c;
+                if (kind != TableKind::Thermo || c != ThermoCol::Pressure)
+                    EXPECT_TRUE(t.cell(r, c).isEmpty()) << int(kind) << " " << r << " " << c;
     }
+    // Only the default contract pressures of the new shape are there.
+    EXPECT_EQ(f.thermo(1, ThermoCol::Pressure), QStringLiteral("0,6 МПа"));
+    EXPECT_EQ(f.thermo(2, ThermoCol::Pressure), QStringLiteral("0,4 МПа"));
     // 5th serial digit 2: four flow rows for "02"; the grid shows what the record holds.
     EXPECT_EQ(f.w().flowGrid()->rowCount(), 4);
     EXPECT_TRUE(f.w().flowGrid()->cellText(1, FlowCol::Type).isEmpty());
@@ -182,7 +186,9 @@ TEST(TFormVynConfig, SerialFieldTakesEightDigitsOnly)
     f.startNew();
     QLineEdit* serial = f.w().serialField();
     serial->clear();
-    QTest::keyClicks(serial, QStringLiteral("12ab3Ж4-5"));
+    QTest::keyClicks(serial, QStringLiteral("12ab3"));
+    QTest::sendKeyEvent(QTest::Click, serial, Qt::Key_unknown, QStringLiteral("Ж"), Qt::NoModifier);
+    QTest::keyClicks(serial, QStringLiteral("4-5"));
     EXPECT_EQ(serial->text(), QStringLiteral("12345"));
     QTest::keyClicks(serial, QStringLiteral("6789"));
     EXPECT_EQ(serial->text(), QStringLiteral("12345678"));
@@ -347,7 +353,9 @@ TEST(TFormVynConfig, EditCancelEditShowsTheStoredRowAgain)
     EXPECT_FALSE(f.w().isNewConfiguration());
     f.edit(f.w().flowGrid(), 1, FlowCol::Serial, "999");
     f.edit(f.w().thermoGrid(), 1, ThermoCol::Type, "КТПТР-01");
+    f.w().serialField()->selectAll();
     QTest::keyClicks(f.w().serialField(), QStringLiteral("9"));
+    EXPECT_EQ(f.record.SNUM, QStringLiteral("9"));
     f.w().cancelButton()->click();
     EXPECT_FALSE(f.w().isVisible());
 
@@ -428,6 +436,7 @@ TEST(TFormVynConfig, CopyRunsTheSaveWithoutShowingTheWindow)
     f.record = ConfigRecord();
 
     ASSERT_TRUE(f.w().runCopyCommand());
+    EXPECT_TRUE(f.dialogs.shown.isEmpty()) << "the two systems are complete";
 
     EXPECT_FALSE(f.w().isVisible());
     EXPECT_EQ(f.db.RecordCount(), 2);
@@ -457,4 +466,27 @@ TEST(TFormVynConfig, CreateCommandSequenceShowsTheNewConfiguration)
     EXPECT_TRUE(f.w().flowGrid()->cellText(1, FlowCol::Type).isEmpty());
     EXPECT_FALSE(f.w().pressurePanel()->isVisibleTo(&f.w()));
     EXPECT_EQ(f.w().firstDigitList()->currentText(), QStringLiteral("1"));
+}
+
+// Pictures of the window for the people who look at it: run with
+// SETVYN_SHOTS_DIR set under a real display (xvfb-run, QT_QPA_PLATFORM=xcb).
+TEST(TFormVynConfig, Screenshots)
+{
+    const QString dir = qEnvironmentVariable("SETVYN_SHOTS_DIR");
+    if (dir.isEmpty())
+        GTEST_SKIP() << "SETVYN_SHOTS_DIR not set";
+    struct Shot
+    {
+        const char* file;
+        void (*fill)(EditorWindowFixture&);
+    };
+    for (const Shot& s : {Shot{"editor-type04-two-systems.png", fillTwoHeatSystems},
+                          Shot{"editor-electricity.png", fillElectricity}}) {
+        EditorWindowFixture f;
+        s.fill(f);
+        f.w().move(0, 0);
+        f.w().raise();
+        QTest::qWait(300);
+        EXPECT_TRUE(f.w().grab().save(dir + QLatin1Char('/') + QLatin1String(s.file)));
+    }
 }
