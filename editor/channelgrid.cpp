@@ -29,7 +29,7 @@ std::vector<int> columnWidths(TableKind kind)
 {
     switch (kind) {
     case TableKind::Flow:
-        return {44, 132, 62, 78, 118, 72, 82, 92, 86, 70, 26};
+        return {44, 132, 62, 78, 132, 72, 92, 92, 86, 70, 26};
     case TableKind::Thermo:
         return {44, 132, 66, 62, 56, 72, 92, 62, 62, 78, 26};
     case TableKind::Pressure:

@@ -62,6 +62,7 @@ void fillElectricity(EditorWindowFixture& f)
     f.edit(flow, 3, FlowCol::Type, "ВСХН");
     f.edit(flow, 3, FlowCol::Du, "50");
     f.edit(flow, 3, FlowCol::Fimp, "100");
+    f.edit(flow, 3, FlowCol::Serial, "556");
     f.edit(flow, 4, FlowCol::Type, "Меркурий 230");
     f.edit(flow, 4, FlowCol::Fimp, "5000");
     f.edit(flow, 4, FlowCol::Fmax, "15");
@@ -69,6 +70,10 @@ void fillElectricity(EditorWindowFixture& f)
     for (int r = 1; r <= 2; ++r) {
         f.edit(f.w().thermoGrid(), r, ThermoCol::Type, "КТСПР-001");
         f.edit(f.w().thermoGrid(), r, ThermoCol::R0, "500");
+        f.edit(f.w().thermoGrid(), r, ThermoCol::W, "1,391");
+        f.edit(f.w().thermoGrid(), r, ThermoCol::Klass, "B");
+        f.edit(f.w().thermoGrid(), r, ThermoCol::Length, "60");
+        f.edit(f.w().thermoGrid(), r, ThermoCol::Serial, "812");
     }
     f.clickTime(WorkDays, 1, [](TFormTime& p) { EditorWindowFixture::pick(p, "07", "00"); });
     f.clickTime(WorkDays, 2, [](TFormTime& p) { EditorWindowFixture::pick(p, "23", "00"); });
@@ -484,6 +489,10 @@ TEST(TFormVynConfig, Screenshots)
                           Shot{"editor-electricity.png", fillElectricity}}) {
         EditorWindowFixture f;
         s.fill(f);
+        for (ChannelGrid* g : {f.w().flowGrid(), f.w().thermoGrid(), f.w().pressureGrid()})
+            g->setCurrentItem(nullptr);
+        for (DayKind d : {WorkDays, Saturdays, Sundays})
+            f.w().dayGridsPanel()->grid(d)->setCurrentItem(nullptr);
         f.w().move(0, 0);
         f.w().raise();
         QTest::qWait(300);
