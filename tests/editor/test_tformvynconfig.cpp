@@ -124,9 +124,11 @@ TEST(TFormVynConfig, TypeFrom04To02HidesThePressurePanelAndClearsTheTables)
     for (TableKind kind : {TableKind::Flow, TableKind::Thermo, TableKind::Pressure}) {
         const ChannelTable& t = f.record.table(kind);
         for (int r = 1; r <= t.channelRows(); ++r)
-            for (int c = 1; c < t.columnCount(); ++c)
-                if (kind != TableKind::Thermo || c != ThermoCol::Pressure)
+            for (int c = 1; c < t.columnCount(); ++c) {
+                if (kind != TableKind::Thermo || c != ThermoCol::Pressure) {
                     EXPECT_TRUE(t.cell(r, c).isEmpty()) << int(kind) << " " << r << " " << c;
+                }
+            }
     }
     // Only the default contract pressures of the new shape are there.
     EXPECT_EQ(f.thermo(1, ThermoCol::Pressure), QStringLiteral("0,6 МПа"));
