@@ -188,6 +188,27 @@ struct OldDatabaseImport::Pass
     }
 };
 
+OldDatabaseImport::Pass OldDatabaseImport::passOver(OldTable& table)
+{
+    const auto& old = table.columns();
+    Pass pass{table,
+              {},
+              FindIndexInTable(QStringLiteral("T"), old),
+              FindIndexInTable(QStringLiteral("T2"), old),
+              FindIndexInTable(QStringLiteral("TXI"), old),
+              FindIndexInTable(QStringLiteral("Cxema"), old),
+              FindIndexInTable(QStringLiteral("FIMP"), old)};
+    for (const ColumnSpec& column : vynBaseColumns())
+        pass.oldIndex << FindIndexInTable(column.name, old);
+    return pass;
+}
+
+StoredRow OldDatabaseImport::convertCurrentRow(OldTable& table, const QString& key, int deviceType)
+{
+    Pass pass = passOver(table);
+    return convertRow(pass, key, deviceType);
+}
+
 OldDatabaseImport::OldDatabaseImport(TDM1& database, UserDialogs& dialogs, NumberLocale locale,
                                      ImportHooks hooks)
     : m_db(database), m_dialogs(dialogs), m_locale(locale), m_hooks(std::move(hooks))
@@ -323,13 +344,7 @@ ImportResult OldDatabaseImport::AddData(OldTable& table)
     ImportResult result;
     if (m_hooks.setListAttached)
         m_hooks.setListAttached(false);
-    Pass pass{table, {}, FindIndexInTable(QStringLiteral("T"), table.columns()),
-              FindIndexInTable(QStringLiteral("T2"), table.columns()),
-              FindIndexInTable(QStringLiteral("TXI"), table.columns()),
-              FindIndexInTable(QStringLiteral("Cxema"), table.columns()),
-              FindIndexInTable(QStringLiteral("FIMP"), table.columns())};
-    for (const ColumnSpec& column : vynBaseColumns())
-        pass.oldIndex << FindIndexInTable(column.name, table.columns());
+    Pass pass = passOver(table);
     const int snumIndex = FindIndexInTable(QStringLiteral("SNUM"), table.columns());
 
     int running = 0;

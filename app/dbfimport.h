@@ -66,9 +66,13 @@ public:
     // Opens the file, runs AddData and closes it; a file that cannot be opened is
     // shown and nothing is imported.
     ImportResult importFile(const QString& path);
+    // The new row for the older table's current row (OldTable::readRow) under the
+    // column rules, for a device type; failed columns are shown and left out.
+    StoredRow convertCurrentRow(OldTable& table, const QString& key, int deviceType);
 
 private:
     struct Pass;
+    static Pass passOver(OldTable& table);
     StoredRow convertRow(Pass& pass, const QString& key, int deviceType);
     void columnFailed(Pass& pass, const QString& key, const ColumnSpec& column);
 
