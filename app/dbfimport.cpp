@@ -315,7 +315,8 @@ StoredRow OldDatabaseImport::convertRow(Pass& pass, const QString& key, int devi
         } else {
             switch (column.kind) {
             case ColumnKind::Text:
-                value = QStringLiteral("||||");
+                // CXEMA holds 3 characters: the filler is cut, as the old engine stored it.
+                value = QStringLiteral("||||").left(column.maxLength);
                 break;
             case ColumnKind::YesNo:
                 value = false;

@@ -81,7 +81,7 @@ TEST(DbfImport, ConvertsEveryColumnInEachCodePage)
         EXPECT_TRUE(r.ok);
         EXPECT_EQ(r.added, 3);
         EXPECT_EQ(r.skipped, 0);
-        EXPECT_TRUE(f.dialogs.messages().isEmpty()) << f.dialogs.messages().join(u'\n');
+        EXPECT_TRUE(f.dialogs.messages().isEmpty()) << f.dialogs.messages().join(u'\n').toStdString();
         ASSERT_EQ(f.db.RecordCount(), 3);
 
         const auto row = f.rowOf(QStringLiteral("A0012"));
@@ -116,8 +116,8 @@ TEST(DbfImport, ConvertsEveryColumnInEachCodePage)
         const struct { const char* serial; const char* type; } types[] = {
             {"A0012", "02"}, {"B0013", "01"}, {"C0014", "03"}};
         for (const auto& t : types)
-            EXPECT_EQ(f.rowOf(QLatin1String(t.serial))->value(QStringLiteral("TYPE_VYN")),
-                      QLatin1String(t.type))
+            EXPECT_EQ(f.rowOf(QString::fromLatin1(t.serial))->value(QStringLiteral("TYPE_VYN")),
+                      QString::fromLatin1(t.type))
                 << t.serial;
 
         // The same table again adds nothing.
@@ -213,6 +213,8 @@ TEST(DbfImport, RowsWithoutSerialGetRunningKeysAndComeAgain)
     ASSERT_TRUE(row);
     EXPECT_TRUE(row->value(QStringLiteral("SNUM")).isNull());
     EXPECT_EQ(row->value(QStringLiteral("RASH")), QStringLiteral("||||"));
+    EXPECT_EQ(row->value(QStringLiteral("CXEMA")), QStringLiteral("|||"));
+    EXPECT_EQ(row->value(QStringLiteral("TYPE_VYN")), QStringLiteral("01"));
 
     const ImportResult second = f.import(path);
     EXPECT_EQ(second.added, 2);
@@ -342,10 +344,11 @@ TEST(DbfImport, FirstStartMovesTheTablesAndImportsTheOldOne)
         QDir().mkpath(root.filePath(QStringLiteral("tmp")));
         QFile::copy(binFile("rash.spe"), exe + QStringLiteral("rash.spe"));
         QFile::copy(binFile("conf.dat"), exe + QStringLiteral("conf.dat"));
-        if (withOld)
+        if (withOld) {
             ASSERT_TRUE(writeDbf(exe + QStringLiteral("Sub.dbf"), 0x65, kFields,
                                  {oldRow(QStringLiteral("S1"), QStringLiteral("36")),
                                   oldRow(QStringLiteral("S2"), QStringLiteral("40"))}));
+        }
         ASSERT_TRUE(writeDbf(exe + QStringLiteral("Sub_new.dbf"), 0x65, kFields,
                              {oldRow(QStringLiteral("N1"), QStringLiteral("36"))}));
         const QByteArray oldBytes = readAll(exe + QStringLiteral("Sub.dbf"));
@@ -360,7 +363,7 @@ TEST(DbfImport, FirstStartMovesTheTablesAndImportsTheOldOne)
                                 VersionData::fromBuild(), TDM1::Options{100}},
                                dialogs, db, session, conversion);
             start.FormCreate();
-            EXPECT_TRUE(dialogs.messages().isEmpty()) << dialogs.messages().join(u'\n');
+            EXPECT_TRUE(dialogs.messages().isEmpty()) << dialogs.messages().join(u'\n').toStdString();
             EXPECT_EQ(db.RecordCount(), withOld ? 2 : 0);
             EXPECT_EQ(readAll(exe + QStringLiteral("Sub_old.dbf")), oldBytes);
             EXPECT_EQ(readAll(exe + QStringLiteral("Sub.dbf")), newBytes);

@@ -45,8 +45,8 @@ inline bool writeDbf(const QString& path, unsigned char languageDriver,
             } else if (fields[c].type == 'N')
                 ok = ok && DBFWriteDoubleAttribute(h, r, c, v.toDouble());
             else if (fields[c].type == 'D') {
-                const QByteArray d = v.toDate().toString(QStringLiteral("yyyyMMdd")).toLatin1();
-                ok = ok && DBFWriteAttributeDirectly(h, r, c, d.constData());
+                QByteArray d = v.toDate().toString(QStringLiteral("yyyyMMdd")).toLatin1();
+                ok = ok && DBFWriteAttributeDirectly(h, r, c, d.data());
             } else if (fields[c].type == 'L')
                 ok = ok && DBFWriteLogicalAttribute(h, r, c, v.toBool() ? 'T' : 'F');
         }
