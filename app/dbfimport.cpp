@@ -168,6 +168,11 @@ QString ConvertKey(const std::optional<QVariant>& snum, int& running, const Numb
     return QString::asprintf("t%7d", running++);
 }
 
+bool SearchPrb(TDM1::Batch& batch, const QString& serial, bool& found, QString& error)
+{
+    return batch.containsSerial(serial, found, error);
+}
+
 FileChoice importFileChoice()
 {
     return {QStringLiteral("Импорт базы"), QString(), qtFileFilter(QStringLiteral("Файлы dbf|*.dbf")),
@@ -360,7 +365,7 @@ ImportResult OldDatabaseImport::AddData(OldTable& table)
             }
             const QString key = ConvertKey(pass.value(snumIndex), running, m_locale);
             bool found = false;
-            if (!batch.containsSerial(key, found, r.error)) // SearchPrb
+            if (!SearchPrb(batch, key, found, r.error))
                 return false;
             if (found) {
                 ++skipped;

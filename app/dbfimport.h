@@ -38,6 +38,10 @@ int FindIndexInTable(const QString& column, const QList<OldColumn>& table);
 QString FindStringInArray(quint32 packed, int deviceType, const QStringList& table,
                           bool thermometer);
 
+// Whether VYN_Base (as the batch sees it) has a row with this SNUM, Latin letters
+// compared without regard to case. False with error set when the lookup failed.
+bool SearchPrb(TDM1::Batch& batch, const QString& serial, bool& found, QString& error);
+
 // The main window's part in an import.
 struct ImportHooks
 {
