@@ -501,25 +501,72 @@ TDM1::PostResult TDM1::post(std::optional<qint64> id,
 
 TDM1::PostResult TDM1::appendRows(const std::vector<StoredRow>& rows)
 {
+    return inBatch([&](Batch& batch, PostResult& r) {
+        for (const StoredRow& row : rows)
+            if (!batch.append(row, r.id, r.error))
+                return false;
+        return true;
+    });
+}
+
+TDM1::Batch::Batch(const QSqlDatabase& db) : m_find(db), m_insert(db)
+{
+    m_find.setForwardOnly(true);
+}
+
+bool TDM1::Batch::containsSerial(const QString& serial, bool& found, QString& error)
+{
+    // SQLite's NOCASE folds the Latin letters only; with it the SNUM index answers.
+    if (!m_findPrepared) {
+        if (!m_find.prepare(QStringLiteral("SELECT 1 FROM %1 WHERE SNUM = ? COLLATE NOCASE LIMIT 1")
+                                .arg(kTable))) {
+            error = m_find.lastError().text();
+            return false;
+        }
+        m_findPrepared = true;
+    }
+    m_find.addBindValue(serial);
+    if (!m_find.exec()) {
+        error = m_find.lastError().text();
+        return false;
+    }
+    found = m_find.next();
+    m_find.finish();
+    return true;
+}
+
+bool TDM1::Batch::append(const StoredRow& row, qint64& id, QString& error)
+{
+    const QStringList columns = writtenColumns(row);
+    if (!m_insertPrepared || columns != m_prepared) {
+        if (!m_insert.prepare(insertStatement(columns))) {
+            error = m_insert.lastError().text();
+            return false;
+        }
+        m_prepared = columns;
+        m_insertPrepared = true;
+    }
+    bindRow(m_insert, columns, row);
+    if (!m_insert.exec()) {
+        error = m_insert.lastError().text();
+        return false;
+    }
+    id = m_insert.lastInsertId().toLongLong();
+    return true;
+}
+
+TDM1::PostResult TDM1::inBatch(const std::function<bool(Batch&, PostResult&)>& body)
+{
     const PostResult result = inWriteTransaction([&](QSqlDatabase& db, PostResult& r) {
         QSqlQuery q(db);
-        QStringList prepared;
-        bool first = true;
-        for (const StoredRow& row : rows) {
-            const QStringList columns = writtenColumns(row);
-            if (first || columns != prepared) {
-                q.prepare(insertStatement(columns));
-                prepared = columns;
-                first = false;
-            }
-            bindRow(q, columns, row);
-            if (!q.exec()) {
-                r.error = q.lastError().text();
-                return false;
-            }
-            r.id = q.lastInsertId().toLongLong();
-        }
-        return true;
+        // Files from elsewhere may lack the index that keeps the lookups fast.
+        if (!run(q, QStringLiteral("CREATE INDEX IF NOT EXISTS VYN_Base_SNUM ON %1 "
+                                   "(SNUM COLLATE NOCASE)")
+                        .arg(kTable),
+                 r.error))
+            return false;
+        Batch batch(db);
+        return body(batch, r);
     });
     if (result.ok)
         Refresh();

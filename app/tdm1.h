@@ -8,6 +8,7 @@
 #include "model/storedrow.h"
 
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -84,6 +85,29 @@ public:
     // Appends many rows in one transaction; the cursor stays where it was.
     PostResult appendRows(const std::vector<StoredRow>& rows);
     bool deleteRow(qint64 id);
+
+    // What runs inside inBatch(): lookups that see the rows appended so far, and
+    // appends. Nothing is visible to others, nor kept, until the batch commits.
+    class Batch
+    {
+    public:
+        // Whether a row has this SNUM, Latin letters compared without regard to
+        // case; through the SNUM index. False with error set when the lookup fails.
+        bool containsSerial(const QString& serial, bool& found, QString& error);
+        bool append(const StoredRow& row, qint64& id, QString& error);
+
+    private:
+        friend class TDM1;
+        explicit Batch(const QSqlDatabase& db);
+        QSqlQuery m_find;
+        QSqlQuery m_insert;
+        QStringList m_prepared;
+        bool m_insertPrepared = false;
+        bool m_findPrepared = false;
+    };
+    // One write transaction around body: committed when body returns true, rolled
+    // back otherwise (the file stays as it was). The cursor stays where it was.
+    PostResult inBatch(const std::function<bool(Batch&, PostResult&)>& body);
     // One text column of one row (COMMENT, MANAGER); refused when too long.
     bool setText(qint64 id, const QString& column, const QString& text);
     // Re-reads the order of the rows; the cursor keeps its row when it still exists.

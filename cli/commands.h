@@ -24,6 +24,7 @@ int runCreate(const QStringList& args);
 int runCatalogue(const QStringList& args);
 int runPassport(const QStringList& args);
 int runCard(const QStringList& args);
+int runImport(const QStringList& args);
 
 inline constexpr Command kCommands[] = {
     {"image", "build the memory image of a generation-03 calculator", runImage},
@@ -35,6 +36,7 @@ inline constexpr Command kCommands[] = {
     {"catalogue", "pack or unpack the instrument catalogue rash.spe", runCatalogue},
     {"passport", "passport of a configuration, as PDF or tables", runPassport, true},
     {"card", "programming card of a configuration, as PDF or tables", runCard, true},
+    {"import", "import an older DBF table into a configuration database", runImport},
 };
 
 } // namespace vyntool

@@ -1,5 +1,7 @@
 #include "storedrow.h"
 
+#include <QHash>
+
 #include <QDateTime>
 
 namespace vyn {
@@ -55,10 +57,14 @@ const QList<ColumnSpec>& vynBaseColumns()
 
 const ColumnSpec* findColumn(const QString& name)
 {
-    for (const ColumnSpec& c : vynBaseColumns())
-        if (c.name.compare(name, Qt::CaseInsensitive) == 0)
-            return &c;
-    return nullptr;
+    // Asked for every value of every row written: a lookup, not a scan.
+    static const QHash<QString, const ColumnSpec*> byName = [] {
+        QHash<QString, const ColumnSpec*> out;
+        for (const ColumnSpec& c : vynBaseColumns())
+            out.insert(c.name.toUpper(), &c);
+        return out;
+    }();
+    return byName.value(name.toUpper(), nullptr);
 }
 
 bool StoredRow::contains(const QString& column) const

@@ -7,26 +7,12 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "toolrun.h"
+
 namespace {
 
-struct ToolRun
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-ToolRun vyntool(const QStringList& args,
-                const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment())
-{
-    QProcess p;
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(VYNTOOL_PATH), args);
-    p.waitForFinished(30000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
+using vyn::test::ToolRun;
+using vyn::test::vyntool;
 
 QByteArray readAll(const QString& path)
 {
