@@ -46,6 +46,11 @@ InterfaceSettings InterfaceSettings::readStored(const IniFile& ini, InterfaceSet
     return s;
 }
 
+InterfaceSettings InterfaceSettings::readStored(const IniFile& ini)
+{
+    return readStored(ini, InterfaceSettings());
+}
+
 void InterfaceSettings::writeStored(IniFile& ini) const
 {
     ini.writeString(kForm6, kDatabase, databasePath);

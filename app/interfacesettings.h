@@ -36,7 +36,8 @@ struct InterfaceSettings
     PassportKind passport = PassportKind::Complex; // "Печатать паспорт" (not stored)
 
     // The stored keys of section "TForm6" over `base`: a missing key keeps base's value.
-    static InterfaceSettings readStored(const IniFile& ini, InterfaceSettings base = {});
+    static InterfaceSettings readStored(const IniFile& ini, InterfaceSettings base);
+    static InterfaceSettings readStored(const IniFile& ini);
     void writeStored(IniFile& ini) const;
 
     // The main window's copies in section "TForm1" ("BaseName", "Edit5_Text",

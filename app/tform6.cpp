@@ -166,6 +166,8 @@ TForm6::TForm6(TForm6Links links, QWidget* parent) : QDialog(parent), m_links(st
     root->addLayout(buttons);
 
     setFixedWidth(451);
+    // The controls' own defaults, for keys the settings file does not hold.
+    showSettings(InterfaceSettings());
     FormCreate(true);
 }
 
@@ -265,7 +267,12 @@ bool TForm6::LoadConf()
 
 void TForm6::FormShow()
 {
-    showSettings(InterfaceSettings::readStored(m_links.settings, current()));
+    InterfaceSettings s = InterfaceSettings::readStored(m_links.settings, current());
+    // The database field names the database in use, not an older stored text.
+    const QString base = m_links.settings.readString(QStringLiteral("TForm1"), QStringLiteral("BaseName"));
+    if (!base.isEmpty())
+        s.databasePath = base;
+    showSettings(s);
 }
 
 int TForm6::openDialog()

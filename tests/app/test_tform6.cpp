@@ -183,7 +183,8 @@ TEST_F(InterfaceWindow, FirstStartLeavesTheCopiesEmptyUntilVvod)
     EXPECT_EQ(s.altDaysFile, QString());
     EXPECT_EQ(s.tariffFile, QString());
     EXPECT_EQ(s.programmerFile, QString());
-    EXPECT_EQ(s.databasePath, exe + QStringLiteral("MXVynBase.sqlite"));
+    EXPECT_EQ(s.databasePath, start->baseName());
+    EXPECT_EQ(db.path(), start->baseName());
     EXPECT_TRUE(db.isOpen());
     EXPECT_EQ(toWriteConfigInputs(s, {}).altDaysFile, QString());
 
@@ -192,6 +193,7 @@ TEST_F(InterfaceWindow, FirstStartLeavesTheCopiesEmptyUntilVvod)
     EXPECT_EQ(edit("Edit3")->text(), exe + QStringLiteral("day.alt"));
     EXPECT_EQ(edit("Edit4")->text(), exe + QStringLiteral("save_tarif.trf"));
     EXPECT_EQ(edit("Edit5")->text(), exe + QStringLiteral("prg.vyn"));
+    EXPECT_EQ(edit("Edit1")->text(), start->baseName());
     EXPECT_TRUE(check("CheckBox6")->isChecked());
     EXPECT_TRUE(check("CheckBox7")->isChecked());
     EXPECT_FALSE(check("CheckBox3")->isChecked());
@@ -298,7 +300,7 @@ TEST_F(InterfaceWindow, DatabaseBrowseConnectsSQLiteAndRefusesOthers)
 {
     TForm6& f = create();
     showWindow();
-    const QString first = exe + QStringLiteral("MXVynBase.sqlite");
+    const QString first = start->baseName();
     const QString other = root.filePath(QStringLiteral("other.sqlite"));
     writeAll(other, QByteArray()); // an empty file becomes a new database
     const QString text = root.filePath(QStringLiteral("notes.db"));
@@ -378,9 +380,9 @@ TEST_F(InterfaceWindow, FileBrowseButtons)
     EXPECT_EQ(edit("Edit4")->text(), trf);
     // The programmer file is the main window's at once and loaded into the buffer.
     EXPECT_EQ(start->settings().readString(QStringLiteral("TForm1"), QStringLiteral("Prg")), prg);
-    EXPECT_EQ(loader[0xF000], 0x12);
-    EXPECT_EQ(loader[0xF001], 0x34);
-    EXPECT_EQ(loader[0xF002], 0xFF);
+    EXPECT_EQ(loader.at(0xF000), 0x12);
+    EXPECT_EQ(loader.at(0xF001), 0x34);
+    EXPECT_EQ(loader.at(0xF002), 0xFF);
     EXPECT_TRUE(dialogs.messages().isEmpty());
 }
 
