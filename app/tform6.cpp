@@ -165,7 +165,8 @@ TForm6::TForm6(TForm6Links links, QWidget* parent) : QDialog(parent), m_links(st
     buttons->addWidget(cancel);
     root->addLayout(buttons);
 
-    setFixedWidth(451);
+    // 451 pixels, unless the options' texts need more in this font.
+    setFixedWidth(qMax(451, sizeHint().width()));
     // The controls' own defaults, for keys the settings file does not hold.
     showSettings(InterfaceSettings());
     FormCreate(true);

@@ -11,14 +11,14 @@
 
 namespace {
 
-struct Run
+struct SettingsRun
 {
     int exitCode = -1;
     QString out;
     QString err;
 };
 
-Run settingsShow(const QString& home, const QStringList& extra = {})
+SettingsRun settingsShow(const QString& home, const QStringList& extra = {})
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("SETVYN_HOME"), home);
@@ -47,7 +47,7 @@ TEST(VyntoolSettings, ShowsWhatTheProgramReads)
               "[TFormCommConfig]\r\nPort=ttyUSB1\r\nSpeed=1\r\n");
     ini.close();
 
-    const Run json = settingsShow(home.path(), {QStringLiteral("show"), QStringLiteral("--json")});
+    const SettingsRun json = settingsShow(home.path(), {QStringLiteral("show"), QStringLiteral("--json")});
     ASSERT_EQ(json.exitCode, 0) << json.err.toStdString();
     const QJsonObject root = QJsonDocument::fromJson(json.out.toUtf8()).object();
     const QJsonObject iface = root.value(QStringLiteral("interface")).toObject();
@@ -63,7 +63,7 @@ TEST(VyntoolSettings, ShowsWhatTheProgramReads)
     EXPECT_EQ(comm.value(QStringLiteral("port")).toString(), QStringLiteral("ttyUSB1"));
     EXPECT_EQ(comm.value(QStringLiteral("speed")).toInt(), 2400);
 
-    const Run text = settingsShow(home.path(), {QStringLiteral("show")});
+    const SettingsRun text = settingsShow(home.path(), {QStringLiteral("show")});
     ASSERT_EQ(text.exitCode, 0);
     EXPECT_TRUE(text.out.contains(QStringLiteral("Файл альтернативных дней: /data/a.alt")));
     EXPECT_TRUE(text.out.contains(QStringLiteral("Осуществлять проверку полноты ввода данных: нет")));
