@@ -25,6 +25,7 @@ int runCatalogue(const QStringList& args);
 int runPassport(const QStringList& args);
 int runCard(const QStringList& args);
 int runImport(const QStringList& args);
+int runSettings(const QStringList& args);
 
 inline constexpr Command kCommands[] = {
     {"image", "build the memory image of a generation-03 calculator", runImage},
@@ -37,6 +38,7 @@ inline constexpr Command kCommands[] = {
     {"passport", "passport of a configuration, as PDF or tables", runPassport, true},
     {"card", "programming card of a configuration, as PDF or tables", runCard, true},
     {"import", "import an older DBF table into a configuration database", runImport},
+    {"settings", "show the interface and communication settings of the program directory", runSettings},
 };
 
 } // namespace vyntool

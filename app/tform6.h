@@ -1,0 +1,108 @@
+#pragma once
+// "Интерфейсные настройки": the file locations and options of InterfaceSettings.
+// Created once at program start; its creation loads the scheme table and
+// connects the configuration database again with the stored BaseName. What the
+// controls hold (current()) is what the rest of the program reads, shown or not.
+
+#include "interfacesettings.h"
+
+#include "link/programmerfile.h"
+
+#include <QDialog>
+#include <QStringList>
+#include <functional>
+
+class QButtonGroup;
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QRadioButton;
+class QToolButton;
+
+namespace vyn {
+
+class IniFile;
+class TDM1;
+class UserDialogs;
+
+// What the window works with beside its controls.
+struct TForm6Links
+{
+    IniFile& settings; // setvyn.ini: section "TForm6" and the main window's "TForm1"
+    TDM1& database;
+    UserDialogs& dialogs;
+    // Loads conf.dat (ProgramStart::LoadConf); false when the file is missing,
+    // after it has said so.
+    std::function<bool()> loadConf;
+    // Ends the program once its event loop runs; default: a queued quit.
+    std::function<void()> endProgram;
+    // The first firmware buffer, loaded when a programmer file is chosen; may be null.
+    LoaderImage* loader = nullptr;
+    QString title; // caption of the loader's failure message
+    std::function<void(const QString& topic)> help;
+};
+
+class TForm6 : public QDialog
+{
+public:
+    explicit TForm6(TForm6Links links, QWidget* parent = nullptr);
+
+    // The live settings: what the controls hold.
+    InterfaceSettings current() const;
+
+    // Reads section "TForm6" into the controls and shows the window modally.
+    int openDialog();
+    // What happens when the window is shown, before it runs.
+    void FormShow();
+
+    // The passport kinds; the list is shown only for two or more.
+    void setPassportKinds(const QStringList& kinds);
+
+    // The folder the firmware dialog starts in when the firmware field is empty.
+    QString firmwareDialogFolder() const { return m_firmwareFolder; }
+
+    // Handlers.
+    void BitBtn1Click(); // "Ввод"
+    void BitBtn2Click(); // "Отказ"
+    void BitBtn3Click(); // help
+    void SpeedButton1Click(); // database
+    void SpeedButton2Click(); // firmware file
+    void SpeedButton3Click(); // alternative-days file
+    void SpeedButton4Click(); // tariff file
+    bool LoadConf();
+
+protected:
+    void reject() override;
+    void done(int result) override;
+
+private:
+    void FormCreate(bool creation);
+    void showSettings(const InterfaceSettings& s);
+    void reconnect(const QString& baseName);
+    void placePassportList();
+    QString chooseFile(const QString& caption, const QString& start, const QString& filter,
+                       const QString& suffix);
+
+    TForm6Links m_links;
+    QString m_firmwareFolder;
+
+    QLineEdit* Edit1 = nullptr; // database
+    QLineEdit* Edit5 = nullptr; // firmware file
+    QLineEdit* Edit3 = nullptr; // alternative-days file
+    QLineEdit* Edit4 = nullptr; // tariff file
+    QCheckBox* CheckBox1 = nullptr; // NoCFG
+    QCheckBox* CheckBox3 = nullptr;
+    QCheckBox* CheckBox4 = nullptr;
+    QCheckBox* CheckBox5 = nullptr;
+    QCheckBox* CheckBox6 = nullptr;
+    QCheckBox* CheckBox7 = nullptr;
+    QCheckBox* CheckBox2 = nullptr; // serial numbers on the programming card
+    QRadioButton* RadioComplex = nullptr;
+    QRadioButton* RadioCalculator = nullptr;
+    QLabel* Label7 = nullptr;      // "Виды паспортов"
+    QListWidget* ListBox1 = nullptr;
+};
+
+} // namespace vyn

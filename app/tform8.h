@@ -1,0 +1,42 @@
+#pragma once
+// "Копирование файлов в директорию программы": copies one chosen file into the
+// program directory. Created once; the file name field is kept in section
+// "TForm8" of setvyn.ini.
+
+#include <QDialog>
+
+class QLineEdit;
+
+namespace vyn {
+
+class IniFile;
+class UserDialogs;
+
+class TForm8 : public QDialog
+{
+public:
+    TForm8(IniFile& settings, UserDialogs& dialogs, QString exeDir, QString title,
+           QWidget* parent = nullptr);
+
+    // Reads section "TForm8" and shows the window modally.
+    int openDialog();
+    void FormShow();
+
+    // The copy of the named file into the program directory: 0 or errno.
+    int CopySingleFile(const QString& fileName) const;
+
+    void BitBtn1Click();        // "Копировать"
+    void FilenameEdit1Browse(); // the field's browse button
+
+protected:
+    void done(int result) override;
+
+private:
+    IniFile& m_settings;
+    UserDialogs& m_dialogs;
+    QString m_exeDir;
+    QString m_title;
+    QLineEdit* FilenameEdit1 = nullptr;
+};
+
+} // namespace vyn
