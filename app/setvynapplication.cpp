@@ -135,7 +135,14 @@ void SetvynApplication::N24Click()
     const DeviceCommandContext context{m_proto, m_session, comm, *m_dialogs, *m_form,
                                        m_start->title()};
     try {
-        runWriteCommand(context, m_record, *m_rowStore, inputs);
+        // The record is the current row's before the identification reads its serial.
+        if (!m_current->RePaintStatus())
+            return;
+        const WriteOutcome outcome = runWriteCommand(context, m_record, *m_rowStore, inputs);
+        // Storing the firmware date re-read the list, which emptied the panel.
+        if (outcome != WriteOutcome::PortUnavailable && outcome != WriteOutcome::NotIdentified &&
+            outcome != WriteOutcome::WorkerRunning)
+            m_form->showDeviceVersion(m_session.DeviceVersion);
     } catch (const MessageError& e) {
         // What the command leaves uncaught reaches the program's own report.
         m_form->hideWaiting();

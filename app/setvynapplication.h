@@ -62,6 +62,8 @@ public:
     // stopped, settings written, the temporary directory removed, the database closed.
     void finish();
 
+    // The windows exist once start() has returned true.
+    bool hasWindows() const { return m_form != nullptr; }
     TForm1& mainWindow() { return *m_form; }
     TFormCommConfig& commConfig() { return *m_commConfig; }
     ProgramStart& programStart() { return *m_start; }

@@ -21,6 +21,7 @@ int runIdentify(const QStringList& args);
 int runWrite(const QStringList& args);
 int runCreate(const QStringList& args);
 int runCatalogue(const QStringList& args);
+int runBase(const QStringList& args);
 
 inline constexpr Command kCommands[] = {
     {"image", "build the memory image of a generation-03 calculator", runImage},
@@ -30,6 +31,7 @@ inline constexpr Command kCommands[] = {
     {"write", "write a configuration file into the calculator", runWrite},
     {"create", "create a configuration file for the connected calculator", runCreate},
     {"catalogue", "pack or unpack the instrument catalogue rash.spe", runCatalogue},
+    {"base", "add configuration files to a configuration database", runBase},
 };
 
 } // namespace vyntool

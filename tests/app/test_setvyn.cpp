@@ -16,6 +16,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
+#include <QMap>
 #include <QTableView>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -78,7 +79,7 @@ protected:
     {
         if (!program)
             return;
-        if (program->programStart().TempDir().size())
+        if (program->hasWindows())
             program->mainWindow().close();
         program->finish();
         program.reset();
@@ -118,7 +119,7 @@ protected:
     }
     QStringList storedSerials()
     {
-        RawDb raw(base());
+        RawDb raw(program->database().path());
         return raw.column(QStringLiteral("SELECT SNUM FROM VYN_Base ORDER BY ID"));
     }
 
@@ -274,11 +275,13 @@ TEST_F(Setvyn, CopyAppendsTheCurrentRowWithSerialZeros)
     EXPECT_TRUE(user.shown.isEmpty()) << user.messages().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(storedSerials(), QStringList({"12345678", "00000000"}));
     EXPECT_EQ(shownSerials(), storedSerials());
-    RawDb raw(base());
-    EXPECT_EQ(raw.column(QStringLiteral("SELECT COMMENT || '/' || TYPE_VYN || '/' || CXEMA || '/' "
-                                        "|| M_PMAX FROM VYN_Base ORDER BY ID"))
-                  .removeDuplicates(),
-              1);
+    // The configuration's other values are the original's.
+    RawDb raw(program->database().path());
+    QStringList others = raw.column(QStringLiteral(
+        "SELECT TYPE_VYN || '/' || CXEMA || '/' || RASH || '/' || M_PMAX FROM VYN_Base"));
+    EXPECT_EQ(others.size(), 2);
+    others.removeDuplicates();
+    EXPECT_EQ(others.size(), 1) << others.join(QLatin1Char(',')).toStdString();
 }
 
 TEST_F(Setvyn, WriteCommandIntoASimulatedCalculator)
@@ -298,26 +301,32 @@ TEST_F(Setvyn, WriteCommandIntoASimulatedCalculator)
     ASSERT_TRUE(program->currentConfiguration().save(true).posted);
     form().N19Click();
 
+    // Whatever the record held before, the write takes the current row.
+    program->record() = ConfigRecord();
     QTest::keyClick(&form(), Qt::Key_F9, Qt::ControlModifier);
     EXPECT_EQ(user.messages(), QStringList({QStringLiteral("Конфигурация записана успешно")}));
     EXPECT_EQ(form().panelText(1), QStringLiteral("3")); // DeviceVersion: fifth digit 5
     EXPECT_EQ(form().progressPosition(), 0);
-    RawDb raw(base());
-    EXPECT_EQ(raw.value(QStringLiteral("SELECT date(DeviceSoftData) FROM VYN_Base")),
-              QStringLiteral("2015-03-01"));
+    EXPECT_EQ(program->database().currentRow()->value(QStringLiteral("DeviceSoftData")).toDate(),
+              QDate(2015, 3, 1));
 
     sim.stop();
     QFile f(home.filePath(QStringLiteral("log.json")));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    QStringList params;
+    QMap<QString, QString> params;
+    int count = 0;
     for (const QJsonValue& p :
-         QJsonDocument::fromJson(f.readAll()).object()[QStringLiteral("parameters")].toArray())
-        params << p[QStringLiteral("prefix")].toString() + QLatin1Char(' ') +
-                      p[QStringLiteral("value")].toString();
-    EXPECT_EQ(params.size(), 127);
-    EXPECT_TRUE(params.contains(QStringLiteral("03352003380001 14"))); // scheme 1, 4
-    // DST not switched ("Не осуществлять перевод" on by default).
-    EXPECT_TRUE(params.contains(QStringLiteral("03352500880001 04"))) << params.join(QLatin1Char(',')).toStdString();
+         QJsonDocument::fromJson(f.readAll()).object()[QStringLiteral("parameters")].toArray()) {
+        params[p[QStringLiteral("prefix")].toString()] = p[QStringLiteral("value")].toString();
+        ++count;
+    }
+    EXPECT_EQ(count, 127);
+    EXPECT_EQ(params.value(QStringLiteral("03352000380001")), QStringLiteral("14")); // scheme
+    // "Не осуществлять перевод на зимнее/летнее время" is on: bit 0x08 clear.
+    bool ok = false;
+    const int options = params.value(QStringLiteral("03352500880001")).toInt(&ok, 16);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(options & 0x08, 0);
 }
 
 // A generation-03 calculator with its loader and scheme table, its row stored.
@@ -335,7 +344,8 @@ protected:
     }
     void startWith(const QByteArray& comm, std::optional<OperateTimings> op)
     {
-        earlierRun("[TFormCommConfig]\nPort=" + sim->path().toUtf8() + "\n" + comm);
+        earlierRun("Prg=" + path("prg.vyn").toUtf8() + "\n[TFormCommConfig]\nPort=" +
+                   sim->path().toUtf8() + "\n" + comm);
         ProtoTimings fast;
         fast.lineResetLowMs = 50;
         fast.lineResetHighMs = 50;
@@ -355,8 +365,7 @@ protected:
 TEST_F(Setvyn03, TransferFollowedOnTheStatusBar)
 {
     OperateTimings quick;
-    quick.byteInterval = std::chrono::microseconds(100);
-    quick.waitStep = std::chrono::milliseconds(1);
+    quick.byteInterval = std::chrono::milliseconds(1);
     startWith({}, quick);
     QTest::keyClick(&form(), Qt::Key_F9, Qt::ControlModifier);
     EXPECT_TRUE(program->runner().busy()) << user.messages().join(QLatin1Char('|')).toStdString();
