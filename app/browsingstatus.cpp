@@ -1,5 +1,8 @@
 #include "browsingstatus.h"
 
+#include <QTime>
+#include <algorithm>
+
 namespace vyn {
 
 FilterAction filterOnAction(const QString& searchText)
@@ -26,6 +29,25 @@ int steppedProgress(int position, int maximum)
 {
     const int next = position + 1;
     return next >= maximum ? 0 : next;
+}
+
+TransferTick transferTick(OperateState& state)
+{
+    TransferTick t;
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(state.elapsed());
+    t.elapsed = QTime(0, 0).addMSecs(static_cast<int>(ms.count() % 86400000))
+                    .toString(QStringLiteral("H:mm:ss"));
+    if (const auto page = state.pageAddress())
+        t.pageAddress = pageAddressText(*page);
+    if (state.busy())
+        t.published = state.takePublished();
+    t.steps = state.takeStep();
+    return t;
+}
+
+int advancedProgress(int position, int steps, int maximum)
+{
+    return std::clamp(position + std::max(0, steps), 0, std::max(0, maximum));
 }
 
 } // namespace vyn

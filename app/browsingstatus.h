@@ -2,7 +2,10 @@
 // The decisions of the main window's search band and status bar, kept out of
 // the widgets.
 
+#include "link/operate.h"
+
 #include <QString>
+#include <optional>
 
 namespace vyn {
 
@@ -33,5 +36,21 @@ BrowsingStatus browsingStatus(bool filtering, int shownRows, int currentRow);
 // The progress bar's position after one step: it starts over at 0 when it
 // reaches the maximum.
 int steppedProgress(int position, int maximum);
+
+// What one tick of the transfer timer shows: the time since the transfer
+// started (panel 0), the page being programmed (panel 1), the progress the
+// worker published (bar and panel 3, taken only while busy) and the steps made
+// since the last tick.
+struct TransferTick
+{
+    QString elapsed;
+    std::optional<QString> pageAddress;
+    std::optional<OperateState::Published> published;
+    int steps = 0;
+};
+TransferTick transferTick(OperateState& state);
+
+// The bar's position after the steps of a tick, kept within the maximum.
+int advancedProgress(int position, int steps, int maximum);
 
 } // namespace vyn

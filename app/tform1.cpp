@@ -30,6 +30,7 @@
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <algorithm>
@@ -157,6 +158,11 @@ TForm1::TForm1(QString title, BrowsingStore& store, IniFile& settings, UserDialo
     buildList();
     buildStatusBar();
     setCentralWidget(DBGrid1);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(500);
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
 
     readSettings();
     updateCommands();
@@ -532,6 +538,72 @@ void TForm1::setPanelText(int panel, const QString& text)
 void TForm1::showDeviceVersion(int version)
 {
     setPanelText(1, QString::number(version));
+    m_panels[1]->repaint(); // the write goes on blocking the window
+}
+
+void TForm1::showWaiting()
+{
+    if (!m_waiting)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_waiting = true;
+    setPanelText(3, QStringLiteral("ждите"));
+    m_panels[3]->repaint();
+}
+
+void TForm1::hideWaiting()
+{
+    if (m_waiting)
+        QApplication::restoreOverrideCursor();
+    m_waiting = false;
+    if (panelText(3) == QStringLiteral("ждите"))
+        setPanelText(3, QString());
+}
+
+int TForm1::progressPosition() const
+{
+    return ProgressBar1->value();
+}
+
+int TForm1::progressMaximum() const
+{
+    return ProgressBar1->maximum();
+}
+
+void TForm1::transferStarted()
+{
+    N24->setIcon(themeIcon(QStringLiteral("process-stop"), QStyle::SP_BrowserStop, this));
+    Timer1->start();
+}
+
+void TForm1::transferEnded()
+{
+    // The worker's last progress may still wait in the shared values.
+    Timer1Timer();
+    Timer1->stop();
+    N24->setIcon(themeIcon(QStringLiteral("document-send"), fallbackFor(QStringLiteral("document-send")), this));
+}
+
+bool TForm1::transferTimerActive() const
+{
+    return Timer1->isActive();
+}
+
+void TForm1::Timer1Timer()
+{
+    if (!m_transfer)
+        return;
+    const TransferTick t = transferTick(*m_transfer);
+    setPanelText(0, t.elapsed);
+    if (t.pageAddress)
+        setPanelText(1, *t.pageAddress);
+    if (t.published) {
+        ProgressBar1->setRange(t.published->minimum, std::max(1, t.published->maximum));
+        ProgressBar1->setValue(t.published->position);
+        setPanelText(3, operateStatusText(t.published->status));
+    }
+    if (t.steps > 0)
+        ProgressBar1->setValue(
+            advancedProgress(ProgressBar1->value(), t.steps, ProgressBar1->maximum()));
 }
 
 void TForm1::SetProgressBarMax(int maximum)

@@ -5,7 +5,7 @@
 // the menu and the toolbar.
 
 #include "browsingstore.h"
-#include "link/progressindicator.h"
+#include "link/devicecommands.h"
 
 #include <QMainWindow>
 #include <memory>
@@ -18,17 +18,19 @@ class QProgressBar;
 class QPushButton;
 class QTableView;
 class QToolBar;
+class QTimer;
 class QToolButton;
 
 namespace vyn {
 
 class HelpWindow;
 class IniFile;
+class OperateState;
 class TFormAltDay;
 class TFormCommConfig;
 class UserDialogs;
 
-class TForm1 : public QMainWindow, public ProgressIndicator
+class TForm1 : public QMainWindow, public CommandStatus
 {
 public:
     // The window keeps its placement in the profile's section "TForm1": read
@@ -46,12 +48,24 @@ public:
     // Status bar: panel 0 the row, 1 a count or the device version, 3 hints.
     QString panelText(int panel) const;
     void setPanelText(int panel, const QString& text);
-    void showDeviceVersion(int version);
 
-    // ProgressIndicator, on the bar in panel 2.
+    // CommandStatus: the bar in panel 2, the waiting window, the version in panel 1.
     void SetProgressBarMax(int maximum) override;
     void IncrementProgressBar() override;
     void ResetProgressBar() override;
+    void showWaiting() override;
+    void hideWaiting() override;
+    void showDeviceVersion(int version) override;
+    int progressPosition() const;
+    int progressMaximum() const;
+
+    // The generation-03 transfer: Timer1 carries its progress to the status bar
+    // every 500 ms while it runs; the write button shows that it is busy.
+    void watchTransfer(OperateState* state) { m_transfer = state; }
+    void transferStarted();
+    void transferEnded();
+    bool transferTimerActive() const;
+    void Timer1Timer();
 
     // Opens the help document at a topic (an anchor), or at its beginning.
     void showHelpTopic(const QString& topic);
@@ -108,6 +122,9 @@ private:
     std::unique_ptr<HelpWindow> m_help;
     std::unique_ptr<TFormAltDay> m_altDays;
     bool m_syncing = false;
+    OperateState* m_transfer = nullptr;
+    QTimer* Timer1 = nullptr;
+    bool m_waiting = false;
 
     // Commands.
     QAction* N3 = nullptr;  // passport preview

@@ -4,6 +4,8 @@
 // the search text and column (for highlighting) and the filter, which keeps the
 // rows Table2FilterRecord accepts for the text it was switched on with.
 
+#include "browsingstore.h"
+
 #include "model/numberlocale.h"
 
 #include <QAbstractTableModel>
@@ -41,8 +43,10 @@ public:
     };
     enum Role : int
     {
-        IdRole = Qt::UserRole + 1, // qint64 ID of the row
-        HighlightRole,             // bool: dbGetCellParams, the search text is in this cell
+        // bool: dbGetCellParams, the search text is in this cell; the role the
+        // main window's list paints by.
+        HighlightRole = kHighlightRole,
+        IdRole, // qint64 ID of the row
     };
 
     VynBaseModel(TDM1& db, UserDialogs& dialogs, NumberLocale numbers = NumberLocale::system(),

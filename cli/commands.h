@@ -26,6 +26,7 @@ int runPassport(const QStringList& args);
 int runCard(const QStringList& args);
 int runImport(const QStringList& args);
 int runSettings(const QStringList& args);
+int runBase(const QStringList& args);
 
 inline constexpr Command kCommands[] = {
     {"image", "build the memory image of a generation-03 calculator", runImage},
@@ -39,6 +40,7 @@ inline constexpr Command kCommands[] = {
     {"card", "programming card of a configuration, as PDF or tables", runCard, true},
     {"import", "import an older DBF table into a configuration database", runImport},
     {"settings", "show the interface and communication settings of the program directory", runSettings},
+    {"base", "add configuration files to a configuration database", runBase},
 };
 
 } // namespace vyntool

@@ -498,7 +498,7 @@ TEST_F(MainWindow, ProgressBarStepsWrapsAndResets)
     EXPECT_EQ(bar->maximum(), 100);
     EXPECT_EQ(bar->value(), 0);
 
-    ProgressIndicator& progress = f;
+    ProgressSink& progress = f;
     progress.SetProgressBarMax(3);
     EXPECT_EQ(bar->maximum(), 3);
     EXPECT_TRUE(bar->isVisible());

@@ -1,0 +1,121 @@
+#pragma once
+// The whole setvyn program put together: the data module, the start-up, the
+// current configuration, the main window over the database, the communication
+// settings, the protocol and the generation-03 transfer. main() makes one;
+// tests make one in a temporary program directory.
+
+#include "currentconfig.h"
+#include "programstart.h"
+#include "tdm1.h"
+#include "tformcommconfig.h"
+
+#include "link/comunicator.h"
+#include "link/gen03write.h"
+#include "link/operate.h"
+#include "link/vynproto.h"
+#include "model/configrecord.h"
+#include "model/devicesession.h"
+
+#include <atomic>
+#include <memory>
+#include <optional>
+
+namespace vyn {
+
+class DatabaseBrowsingStore;
+class DatabaseRowStore;
+class InstrumentCatalogue;
+class QtUserDialogs;
+class TForm1;
+class VynBaseModel;
+
+struct SetvynOptions
+{
+    QString exeDir;     // the program directory; empty: ExeDir()
+    QString workingDir; // empty: the current directory
+    QString tempRoot;   // empty: the system's temporary directory
+    UserDialogs* dialogs = nullptr; // none: real dialogs over the main window
+    TDM1::Options database;
+    // Shorter protocol waits for simulators; none: the calculators' own.
+    std::optional<ProtoTimings> protoTimings;
+    std::optional<OperateTimings> operateTimings;
+    TFormCommConfig::PortLister ports; // none: the system's ports
+};
+
+// The interface settings a configuration write reads, with the communication
+// settings of the command.
+WriteConfigInputs writeInputsFromSettings(const IniFile& settings, const QString& exeDir,
+                                          const CommSettings& comm);
+
+class SetvynApplication final : private OperateHost
+{
+public:
+    explicit SetvynApplication(SetvynOptions options = {});
+    ~SetvynApplication() override;
+    SetvynApplication(const SetvynApplication&) = delete;
+    SetvynApplication& operator=(const SetvynApplication&) = delete;
+
+    // The start-up sequence and the windows. False when the program must end
+    // at once; its messages have been shown and nothing is left behind.
+    bool start();
+    // Program end, once, after the main window has closed: a running transfer
+    // stopped, settings written, the temporary directory removed, the database closed.
+    void finish();
+
+    // The windows exist once start() has returned true.
+    bool hasWindows() const { return m_form != nullptr; }
+    TForm1& mainWindow() { return *m_form; }
+    TFormCommConfig& commConfig() { return *m_commConfig; }
+    ProgramStart& programStart() { return *m_start; }
+    TDM1& database() { return m_db; }
+    CurrentConfiguration& currentConfiguration() { return *m_current; }
+    DatabaseBrowsingStore& store() { return *m_store; }
+    ConfigRecord& record() { return m_record; }
+    DeviceSession& session() { return m_session; }
+    OperateRunner& runner() { return m_runner; }
+    const LoaderImage& loaderImage() const { return m_loader; }
+
+    // "Запись конфигурации в прибор".
+    void N24Click();
+
+private:
+    // OperateHost, called on the worker's thread.
+    void showMessage(const QString& text) override;
+    void operationStarted() override;
+    void operationEnded() override;
+
+    void buildWindows();
+
+    SetvynOptions m_options;
+    std::unique_ptr<QtUserDialogs> m_qtDialogs;
+    UserDialogs* m_dialogs = nullptr;
+
+    TDM1 m_db;
+    DeviceSession m_session;
+    NoOldDatabaseConversion m_conversion;
+    std::unique_ptr<ProgramStart> m_start;
+    SystemClock m_clock;
+    ConfigRecord m_record;
+    std::unique_ptr<InstrumentCatalogue> m_catalogue;
+    std::unique_ptr<CurrentConfiguration> m_current;
+    std::unique_ptr<VynBaseModel> m_model;
+    std::unique_ptr<DatabaseBrowsingStore> m_store;
+    std::unique_ptr<DatabaseRowStore> m_rowStore;
+
+    TVynProto m_proto;
+    TComm32 m_comm321;
+    LoaderImage m_loader;
+    DeviceImage m_image;
+    bool m_noCfgShown = false;
+    std::unique_ptr<Gen03Link> m_gen03;
+
+    std::unique_ptr<TForm1> m_form;
+    std::unique_ptr<TFormCommConfig> m_commConfig;
+
+    std::atomic<bool> m_closing{false};
+    bool m_finished = false;
+    // Last: its worker is stopped and joined before anything it uses goes away.
+    OperateRunner m_runner;
+};
+
+} // namespace vyn

@@ -1,0 +1,405 @@
+// The whole program in a temporary program directory: the real start-up, the
+// configuration database in an SQLite file, the main window offscreen, and the
+// write command against vynsim on a pseudo-terminal.
+
+#include "app/databasebrowsingstore.h"
+#include "app/setvynapplication.h"
+#include "app/tform1.h"
+#include "apptesting.h"
+#include "model/inifile.h"
+#include "tests/common/fakedialogs.h"
+#include "tests/model/recordfixture.h"
+#include "tests/support/simprocess.h"
+
+#include <QAbstractButton>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QMap>
+#include <QTableView>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace vyn;
+using namespace vyn::test;
+
+namespace {
+
+const QString kTitle = QStringLiteral("Винк-Конфигуратор 3.7.2.1");
+
+class Setvyn : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(home.isValid() && work.isValid() && temp.isValid());
+        for (const char* name : {"rash.spe", "conf.dat", "prg.vyn"})
+            ASSERT_TRUE(QFile::copy(binFile(name), path(name))) << name;
+    }
+    void TearDown() override { end(); }
+
+    QString path(const QString& name) const { return home.filePath(name); }
+    QString path(const char* name) const { return path(QString::fromUtf8(name)); }
+    QString base() const { return path("MXVynBase.sqlite"); }
+
+    // A setvyn.ini from an earlier run, its database at base().
+    void earlierRun(const QByteArray& more = {})
+    {
+        writeAll(path("setvyn.ini"),
+                 "[Start]\nFirstStart=\n[TForm1]\nBaseName=" + base().toUtf8() + "\n" + more);
+    }
+    void addRows(const std::vector<StoredRow>& rows)
+    {
+        TDM1 db;
+        ASSERT_TRUE(db.Connect(base()));
+        ASSERT_TRUE(db.appendRows(rows).ok);
+    }
+
+    bool start(std::optional<ProtoTimings> timings = {}, std::optional<OperateTimings> op = {})
+    {
+        SetvynOptions o;
+        o.exeDir = home.path() + QLatin1Char('/');
+        o.workingDir = work.path();
+        o.tempRoot = temp.path();
+        o.dialogs = &user;
+        o.database.busyTimeoutMs = 200;
+        o.protoTimings = timings;
+        o.operateTimings = op;
+        o.ports = [](QStringList& ports) { ports.clear(); };
+        program = std::make_unique<SetvynApplication>(o);
+        if (!program->start())
+            return false;
+        program->mainWindow().show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&program->mainWindow()));
+        return true;
+    }
+    // Closes the main window and ends the program as main() does.
+    void end()
+    {
+        if (!program)
+            return;
+        if (program->hasWindows())
+            program->mainWindow().close();
+        program->finish();
+        program.reset();
+    }
+    QString ini(const char* section, const char* key) const
+    {
+        IniFile f(path("setvyn.ini"));
+        return f.readString(QString::fromLatin1(section), QString::fromLatin1(key));
+    }
+    QStringList tempEntries() const
+    {
+        return QDir(temp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    }
+
+    TForm1& form() { return program->mainWindow(); }
+    QTableView* list() { return form().findChild<QTableView*>(QStringLiteral("DBGrid1")); }
+    QAbstractButton* button(const QString& text)
+    {
+        for (QAbstractButton* b : form().findChildren<QAbstractButton*>())
+            if (b->text() == text && b->window() == &form())
+                return b;
+        ADD_FAILURE() << "no button " << text.toStdString();
+        return nullptr;
+    }
+    void click(const QString& text) { QTest::mouseClick(button(text), Qt::LeftButton); }
+    void search(const QString& text)
+    {
+        form().findChild<QLineEdit*>(QStringLiteral("SearchText"))->setText(text);
+    }
+    QStringList shownSerials()
+    {
+        QStringList out;
+        const QAbstractItemModel* m = list()->model();
+        for (int r = 0; r < m->rowCount(); ++r)
+            out << m->index(r, 0).data().toString();
+        return out;
+    }
+    QStringList storedSerials()
+    {
+        RawDb raw(program->database().path());
+        return raw.column(QStringLiteral("SELECT SNUM FROM VYN_Base ORDER BY ID"));
+    }
+
+    QTemporaryDir home, work, temp;
+    FakeDialogs user;
+    std::unique_ptr<SetvynApplication> program;
+};
+
+std::vector<StoredRow> fiveRows()
+{
+    std::vector<StoredRow> rows;
+    const char* serials[] = {"10450021", "12001207", "00120034", "77777777", "31313131"};
+    for (int i = 0; i < 5; ++i)
+        rows.push_back(listRow(QString::fromLatin1(serials[i]), QDate(2015, 3, i + 1),
+                               QStringLiteral("объект %1").arg(i)));
+    return rows;
+}
+
+} // namespace
+
+TEST_F(Setvyn, FirstAndSecondStartOfTheSettingsFile)
+{
+    writeAll(path("year.alt"), QByteArray(62, '\0'));
+    ASSERT_TRUE(start());
+    EXPECT_TRUE(user.shown.isEmpty()) << user.messages().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(form().windowTitle(), kTitle);
+    EXPECT_EQ(ini("Start", "FirstStart"), QStringLiteral("first"));
+    EXPECT_EQ(ini("TForm1", "Prg"), path("prg.vyn"));
+    EXPECT_EQ(ini("TForm6", "Edit3_Text"), path("year.alt"));
+    EXPECT_EQ(ini("TForm6", "Edit4_Text"), path("save_tarif.trf"));
+    // The loader was read from the programmer file.
+    EXPECT_NE(program->loaderImage(), LoaderImage());
+    // The private directory lives while the program runs, with the decoded catalogue.
+    const QString tempDir = program->programStart().TempDir();
+    EXPECT_TRUE(QFileInfo::exists(tempDir + QStringLiteral("/rash.ini")));
+    EXPECT_EQ(QFileInfo(tempDir).permissions() & 0x0077, 0);
+    EXPECT_EQ(list()->model()->rowCount(), 0);
+    end();
+    EXPECT_TRUE(tempEntries().isEmpty());
+    EXPECT_FALSE(ini("TForm1", "Width").isEmpty()); // the window's placement was written
+
+    // Second start: FirstStart emptied, a changed default stays as it is.
+    IniFile f(path("setvyn.ini"));
+    f.writeString(QStringLiteral("TForm6"), QStringLiteral("Edit4_Text"), QStringLiteral("own.trf"));
+    ASSERT_TRUE(f.save());
+    ASSERT_TRUE(start());
+    EXPECT_EQ(ini("Start", "FirstStart"), QString());
+    EXPECT_EQ(ini("TForm6", "Edit4_Text"), QStringLiteral("own.trf"));
+    EXPECT_TRUE(user.shown.isEmpty());
+}
+
+TEST_F(Setvyn, BaseNameNamingNoFileFallsBackToTheWorkingDirectory)
+{
+    earlierRun();
+    IniFile f(path("setvyn.ini"));
+    f.writeString(QStringLiteral("TForm1"), QStringLiteral("BaseName"),
+                  home.filePath(QStringLiteral("gone/base.sqlite")));
+    ASSERT_TRUE(f.save());
+    ASSERT_TRUE(start());
+    const QString fallback = work.filePath(QStringLiteral("MXVynBase.sqlite"));
+    EXPECT_EQ(program->database().path(), fallback);
+    EXPECT_TRUE(program->database().isOpen());
+    end();
+    EXPECT_EQ(ini("TForm1", "BaseName"), fallback);
+}
+
+TEST_F(Setvyn, MissingCatalogueEndsTheProgramAfterStartUp)
+{
+    QFile::remove(path("rash.spe"));
+    EXPECT_FALSE(start());
+    ASSERT_FALSE(user.shown.isEmpty());
+    EXPECT_EQ(user.shown.first().text,
+              QStringLiteral("Не возможно открыть файл : rash.spe\r\nВыполнение программы завершено."));
+    EXPECT_EQ(user.shown.first().caption, QStringLiteral("Сообщение"));
+    EXPECT_TRUE(tempEntries().isEmpty());
+    EXPECT_FALSE(program->database().isOpen());
+}
+
+TEST_F(Setvyn, FileThatIsNoDatabaseIsRefusedAndLeftAlone)
+{
+    const QByteArray text = "ID;SNUM\n1;12345678\n";
+    writeAll(base(), text);
+    earlierRun();
+    ASSERT_TRUE(start());
+    EXPECT_EQ(user.messages(),
+              QStringList({QStringLiteral("Невозможно открыть базу приборов. Проверьте настройки."),
+                           QStringLiteral("Ошибка инициализации программы")}));
+    EXPECT_EQ(user.shown.first().caption, QStringLiteral("Сообщение"));
+    // The window opens with an empty list.
+    EXPECT_TRUE(form().isVisible());
+    EXPECT_EQ(list()->model()->rowCount(), 0);
+    end();
+    EXPECT_EQ(readAll(base()), text);
+}
+
+TEST_F(Setvyn, FilterOnAndOffAndDeleteOnTheDatabase)
+{
+    earlierRun();
+    addRows(fiveRows());
+    ASSERT_TRUE(start());
+    const QStringList all{"10450021", "12001207", "00120034", "77777777", "31313131"};
+    EXPECT_EQ(shownSerials(), all);
+    // Start-up leaves the newest row current.
+    EXPECT_EQ(form().panelText(0), QStringLiteral("5"));
+
+    // Blank text: "Вкл" goes down, the list stays.
+    search(QStringLiteral("  "));
+    click(QStringLiteral("Вкл"));
+    EXPECT_TRUE(button(QStringLiteral("Вкл"))->isChecked());
+    EXPECT_EQ(shownSerials(), all);
+
+    search(QStringLiteral("0012"));
+    EXPECT_EQ(shownSerials(), QStringList({"12001207", "00120034"}));
+    EXPECT_EQ(form().panelText(1), QStringLiteral("2"));
+    search(QStringLiteral("9999"));
+    EXPECT_TRUE(shownSerials().isEmpty());
+    EXPECT_EQ(form().panelText(1), QStringLiteral("0"));
+    EXPECT_FALSE(button(QStringLiteral("Удалить"))->isEnabled());
+    EXPECT_FALSE(button(QStringLiteral("Вкл"))->isEnabled());
+
+    search(QStringLiteral("0012"));
+    click(QStringLiteral("Выкл"));
+    EXPECT_EQ(shownSerials(), all);
+    EXPECT_EQ(form().panelText(1), QString());
+
+    // Delete: No keeps the row, Yes removes it from the file.
+    list()->setCurrentIndex(list()->model()->index(1, 0));
+    user.answers.enqueue(false);
+    click(QStringLiteral("Удалить"));
+    EXPECT_EQ(storedSerials(), all);
+    user.answers.enqueue(true);
+    click(QStringLiteral("Удалить"));
+    ASSERT_EQ(user.of(FakeDialogs::Kind::Ask).size(), 2);
+    EXPECT_EQ(user.shown.last().text, QStringLiteral("Вы хотите удалить выбранную запись?"));
+    EXPECT_EQ(user.shown.last().caption, kTitle);
+    EXPECT_EQ(storedSerials(), QStringList({"10450021", "00120034", "77777777", "31313131"}));
+    EXPECT_EQ(shownSerials(), storedSerials());
+}
+
+TEST_F(Setvyn, CopyAppendsTheCurrentRowWithSerialZeros)
+{
+    earlierRun();
+    ASSERT_TRUE(start());
+    program->record() = newerWithPressures();
+    const auto saved = program->currentConfiguration().save(true);
+    ASSERT_TRUE(saved.posted);
+    ASSERT_TRUE(program->database().setText(saved.id, QStringLiteral("COMMENT"),
+                                            QStringLiteral("ЦТП-4")));
+    form().N19Click();
+    ASSERT_EQ(shownSerials(), QStringList({"12345678"}));
+
+    click(QStringLiteral("Копировать"));
+    EXPECT_TRUE(user.shown.isEmpty()) << user.messages().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(storedSerials(), QStringList({"12345678", "00000000"}));
+    EXPECT_EQ(shownSerials(), storedSerials());
+    // The configuration's other values are the original's.
+    RawDb raw(program->database().path());
+    QStringList others = raw.column(QStringLiteral(
+        "SELECT TYPE_VYN || '/' || CXEMA || '/' || RASH || '/' || M_PMAX FROM VYN_Base"));
+    EXPECT_EQ(others.size(), 2);
+    others.removeDuplicates();
+    EXPECT_EQ(others.size(), 1) << others.join(QLatin1Char(',')).toStdString();
+}
+
+TEST_F(Setvyn, WriteCommandIntoASimulatedCalculator)
+{
+    vyntest::SimProcess sim({QStringLiteral("--generation"), QStringLiteral("04"),
+                             QStringLiteral("--serial"), QStringLiteral("12345678"),
+                             QStringLiteral("--log"), home.filePath(QStringLiteral("log.json")),
+                             QStringLiteral("--idle-exit"), QStringLiteral("60")});
+    ASSERT_TRUE(sim.started()) << sim.error().toStdString();
+    earlierRun("[TFormCommConfig]\nPort=" + sim.path().toUtf8() + "\n");
+    ProtoTimings fast;
+    fast.lineResetLowMs = 50;
+    fast.lineResetHighMs = 50;
+    fast.configFinalPauseMs = 100;
+    ASSERT_TRUE(start(fast));
+    program->record() = newerWithPressures();
+    ASSERT_TRUE(program->currentConfiguration().save(true).posted);
+    form().N19Click();
+
+    // Whatever the record held before, the write takes the current row.
+    program->record() = ConfigRecord();
+    QTest::keyClick(&form(), Qt::Key_F9, Qt::ControlModifier);
+    EXPECT_EQ(user.messages(), QStringList({QStringLiteral("Конфигурация записана успешно")}));
+    EXPECT_EQ(form().panelText(1), QStringLiteral("3")); // DeviceVersion: fifth digit 5
+    EXPECT_EQ(form().progressPosition(), 0);
+    EXPECT_EQ(program->database().currentRow()->value(QStringLiteral("DeviceSoftData")).toDate(),
+              QDate(2015, 3, 1));
+
+    sim.stop();
+    QFile f(home.filePath(QStringLiteral("log.json")));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    QMap<QString, QString> params;
+    int count = 0;
+    for (const QJsonValue& p :
+         QJsonDocument::fromJson(f.readAll()).object()[QStringLiteral("parameters")].toArray()) {
+        params[p[QStringLiteral("prefix")].toString()] = p[QStringLiteral("value")].toString();
+        ++count;
+    }
+    EXPECT_EQ(count, 127);
+    EXPECT_EQ(params.value(QStringLiteral("03352000380001")), QStringLiteral("14")); // scheme
+    // "Не осуществлять перевод на зимнее/летнее время" is on: bit 0x08 clear.
+    bool ok = false;
+    const int options = params.value(QStringLiteral("03352500880001")).toInt(&ok, 16);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(options & 0x08, 0);
+}
+
+// A generation-03 calculator with its loader and scheme table, its row stored.
+class Setvyn03 : public Setvyn
+{
+protected:
+    void SetUp() override
+    {
+        Setvyn::SetUp();
+        sim = std::make_unique<vyntest::SimProcess>(
+            QStringList{QStringLiteral("--generation"), QStringLiteral("03"),
+                        QStringLiteral("--serial"), QStringLiteral("12342678"),
+                        QStringLiteral("--idle-exit"), QStringLiteral("60")});
+        ASSERT_TRUE(sim->started()) << sim->error().toStdString();
+    }
+    void startWith(const QByteArray& comm, std::optional<OperateTimings> op)
+    {
+        earlierRun("Prg=" + path("prg.vyn").toUtf8() + "\n[TFormCommConfig]\nPort=" +
+                   sim->path().toUtf8() + "\n" + comm);
+        ProtoTimings fast;
+        fast.lineResetLowMs = 50;
+        fast.lineResetHighMs = 50;
+        ASSERT_TRUE(start(fast, op));
+        program->record() = shaped("03", "10", 0, "12342678");
+        ASSERT_TRUE(program->currentConfiguration().save(true).posted);
+        form().N19Click();
+    }
+    void TearDown() override
+    {
+        end();
+        sim->stop();
+    }
+    std::unique_ptr<vyntest::SimProcess> sim;
+};
+
+TEST_F(Setvyn03, TransferFollowedOnTheStatusBar)
+{
+    OperateTimings quick;
+    quick.byteInterval = std::chrono::milliseconds(1);
+    startWith({}, quick);
+    QTest::keyClick(&form(), Qt::Key_F9, Qt::ControlModifier);
+    EXPECT_TRUE(program->runner().busy()) << user.messages().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(form().panelText(1), QStringLiteral("2")); // DeviceVersion: fifth digit 2
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form().transferTimerActive(); }, 5000));
+    // The result is shown on the window thread while the worker waits for it.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return !program->runner().busy() && !form().transferTimerActive(); }, 60000));
+    EXPECT_EQ(user.messages(), QStringList({QStringLiteral("Программа Винка записана успешно.")}));
+    EXPECT_EQ(user.shown.last().caption, kTitle);
+    EXPECT_TRUE(form().panelText(1).endsWith(QLatin1Char('h'))); // the last page's address
+    EXPECT_EQ(form().progressPosition(), 0);
+}
+
+TEST_F(Setvyn03, SecondClickOffersToStopTheTransfer)
+{
+    // Slow bytes from the communication settings: 20 ms each.
+    startWith("RxSpinEdit3_Value=20\n", std::nullopt);
+    QTest::keyClick(&form(), Qt::Key_F9, Qt::ControlModifier);
+    ASSERT_TRUE(program->runner().busy()) << user.messages().join(QLatin1Char('|')).toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form().panelText(3).isEmpty(); }, 10000));
+
+    user.answers.enqueue(false);
+    QTest::keyClick(&form(), Qt::Key_F9, Qt::ControlModifier);
+    EXPECT_EQ(user.shown.last().text, QStringLiteral("Вы хотите завершить процесс?"));
+    EXPECT_EQ(user.shown.last().caption, kTitle);
+    EXPECT_TRUE(program->runner().busy());
+
+    user.answers.enqueue(true);
+    QTest::keyClick(&form(), Qt::Key_F9, Qt::ControlModifier);
+    EXPECT_EQ(user.of(FakeDialogs::Kind::Ask).size(), 2);
+    EXPECT_FALSE(program->runner().busy());
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return program->runner().running()->Finished() && !form().transferTimerActive(); },
+        10000));
+    EXPECT_TRUE(user.messages().isEmpty()) << user.messages().join(QLatin1Char('|')).toStdString();
+}
