@@ -69,6 +69,8 @@ struct MainWindowCommands
     std::function<void()> fileCopy;
     std::function<void()> import;
     std::function<void()> interfaceSettings;
+    // The record band's "Копировать"; none: the store's copyCurrentRow.
+    std::function<void()> copy;
 };
 
 } // namespace vyn

@@ -1,12 +1,15 @@
 #include "setvynapplication.h"
 
+#include "currentconfigrowstore.h"
 #include "databasebrowsingstore.h"
 #include "databaserowstore.h"
 #include "programdir.h"
 #include "tform1.h"
+#include "tform6.h"
+#include "tform8.h"
 #include "vynbasemodel.h"
 
-#include "editor/instrumentcatalogue.h"
+#include "editor/tformvynconfig.h"
 #include "link/devicecommands.h"
 #include "link/programmerfile.h"
 #include "model/messageerror.h"
@@ -19,13 +22,10 @@
 
 namespace vyn {
 
-WriteConfigInputs writeInputsFromSettings(const IniFile& settings, const QString& exeDir,
+WriteConfigInputs writeInputsFromSettings(const InterfaceSettings& settings,
                                           const CommSettings& comm)
 {
-    // The interface settings window will keep these three; until then its defaults.
-    (void)settings;
-    WriteConfigInputs inputs = WriteConfigInputs::defaults(exeDir);
-    inputs.comm = comm;
+    WriteConfigInputs inputs = toWriteConfigInputs(settings, comm);
     inputs.locale = NumberLocale::system();
     return inputs;
 }
@@ -60,8 +60,22 @@ bool SetvynApplication::start()
     m_start = std::make_unique<ProgramStart>(std::move(in), *m_dialogs, m_db, m_session,
                                              m_conversion);
     m_start->FormCreate();
-    if (!m_start->stopRequested())
-        m_start->LoadConf(); // where the interface settings window loads conf.dat
+    if (!m_start->stopRequested()) {
+        // Its creation loads conf.dat and connects the database again.
+        m_form6 = std::make_unique<TForm6>(TForm6Links{
+            m_start->settings(),
+            m_db,
+            *m_dialogs,
+            [this] { return m_start->LoadConf(); },
+            [] {}, // start() ends the program itself when conf.dat is missing
+            &m_loader,
+            m_start->title(),
+            [this](const QString& topic) {
+                if (m_form)
+                    m_form->showHelpTopic(topic);
+            }});
+        m_noCfgShown = m_form6->current().noCfgShown;
+    }
     if (m_start->stopRequested()) {
         finish();
         return false;
@@ -76,6 +90,8 @@ bool SetvynApplication::start()
     m_model = std::make_unique<VynBaseModel>(m_db, *m_dialogs);
     m_store = std::make_unique<DatabaseBrowsingStore>(*m_model, *m_current, *m_dialogs);
     m_rowStore = std::make_unique<DatabaseRowStore>(*m_current);
+    m_editorRows = std::make_unique<CurrentConfigRowStore>(*m_current, [this] { m_form->N19Click(); });
+    m_history = std::make_unique<vyn::InputHistory>(m_start->InputHistory().path());
 
     // The loader of generation-03 calculators, when a programmer file is named.
     const QString prg = m_start->settings().readString(QStringLiteral("TForm1"),
@@ -99,6 +115,14 @@ void SetvynApplication::buildWindows()
     m_commConfig = std::make_unique<TFormCommConfig>(settings, m_form.get(), m_options.ports);
     m_commConfig->setHelpOpener([this](const QString& topic) { m_form->showHelpTopic(topic); });
     m_form->setCommConfig(m_commConfig.get());
+    m_form6->setParent(m_form.get(), m_form6->windowFlags());
+    m_editor = std::make_unique<TFormVynConfig>(
+        TFormVynConfig::Parts{m_record, m_session, m_catalogue ? *m_catalogue : m_noCatalogue,
+                              m_history.get(), *m_dialogs, *m_editorRows, settings,
+                              m_start->title(), NumberLocale::system()},
+        m_form.get());
+    m_form8 = std::make_unique<TForm8>(settings, *m_dialogs, m_start->GetPathStr(),
+                                       m_start->title(), m_form.get());
 
     m_gen03 = std::make_unique<Gen03Link>(Gen03Link{m_runner,
                                                     m_comm321,
@@ -121,30 +145,27 @@ void SetvynApplication::buildWindows()
 
     MainWindowCommands commands;
     commands.write = [this] { N24Click(); };
+    commands.interfaceSettings = [this] { N26Click(); };
+    commands.fileCopy = [this] { m_form8->openDialog(); };
+    commands.edit = [this] { N22Click(); };
+    commands.import = [this] { N6Click(); };
+    commands.create = [this] { N23Click(); };
+    commands.copy = [this] {
+        m_editor->setOptions(toEditorOptions(m_form6->current()));
+        m_editor->runCopyCommand();
+    };
     m_form->setCommands(std::move(commands));
 }
 
-void SetvynApplication::N24Click()
+void SetvynApplication::runDeviceCommand(
+    const std::function<void(const DeviceCommandContext&)>& command)
 {
-    // Nothing to write without a current row.
-    if (!m_store || m_store->currentRow() < 0)
-        return;
     const CommSettings comm = m_commConfig->current();
-    WriteConfigInputs inputs = writeInputsFromSettings(m_start->settings(), m_start->GetPathStr(), comm);
-    inputs.gen03 = m_gen03.get();
     const DeviceCommandContext context{m_proto, m_session, comm, *m_dialogs, *m_form,
                                        m_start->title()};
     try {
-        // The record is the current row's before the identification reads its serial.
-        if (!m_current->RePaintStatus())
-            return;
-        const WriteOutcome outcome = runWriteCommand(context, m_record, *m_rowStore, inputs);
-        // Storing the firmware date re-read the list, which emptied the panel.
-        if (outcome != WriteOutcome::PortUnavailable && outcome != WriteOutcome::NotIdentified &&
-            outcome != WriteOutcome::WorkerRunning)
-            m_form->showDeviceVersion(m_session.DeviceVersion);
+        command(context);
     } catch (const MessageError& e) {
-        // What the command leaves uncaught reaches the program's own report.
         m_form->hideWaiting();
         m_form->ResetProgressBar();
         m_dialogs->inform(e.message(), m_start->title(), MessageKind::Error);
@@ -153,6 +174,62 @@ void SetvynApplication::N24Click()
         m_form->ResetProgressBar();
         m_dialogs->inform(QString::fromUtf8(e.what()), m_start->title(), MessageKind::Error);
     }
+}
+
+void SetvynApplication::N24Click()
+{
+    // Nothing to write without a current row.
+    if (!m_store || m_store->currentRow() < 0)
+        return;
+    runDeviceCommand([this](const DeviceCommandContext& context) {
+        WriteConfigInputs inputs = writeInputsFromSettings(m_form6->current(), context.comm);
+        inputs.gen03 = m_gen03.get();
+        // The record is the current row's before the identification reads its serial.
+        if (!m_current->RePaintStatus())
+            return;
+        const WriteOutcome outcome = runWriteCommand(context, m_record, *m_rowStore, inputs);
+        // Storing the firmware date re-read the list, which emptied the panel.
+        if (outcome != WriteOutcome::PortUnavailable && outcome != WriteOutcome::NotIdentified &&
+            outcome != WriteOutcome::WorkerRunning)
+            m_form->showDeviceVersion(m_session.DeviceVersion);
+    });
+}
+
+void SetvynApplication::N22Click()
+{
+    m_editor->setOptions(toEditorOptions(m_form6->current()));
+    m_editor->openForStoredRow();
+}
+
+void SetvynApplication::N23Click()
+{
+    m_editor->setOptions(toEditorOptions(m_form6->current()));
+    runDeviceCommand([this](const DeviceCommandContext& context) {
+        runCreateCommand(context, m_record, *m_editor, NumberLocale::system());
+    });
+}
+
+void SetvynApplication::N6Click()
+{
+    ImportCommandHooks hooks;
+    hooks.import.setDatabaseBusy = [this](bool busy) { m_current->setDatabaseBusy(busy); };
+    hooks.import.setListAttached = [this](bool attached) {
+        if (attached)
+            m_form->N19Click();
+    };
+    hooks.forgetLoadedRecord = [this] { m_current->forgetLoadedRecord(); };
+    hooks.refreshStatus = [this] { m_form->dbEditChange(); };
+    runImportCommand(m_db, *m_dialogs, *m_form, hooks);
+}
+
+void SetvynApplication::N26Click()
+{
+    const int result = m_form6->openDialog();
+    if (result == QDialog::Accepted)
+        m_noCfgShown = m_form6->current().noCfgShown;
+    // Either way the window may have connected the database again.
+    m_current->forgetLoadedRecord();
+    m_form->N19Click();
 }
 
 void SetvynApplication::showMessage(const QString& text)

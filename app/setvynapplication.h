@@ -5,11 +5,17 @@
 // tests make one in a temporary program directory.
 
 #include "currentconfig.h"
+#include "dbfimport.h"
+#include "interfacesettings.h"
 #include "programstart.h"
 #include "tdm1.h"
 #include "tformcommconfig.h"
 
+#include "editor/inputhistory.h"
+#include "editor/instrumentcatalogue.h"
+
 #include "link/comunicator.h"
+#include "link/devicecommands.h"
 #include "link/gen03write.h"
 #include "link/operate.h"
 #include "link/vynproto.h"
@@ -17,6 +23,7 @@
 #include "model/devicesession.h"
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -27,6 +34,10 @@ class DatabaseRowStore;
 class InstrumentCatalogue;
 class QtUserDialogs;
 class TForm1;
+class TForm6;
+class TForm8;
+class TFormVynConfig;
+class CurrentConfigRowStore;
 class VynBaseModel;
 
 struct SetvynOptions
@@ -44,7 +55,7 @@ struct SetvynOptions
 
 // The interface settings a configuration write reads, with the communication
 // settings of the command.
-WriteConfigInputs writeInputsFromSettings(const IniFile& settings, const QString& exeDir,
+WriteConfigInputs writeInputsFromSettings(const InterfaceSettings& settings,
                                           const CommSettings& comm);
 
 class SetvynApplication final : private OperateHost
@@ -66,6 +77,7 @@ public:
     bool hasWindows() const { return m_form != nullptr; }
     TForm1& mainWindow() { return *m_form; }
     TFormCommConfig& commConfig() { return *m_commConfig; }
+    TForm6& interfaceSettings() { return *m_form6; }
     ProgramStart& programStart() { return *m_start; }
     TDM1& database() { return m_db; }
     CurrentConfiguration& currentConfiguration() { return *m_current; }
@@ -77,6 +89,15 @@ public:
 
     // "Запись конфигурации в прибор".
     void N24Click();
+    // "Интерфейсные настройки".
+    void N26Click();
+    // "Редактирование конфигурации" and "Создание конфигурации".
+    void N22Click();
+    void N23Click();
+    // "Импорт".
+    void N6Click();
+    // The configuration editor, once the windows exist.
+    TFormVynConfig& editor() { return *m_editor; }
 
 private:
     // OperateHost, called on the worker's thread.
@@ -85,6 +106,9 @@ private:
     void operationEnded() override;
 
     void buildWindows();
+    // A device command with the current communication settings; what it leaves
+    // uncaught is shown as the program's own report.
+    void runDeviceCommand(const std::function<void(const DeviceCommandContext&)>& command);
 
     SetvynOptions m_options;
     std::unique_ptr<QtUserDialogs> m_qtDialogs;
@@ -92,7 +116,7 @@ private:
 
     TDM1 m_db;
     DeviceSession m_session;
-    NoOldDatabaseConversion m_conversion;
+    DbfFirstStartConversion m_conversion;
     std::unique_ptr<ProgramStart> m_start;
     SystemClock m_clock;
     ConfigRecord m_record;
@@ -101,6 +125,9 @@ private:
     std::unique_ptr<VynBaseModel> m_model;
     std::unique_ptr<DatabaseBrowsingStore> m_store;
     std::unique_ptr<DatabaseRowStore> m_rowStore;
+    std::unique_ptr<CurrentConfigRowStore> m_editorRows;
+    InstrumentCatalogue m_noCatalogue; // the editor's when rash.ini is unavailable
+    std::unique_ptr<vyn::InputHistory> m_history;
 
     TVynProto m_proto;
     TComm32 m_comm321;
@@ -111,6 +138,10 @@ private:
 
     std::unique_ptr<TForm1> m_form;
     std::unique_ptr<TFormCommConfig> m_commConfig;
+    // Created at start-up before the main window, shown over it.
+    std::unique_ptr<TForm6> m_form6;
+    std::unique_ptr<TForm8> m_form8;
+    std::unique_ptr<TFormVynConfig> m_editor;
 
     std::atomic<bool> m_closing{false};
     bool m_finished = false;

@@ -714,9 +714,13 @@ void TForm1::SpeedButton2Click()
 
 void TForm1::SpeedButton3Click()
 {
-    if (!m_store.RePaintStatus())
-        return;
-    m_store.copyCurrentRow();
+    if (m_commands.copy) {
+        m_commands.copy();
+    } else {
+        if (!m_store.RePaintStatus())
+            return;
+        m_store.copyCurrentRow();
+    }
     showCurrentRow();
     dbEditChange();
 }

@@ -5,6 +5,7 @@
 // the menu and the toolbar.
 
 #include "browsingstore.h"
+#include "dbfimport.h"
 #include "link/devicecommands.h"
 
 #include <QMainWindow>
@@ -30,7 +31,7 @@ class TFormAltDay;
 class TFormCommConfig;
 class UserDialogs;
 
-class TForm1 : public QMainWindow, public CommandStatus
+class TForm1 : public QMainWindow, public CommandStatus, public WaitWindow
 {
 public:
     // The window keeps its placement in the profile's section "TForm1": read
@@ -49,7 +50,8 @@ public:
     QString panelText(int panel) const;
     void setPanelText(int panel, const QString& text);
 
-    // CommandStatus: the bar in panel 2, the waiting window, the version in panel 1.
+    // CommandStatus: the bar in panel 2, the waiting window (also the import's
+    // WaitWindow), the version in panel 1.
     void SetProgressBarMax(int maximum) override;
     void IncrementProgressBar() override;
     void ResetProgressBar() override;

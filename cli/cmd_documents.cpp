@@ -185,7 +185,7 @@ int runDocument(const QStringList& args, Document document)
         pdf ? &pdfOutput : nullptr,
         programDir(),
         parser.value(QStringLiteral("db")),
-        [&config] { return vyn::CurrentConfiguration{config.record, config.row}; },
+        [&config] { return vyn::DocumentSource{config.record, config.row}; },
         locale,
         QDate::currentDate(),
     };

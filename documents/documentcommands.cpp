@@ -11,7 +11,7 @@ using Build = void (TVynReport::*)(DocumentDatabase&, const DocumentInputs&);
 DocumentResult runDocument(const DocumentCommandContext& ctx, Build build,
                            const QString& templateName)
 {
-    std::optional<CurrentConfiguration> current;
+    std::optional<DocumentSource> current;
     try {
         current.emplace(ctx.refresh());
     } catch (...) {

@@ -24,7 +24,7 @@
 namespace vyn {
 
 // The record as the editor holds it after the refresh, and the current stored row.
-struct CurrentConfiguration
+struct DocumentSource
 {
     const ConfigRecord& record;
     const StoredRow& row;
@@ -43,7 +43,7 @@ struct DocumentCommandContext
     QString databasePath; // empty: DBRepData.sqlite in programDir
     // The main window's refresh of the editor from the current row; a throw ends
     // the command without a message.
-    std::function<CurrentConfiguration()> refresh;
+    std::function<DocumentSource()> refresh;
     NumberLocale locale = NumberLocale::system();
     QDate today = QDate::currentDate();
 };

@@ -5,13 +5,22 @@
 #include "app/databasebrowsingstore.h"
 #include "app/setvynapplication.h"
 #include "app/tform1.h"
+#include "app/tform6.h"
 #include "apptesting.h"
+#include "editor/tformvynconfig.h"
 #include "model/inifile.h"
+#include "tests/common/dbffixture.h"
 #include "tests/common/fakedialogs.h"
 #include "tests/model/recordfixture.h"
 #include "tests/support/simprocess.h"
 
 #include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -123,8 +132,30 @@ protected:
         return raw.column(QStringLiteral("SELECT SNUM FROM VYN_Base ORDER BY ID"));
     }
 
+    // Runs the step on the next modal window once it is shown, then closes
+    // whatever the step left open; modalSeen names the window it met.
+    void onModal(std::function<void(QWidget*)> step)
+    {
+        modalSeen.clear();
+        modalPoll.setInterval(20);
+        modalPoll.disconnect();
+        QObject::connect(&modalPoll, &QTimer::timeout, [this, step] {
+            QWidget* w = QApplication::activeModalWidget();
+            if (!w || !w->isVisible())
+                return;
+            modalPoll.stop();
+            modalSeen = w->objectName();
+            step(w);
+            if (QApplication::activeModalWidget() == w)
+                w->close();
+        });
+        modalPoll.start();
+    }
+
     QTemporaryDir home, work, temp;
     FakeDialogs user;
+    QTimer modalPoll;
+    QString modalSeen;
     std::unique_ptr<SetvynApplication> program;
 };
 
@@ -271,8 +302,13 @@ TEST_F(Setvyn, CopyAppendsTheCurrentRowWithSerialZeros)
     form().N19Click();
     ASSERT_EQ(shownSerials(), QStringList({"12345678"}));
 
+    // The copy is saved as the editor's "Ввод" saves, with its completeness question.
+    user.answers.enqueue(true);
     click(QStringLiteral("Копировать"));
-    EXPECT_TRUE(user.shown.isEmpty()) << user.messages().join(QLatin1Char('|')).toStdString();
+    ASSERT_EQ(user.shown.size(), 1) << user.messages().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(user.shown.first().kind, FakeDialogs::Kind::Ask);
+    EXPECT_TRUE(user.shown.first().text.startsWith(
+        QStringLiteral("При создании конфигурации остались не введенные поля")));
     EXPECT_EQ(storedSerials(), QStringList({"12345678", "00000000"}));
     EXPECT_EQ(shownSerials(), storedSerials());
     // The configuration's other values are the original's.
@@ -282,6 +318,85 @@ TEST_F(Setvyn, CopyAppendsTheCurrentRowWithSerialZeros)
     EXPECT_EQ(others.size(), 2);
     others.removeDuplicates();
     EXPECT_EQ(others.size(), 1) << others.join(QLatin1Char(',')).toStdString();
+}
+
+TEST_F(Setvyn, InterfaceSettingsChangeWhatTheNextWriteReads)
+{
+    earlierRun();
+    ASSERT_TRUE(start());
+    EXPECT_TRUE(writeInputsFromSettings(program->interfaceSettings().current(), {}).noDaylightSaving);
+    onModal([](QWidget* w) {
+        w->findChild<QCheckBox*>(QStringLiteral("CheckBox7"))->setChecked(false);
+        QTest::mouseClick(w->findChild<QAbstractButton*>(QStringLiteral("BitBtn1")), Qt::LeftButton);
+    });
+    QTest::keyClick(&form(), Qt::Key_I, Qt::ControlModifier);
+    EXPECT_EQ(modalSeen, QStringLiteral("Form6"));
+    EXPECT_FALSE(writeInputsFromSettings(program->interfaceSettings().current(), {}).noDaylightSaving);
+    EXPECT_FALSE(IniFile(path("setvyn.ini"))
+                     .readBool(QStringLiteral("TForm6"), QStringLiteral("CheckBox7_Checked"), true));
+    EXPECT_TRUE(user.shown.isEmpty()) << user.messages().join(QLatin1Char('|')).toStdString();
+}
+
+TEST_F(Setvyn, FileCopyIntoTheProgramDirectory)
+{
+    earlierRun();
+    ASSERT_TRUE(start());
+    const QString source = work.filePath(QStringLiteral("own.alt"));
+    writeAll(source, QByteArray(62, '\1'));
+    onModal([source](QWidget* w) {
+        w->findChild<QLineEdit*>(QStringLiteral("FilenameEdit1"))->setText(source);
+        QTest::mouseClick(w->findChild<QAbstractButton*>(QStringLiteral("BitBtn1")), Qt::LeftButton);
+    });
+    QAction* copy = form().findChild<QAction*>(QStringLiteral("N5"));
+    ASSERT_TRUE(copy && copy->isEnabled());
+    copy->trigger();
+    EXPECT_EQ(modalSeen, QStringLiteral("Form8"));
+    EXPECT_EQ(user.messages(), QStringList({QStringLiteral("Файл успешно скопирован!")}));
+    EXPECT_EQ(readAll(path("own.alt")), QByteArray(62, '\1'));
+    EXPECT_EQ(ini("TForm8", "FilenameEdit1_Text"), source);
+}
+
+TEST_F(Setvyn, EditOpensTheEditorOnTheCurrentRow)
+{
+    earlierRun();
+    addRows(fiveRows());
+    ASSERT_TRUE(start());
+    list()->setCurrentIndex(list()->model()->index(1, 0));
+    QString serial;
+    onModal([&serial](QWidget* w) {
+        auto* editor = dynamic_cast<TFormVynConfig*>(w);
+        ASSERT_NE(editor, nullptr);
+        serial = editor->serialField()->text();
+        EXPECT_FALSE(editor->typeList()->isEnabled());
+        QTest::mouseClick(editor->cancelButton(), Qt::LeftButton);
+    });
+    QTest::keyClick(&form(), Qt::Key_E, Qt::ControlModifier);
+    EXPECT_EQ(serial, QStringLiteral("12001207"));
+    EXPECT_FALSE(program->editor().isVisible());
+    EXPECT_EQ(storedSerials().size(), 5);
+}
+
+TEST_F(Setvyn, ImportOfAnOlderTableAddsItsRows)
+{
+    earlierRun();
+    addRows(fiveRows());
+    ASSERT_TRUE(start());
+    const QString table = work.filePath(QStringLiteral("old.dbf"));
+    ASSERT_TRUE(writeDbf(table, 0x65, {{"SNUM", 'C', 20}, {"Cxema", 'C', 3}, {"COMMENT", 'C', 200}},
+                         {{QStringLiteral("A0012"), QStringLiteral("36"), QStringLiteral("Котельная")},
+                          {QStringLiteral("10450021"), QStringLiteral("40"), QStringLiteral("есть")}}));
+    user.openFiles.enqueue(table);
+    QTest::keyClick(&form(), Qt::Key_O, Qt::ControlModifier);
+    ASSERT_FALSE(user.shown.isEmpty());
+    EXPECT_EQ(user.shown.first().caption, QStringLiteral("Импорт базы"));
+    // The serial stored already is skipped.
+    EXPECT_EQ(storedSerials(), QStringList({"10450021", "12001207", "00120034", "77777777",
+                                            "31313131", "A0012"}));
+    QStringList shown = shownSerials(), stored = storedSerials();
+    shown.sort();
+    stored.sort();
+    EXPECT_EQ(shown, stored);
+    EXPECT_EQ(form().panelText(3), QString()); // the waiting text is gone
 }
 
 TEST_F(Setvyn, WriteCommandIntoASimulatedCalculator)

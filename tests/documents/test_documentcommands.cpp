@@ -40,7 +40,7 @@ protected:
                 out,
                 QStringLiteral(SETVYN_BIN_DIR_PATH),
                 db.path(),
-                [this] { return CurrentConfiguration{rec, row}; },
+                [this] { return DocumentSource{rec, row}; },
                 kComma,
                 QDate(2025, 3, 14)};
     }
@@ -89,7 +89,7 @@ TEST_F(CommandTest, RefreshFailureEndsSilentlyAndDatabaseFailureIsReported)
     session.DeviceVersion = 4;
     session.IdentifiedSerial = rec.SNUM;
     DocumentCommandContext ctx = context(&output);
-    ctx.refresh = []() -> CurrentConfiguration { throw std::runtime_error("row gone"); };
+    ctx.refresh = []() -> DocumentSource { throw std::runtime_error("row gone"); };
     EXPECT_EQ(runPassportCommand(ctx), DocumentResult::NotRefreshed);
     EXPECT_TRUE(dialogs.shown.isEmpty());
 
