@@ -9,6 +9,8 @@
 #include "tform8.h"
 #include "vynbasemodel.h"
 
+#include "documents/documentcommands.h"
+#include "documents/reportpreview.h"
 #include "editor/tformvynconfig.h"
 #include "link/devicecommands.h"
 #include "link/programmerfile.h"
@@ -29,6 +31,39 @@ WriteConfigInputs writeInputsFromSettings(const InterfaceSettings& settings,
     inputs.locale = NumberLocale::system();
     return inputs;
 }
+
+namespace {
+
+// The documents' look-ups in the instrument catalogue the editor reads.
+class InstrumentDocumentCatalogue final : public DocumentCatalogue
+{
+public:
+    explicit InstrumentDocumentCatalogue(const InstrumentCatalogue& catalogue)
+        : m_catalogue(catalogue)
+    {
+    }
+    QString text(const QString& section, const QString& key) const override
+    {
+        return m_catalogue.text(section, key);
+    }
+    bool komplekt(const QString& section) const override { return m_catalogue.komplekt(section); }
+
+private:
+    const InstrumentCatalogue& m_catalogue;
+};
+
+DocumentSettings documentSettings(const InterfaceSettings& s)
+{
+    DocumentSettings d;
+    d.printFor = s.passport == PassportKind::Calculator ? PrintFor::Calculator : PrintFor::Complex;
+    d.serialNumbers = s.printSerialNumbers;
+    d.minFlowControl = s.minFlowControl;
+    d.noSeasonTimeChange = s.noDaylightSaving;
+    d.altDaysFile = s.altDaysFile;
+    return d;
+}
+
+} // namespace
 
 SetvynApplication::SetvynApplication(SetvynOptions options)
     : m_options(std::move(options)), m_db(m_options.database),
@@ -121,6 +156,10 @@ void SetvynApplication::buildWindows()
                               m_history.get(), *m_dialogs, *m_editorRows, settings,
                               m_start->title(), NumberLocale::system()},
         m_form.get());
+    m_report = std::make_unique<TVynReport>();
+    m_documentCatalogue =
+        std::make_unique<InstrumentDocumentCatalogue>(m_catalogue ? *m_catalogue : m_noCatalogue);
+    m_preview = std::make_unique<PreviewReportOutput>(*m_dialogs, m_form.get());
     m_form8 = std::make_unique<TForm8>(settings, *m_dialogs, m_start->GetPathStr(),
                                        m_start->title(), m_form.get());
 
@@ -149,6 +188,8 @@ void SetvynApplication::buildWindows()
     commands.fileCopy = [this] { m_form8->openDialog(); };
     commands.edit = [this] { N22Click(); };
     commands.import = [this] { N6Click(); };
+    commands.passport = [this] { N3Click(); };
+    commands.programmingCard = [this] { N4Click(); };
     commands.create = [this] { N23Click(); };
     commands.copy = [this] {
         m_editor->setOptions(toEditorOptions(m_form6->current()));
@@ -220,6 +261,38 @@ void SetvynApplication::N6Click()
     hooks.forgetLoadedRecord = [this] { m_current->forgetLoadedRecord(); };
     hooks.refreshStatus = [this] { m_form->dbEditChange(); };
     runImportCommand(m_db, *m_dialogs, *m_form, hooks);
+}
+
+DocumentCommandContext SetvynApplication::documentContext()
+{
+    DocumentCommandContext ctx{*m_report,
+                               m_session,
+                               documentSettings(m_form6->current()),
+                               *m_documentCatalogue,
+                               *m_dialogs,
+                               m_preview.get(),
+                               m_start->GetPathStr(),
+                               {},
+                               {}};
+    ctx.refresh = [this] {
+        if (!m_current->RePaintStatus())
+            throw std::runtime_error("the current row cannot be read");
+        m_documentRow = m_db.currentRow();
+        if (!m_documentRow)
+            throw std::runtime_error("no current row");
+        return DocumentSource{m_record, *m_documentRow};
+    };
+    return ctx;
+}
+
+void SetvynApplication::N3Click()
+{
+    runPassportCommand(documentContext());
+}
+
+void SetvynApplication::N4Click()
+{
+    runCardCommand(documentContext());
 }
 
 void SetvynApplication::N26Click()

@@ -21,6 +21,7 @@
 #include "link/vynproto.h"
 #include "model/configrecord.h"
 #include "model/devicesession.h"
+#include "model/storedrow.h"
 
 #include <atomic>
 #include <functional>
@@ -36,6 +37,10 @@ class QtUserDialogs;
 class TForm1;
 class TForm6;
 class TForm8;
+class TVynReport;
+class DocumentCatalogue;
+class ReportOutput;
+struct DocumentCommandContext;
 class TFormVynConfig;
 class CurrentConfigRowStore;
 class VynBaseModel;
@@ -96,6 +101,10 @@ public:
     void N23Click();
     // "Импорт".
     void N6Click();
+    // The passport and the programming card, shown in the preview.
+    void N3Click();
+    void N4Click();
+    DocumentCommandContext documentContext();
     // The configuration editor, once the windows exist.
     TFormVynConfig& editor() { return *m_editor; }
 
@@ -142,6 +151,11 @@ private:
     std::unique_ptr<TForm6> m_form6;
     std::unique_ptr<TForm8> m_form8;
     std::unique_ptr<TFormVynConfig> m_editor;
+
+    std::unique_ptr<TVynReport> m_report;
+    std::unique_ptr<DocumentCatalogue> m_documentCatalogue;
+    std::unique_ptr<ReportOutput> m_preview;
+    std::optional<StoredRow> m_documentRow; // the row of the last document's refresh
 
     std::atomic<bool> m_closing{false};
     bool m_finished = false;

@@ -399,6 +399,22 @@ TEST_F(Setvyn, ImportOfAnOlderTableAddsItsRows)
     EXPECT_EQ(form().panelText(3), QString()); // the waiting text is gone
 }
 
+TEST_F(Setvyn, DocumentsNeedAnIdentifiedCalculator)
+{
+    earlierRun();
+    addRows(fiveRows());
+    ASSERT_TRUE(start());
+    for (const char* name : {"ToolButtonPassport", "ToolButtonCard"}) {
+        SCOPED_TRACE(name);
+        user.shown.clear();
+        QAction* a = form().findChild<QAction*>(QString::fromLatin1(name));
+        ASSERT_TRUE(a && a->isEnabled());
+        a->trigger();
+        EXPECT_EQ(user.messages(),
+                  QStringList({QStringLiteral("Печать возможна только для подключенного прибора!")}));
+    }
+}
+
 TEST_F(Setvyn, WriteCommandIntoASimulatedCalculator)
 {
     vyntest::SimProcess sim({QStringLiteral("--generation"), QStringLiteral("04"),
