@@ -1,5 +1,7 @@
 #include "tform6.h"
 
+#include "ui/dialogbuttons.h"
+
 #include "tdm1.h"
 
 #include "model/inifile.h"
@@ -36,15 +38,6 @@ QCheckBox* option(const QString& name, const QString& text, QWidget* parent)
     auto* c = new QCheckBox(text, parent);
     c->setObjectName(name);
     return c;
-}
-
-QPushButton* button(const QString& name, const QString& text, const QString& icon, QWidget* parent)
-{
-    auto* b = new QPushButton(QIcon::fromTheme(icon), text, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    b->setMinimumWidth(90);
-    return b;
 }
 
 } // namespace
@@ -148,22 +141,8 @@ TForm6::TForm6(TForm6Links links, QWidget* parent) : QDialog(parent), m_links(st
     root->addWidget(line);
     root->addSpacing(12);
 
-    QPushButton* ok = button(QStringLiteral("BitBtn1"), QStringLiteral("Ввод"),
-                             QStringLiteral("dialog-ok"), this);
-    ok->setDefault(true);
-    QPushButton* cancel = button(QStringLiteral("BitBtn2"), QStringLiteral("Отказ"),
-                                 QStringLiteral("dialog-cancel"), this);
-    QPushButton* help = button(QStringLiteral("BitBtn3"), QStringLiteral("Справка"),
-                               QStringLiteral("help-contents"), this);
-    connect(ok, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
-    connect(cancel, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
-    connect(help, &QPushButton::clicked, this, [this] { BitBtn3Click(); });
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(help);
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    root->addLayout(buttons);
+    root->addLayout(enterCancelHelpRow(
+        this, [this] { BitBtn1Click(); }, [this] { BitBtn2Click(); }, [this] { BitBtn3Click(); }));
 
     // 451 pixels, unless the options' texts need more in this font.
     setFixedWidth(qMax(451, sizeHint().width()));

@@ -1,5 +1,7 @@
 #include "tformcommconfig.h"
 
+#include "ui/dialogbuttons.h"
+
 #include "link/portlist.h"
 #include "model/inifile.h"
 
@@ -32,14 +34,6 @@ QSpinBox* spinField(const QString& name, QWidget* parent)
     s->setRange(1, 255);
     s->setMinimumWidth(70);
     return s;
-}
-
-QPushButton* button(const QString& name, const QString& text, const QString& icon, QWidget* parent)
-{
-    auto* b = new QPushButton(QIcon::fromTheme(icon), text, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
 }
 
 } // namespace
@@ -99,22 +93,8 @@ TFormCommConfig::TFormCommConfig(IniFile& settings, QWidget* parent, PortLister 
     deviceForm->addRow(QStringLiteral("Время ожидания начала передачи(с):"), RxSpinEdit2);
     deviceForm->addRow(QStringLiteral("Интервал между байтами (мс):"), RxSpinEdit3);
 
-    QPushButton* ok = button(QStringLiteral("BitBtn1"), QStringLiteral("Ввод"),
-                             QStringLiteral("dialog-ok"), this);
-    ok->setDefault(true);
-    QPushButton* cancel = button(QStringLiteral("BitBtn2"), QStringLiteral("Отказ"),
-                                 QStringLiteral("dialog-cancel"), this);
-    QPushButton* help = button(QStringLiteral("BitBtn3"), QStringLiteral("Справка"),
-                               QStringLiteral("help-contents"), this);
-    connect(ok, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
-    connect(cancel, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
-    connect(help, &QPushButton::clicked, this, [this] { BitBtn3Click(); });
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(help);
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    QHBoxLayout* buttons = enterCancelHelpRow(
+        this, [this] { BitBtn1Click(); }, [this] { BitBtn2Click(); }, [this] { BitBtn3Click(); });
 
     auto* root = new QVBoxLayout(this);
     root->addWidget(line);
