@@ -7,6 +7,7 @@
 #include "app/tform1.h"
 #include "app/tform6.h"
 #include "apptesting.h"
+#include "editor/channelgrid.h"
 #include "editor/tformvynconfig.h"
 #include "model/inifile.h"
 #include "tests/common/dbffixture.h"
@@ -19,6 +20,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QJsonArray>
@@ -29,6 +31,10 @@
 #include <QTableView>
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 using namespace vyn;
 using namespace vyn::test;
@@ -533,4 +539,267 @@ TEST_F(Setvyn03, SecondClickOffersToStopTheTransfer)
         [&] { return program->runner().running()->Finished() && !form().transferTimerActive(); },
         10000));
     EXPECT_TRUE(user.messages().isEmpty()) << user.messages().join(QLatin1Char('|')).toStdString();
+}
+
+namespace {
+
+// A line whose other end is held open and never answers.
+struct SilentLine
+{
+    int master = -1;
+    QString path;
+    SilentLine()
+    {
+        master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0)
+            path = QString::fromLocal8Bit(::ptsname(master));
+    }
+    ~SilentLine()
+    {
+        if (master >= 0)
+            ::close(master);
+    }
+};
+
+ProtoTimings quickLine()
+{
+    ProtoTimings t;
+    t.lineResetLowMs = 50;
+    t.lineResetHighMs = 50;
+    t.configFinalPauseMs = 100;
+    t.receiveChecks = 60; // a silent calculator is given up after about 0.3 s
+    return t;
+}
+
+// The parameters a simulated calculator took, by prefix.
+QMap<QString, QString> loggedParameters(const QString& log)
+{
+    QMap<QString, QString> params;
+    QFile f(log);
+    if (!f.open(QIODevice::ReadOnly))
+        return params;
+    for (const QJsonValue& p :
+         QJsonDocument::fromJson(f.readAll()).object()[QStringLiteral("parameters")].toArray())
+        params[p[QStringLiteral("prefix")].toString()] = p[QStringLiteral("value")].toString();
+    return params;
+}
+
+// Chooses the entry of a cell's drop-down that begins with the text (a cell
+// the catalogue filled already is left as it is).
+bool choose(ChannelGrid* grid, int row, int column, const QString& text)
+{
+    if (grid->cellText(row, column).startsWith(text))
+        return true;
+    for (const QString& entry : grid->offered(row, column))
+        if (entry.startsWith(text))
+            return grid->editCell(row, column, entry);
+    ADD_FAILURE() << "row " << row << " column " << column << " offers no "
+                  << text.toStdString() << ": "
+                  << grid->offered(row, column).join(QLatin1Char('|')).toStdString();
+    return false;
+}
+
+} // namespace
+
+TEST_F(Setvyn, CreateOpensTheEditorForTheIdentifiedCalculator)
+{
+    vyntest::SimProcess sim({QStringLiteral("--generation"), QStringLiteral("04"),
+                             QStringLiteral("--serial"), QStringLiteral("12345678"),
+                             QStringLiteral("--idle-exit"), QStringLiteral("60")});
+    ASSERT_TRUE(sim.started()) << sim.error().toStdString();
+    earlierRun("[TFormCommConfig]\nPort=" + sim.path().toUtf8() + "\n");
+    ASSERT_TRUE(start(quickLine()));
+    program->record().SNUM = QStringLiteral("99999999");
+    program->record().TYPE_VYN = QStringLiteral("02");
+
+    QString serial, type, firstDigit, caption, waitingPanel;
+    DeviceSession session;
+    bool typeEnabled = false, isNew = false, cursorRestored = false, adapterShown = false;
+    qsizetype messagesBefore = -1;
+    onModal([&](QWidget* w) {
+        auto* editor = dynamic_cast<TFormVynConfig*>(w);
+        ASSERT_NE(editor, nullptr);
+        caption = editor->windowTitle();
+        serial = editor->serialField()->text();
+        type = editor->typeList()->currentText();
+        typeEnabled = editor->typeList()->isEnabled();
+        firstDigit = editor->firstDigitList()->currentText();
+        isNew = editor->isNewConfiguration();
+        adapterShown = editor->adapterGroup()->isVisibleTo(editor);
+        waitingPanel = form().panelText(3);
+        cursorRestored = QApplication::overrideCursor() == nullptr;
+        messagesBefore = user.shown.size();
+        session = program->session();
+        QTest::mouseClick(editor->cancelButton(), Qt::LeftButton);
+    });
+    QTest::keyClick(&form(), Qt::Key_N, Qt::ControlModifier);
+    EXPECT_EQ(caption, QStringLiteral("Создание конфигурации"));
+    EXPECT_EQ(serial, QStringLiteral("12345678"));
+    EXPECT_EQ(type, QStringLiteral("04"));
+    EXPECT_TRUE(typeEnabled);
+    EXPECT_EQ(firstDigit, QStringLiteral("1"));
+    EXPECT_TRUE(isNew);
+    // Version 3 (no new-type answer, fifth digit 5): the adapter kind is offered.
+    EXPECT_TRUE(adapterShown);
+    EXPECT_EQ(waitingPanel, QString()); // the waiting window was hidden before the editor
+    EXPECT_TRUE(cursorRestored);
+    EXPECT_EQ(messagesBefore, 0);
+    EXPECT_TRUE(user.shown.isEmpty()) << user.messages().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(form().panelText(1), QStringLiteral("3"));
+    // While the editor was open: what the identification found.
+    EXPECT_EQ(session.IdentifiedSerial, QStringLiteral("12345678"));
+    EXPECT_EQ(session.DeviceGeneration, 1);
+    EXPECT_EQ(session.DeviceFirmwareDate, QDate(2015, 3, 1));
+    EXPECT_EQ(session.DeviceVersion, 3);
+    EXPECT_TRUE(session.ActiveComunicator != nullptr);
+    // "Отказ" saves nothing.
+    EXPECT_FALSE(program->editor().isVisible());
+    EXPECT_TRUE(storedSerials().isEmpty());
+}
+
+TEST_F(Setvyn, CreateWithoutAnAnsweringCalculatorStillOpensTheEditor)
+{
+    SilentLine line;
+    ASSERT_FALSE(line.path.isEmpty());
+    earlierRun("[TFormCommConfig]\nPort=" + line.path.toUtf8() + "\n");
+    ASSERT_TRUE(start(quickLine()));
+    program->record().TYPE_VYN = QStringLiteral("02");
+
+    QString serial, type;
+    DeviceSession session;
+    int typeIndex = -1;
+    bool typeEnabled = false;
+    qsizetype messagesBefore = -1;
+    onModal([&](QWidget* w) {
+        auto* editor = dynamic_cast<TFormVynConfig*>(w);
+        ASSERT_NE(editor, nullptr);
+        serial = editor->serialField()->text();
+        typeIndex = editor->typeList()->currentIndex();
+        type = editor->typeList()->currentText();
+        typeEnabled = editor->typeList()->isEnabled();
+        messagesBefore = user.shown.size();
+        session = program->session();
+        QTest::mouseClick(editor->cancelButton(), Qt::LeftButton);
+    });
+    QTest::keyClick(&form(), Qt::Key_N, Qt::ControlModifier);
+    // The failure is reported first, then the editor opens.
+    EXPECT_EQ(messagesBefore, 1);
+    ASSERT_EQ(user.shown.size(), 1);
+    EXPECT_EQ(user.shown.first().kind, FakeDialogs::Kind::Inform);
+    EXPECT_EQ(user.shown.first().text, QStringLiteral("Прибор не обнаружен"));
+    EXPECT_EQ(user.shown.first().caption, QStringLiteral("Ошибка"));
+    EXPECT_EQ(typeIndex, 3);
+    EXPECT_EQ(type, QStringLiteral("04"));
+    EXPECT_TRUE(typeEnabled);
+    EXPECT_EQ(serial, QString());
+    EXPECT_EQ(session.DeviceVersion, 0);
+    EXPECT_EQ(session.DeviceGeneration, 1);
+    EXPECT_EQ(session.DeviceFirmwareDate, QDate(2004, 1, 1));
+    EXPECT_TRUE(session.ActiveComunicator == nullptr);
+    EXPECT_EQ(form().panelText(3), QString());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(Setvyn, CreatedConfigurationIsStoredAndWrittenIntoTheCalculator)
+{
+    const QString log = home.filePath(QStringLiteral("log.json"));
+    vyntest::SimProcess sim({QStringLiteral("--generation"), QStringLiteral("04"),
+                             QStringLiteral("--serial"), QStringLiteral("12345678"),
+                             QStringLiteral("--log"), log,
+                             QStringLiteral("--idle-exit"), QStringLiteral("60")});
+    ASSERT_TRUE(sim.started()) << sim.error().toStdString();
+    earlierRun("[TFormCommConfig]\nPort=" + sim.path().toUtf8() + "\n");
+    ASSERT_TRUE(start(quickLine()));
+
+    QStringList flowNames, thermoNames;
+    QString fmax;
+    bool saved = false;
+    qsizetype questionsBefore = -1;
+    onModal([&](QWidget* w) {
+        auto* editor = dynamic_cast<TFormVynConfig*>(w);
+        ASSERT_NE(editor, nullptr);
+        // Scheme "26": a two-pipe heat system and two single-pipe water channels.
+        editor->firstDigitList()->setCurrentIndex(editor->firstDigitList()->findText(QStringLiteral("2")));
+        editor->secondDigitList()->setCurrentIndex(editor->secondDigitList()->findText(QStringLiteral("6")));
+        // The report day list is the one with 1..28.
+        QComboBox* report = nullptr;
+        for (QComboBox* c : editor->findChildren<QComboBox*>())
+            if (c->count() == 28 && c->itemText(0) == QStringLiteral("1") &&
+                c->itemText(27) == QStringLiteral("28"))
+                report = c;
+        ASSERT_NE(report, nullptr);
+        report->setCurrentIndex(16); // day 17
+
+        ChannelGrid* flow = editor->flowGrid();
+        ChannelGrid* thermo = editor->thermoGrid();
+        for (int r = 1; r <= 5; ++r)
+            flowNames << flow->cellText(r, 0);
+        for (int r = 1; r <= 4; ++r)
+            thermoNames << thermo->cellText(r, 0);
+        // "V1/": ВСТ, 50 mm, 15 m3/h, 10 l per pulse; "t1/": Pt-500 (the lists show
+        // catalogue values upper-cased).
+        ASSERT_TRUE(choose(flow, 1, 1, QStringLiteral("ВСТ")));
+        ASSERT_TRUE(choose(flow, 1, 2, QStringLiteral("50")));
+        ASSERT_TRUE(choose(flow, 1, 3, QStringLiteral("15")));
+        ASSERT_TRUE(choose(flow, 1, 4, QStringLiteral("10")));
+        fmax = flow->cellText(1, 6);
+        ASSERT_TRUE(choose(thermo, 1, 1, QStringLiteral("PT-500")));
+        ASSERT_TRUE(choose(thermo, 1, 4, QStringLiteral("A")));
+
+        // Other rows stay empty: the completeness question is answered Yes.
+        questionsBefore = user.shown.size();
+        user.answers.enqueue(true);
+        QTest::mouseClick(editor->okButton(), Qt::LeftButton);
+        saved = !editor->isVisible();
+    });
+    QTest::keyClick(&form(), Qt::Key_N, Qt::ControlModifier);
+    EXPECT_EQ(flowNames, QStringList({"V1/", "V1\\", "Vc", "Vd", "Vn"}));
+    EXPECT_EQ(thermoNames, QStringList({"t1/", "t1\\", "tu", ""}));
+    EXPECT_TRUE(fmax.startsWith(QStringLiteral("30"))) << fmax.toStdString();
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(questionsBefore, 0);
+    ASSERT_EQ(user.shown.size(), 1) << user.messages().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(user.shown.first().kind, FakeDialogs::Kind::Ask);
+    EXPECT_EQ(user.shown.first().text,
+              QStringLiteral("При создании конфигурации остались не введенные поля\n\rВы действительно хотите выйти?"));
+    EXPECT_EQ(user.shown.first().caption, QStringLiteral("Внимание!"));
+
+    // The new row is in the file and in the list, and it is the current row.
+    EXPECT_EQ(storedSerials(), QStringList({"12345678"}));
+    EXPECT_EQ(shownSerials(), QStringList({"12345678"}));
+    RawDb raw(program->database().path());
+    EXPECT_EQ(raw.column(QStringLiteral("SELECT TYPE_VYN || '/' || CXEMA FROM VYN_Base")),
+              QStringList({"04/26"}));
+    ASSERT_TRUE(program->database().currentRow());
+    EXPECT_EQ(program->database().currentRow()->value(QStringLiteral("SNUM")).toString(),
+              QStringLiteral("12345678"));
+
+    // The write takes the stored row; the serial matches, so nothing is asked.
+    user.shown.clear();
+    // The write command of the menu (Ctrl+F9); the offscreen platform does not
+    // hand the activation back to the main window, so the action is triggered.
+    QAction* write = form().findChild<QAction*>(QStringLiteral("N24"));
+    ASSERT_TRUE(write && write->isEnabled());
+    EXPECT_EQ(write->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F9));
+    write->trigger();
+    EXPECT_EQ(user.messages(), QStringList({QStringLiteral("Конфигурация записана успешно")}));
+    EXPECT_TRUE(user.of(FakeDialogs::Kind::Ask).isEmpty());
+    EXPECT_EQ(program->database().currentRow()->value(QStringLiteral("DeviceSoftData")).toDate(),
+              QDate(2015, 3, 1));
+
+    sim.stop();
+    const QMap<QString, QString> p = loggedParameters(log);
+    ASSERT_FALSE(p.isEmpty());
+    EXPECT_EQ(p.value(QStringLiteral("03352000380001")), QStringLiteral("26")); // 16*2 + 6
+    EXPECT_EQ(p.value(QStringLiteral("03352E03400001")), QStringLiteral("11")); // DSTART 17
+    // Flow row 1: a type, battery powered; its pulse weight 10.0 and Fmax 30.0.
+    EXPECT_EQ(p.value(QStringLiteral("03350404880001")), QStringLiteral("80"));
+    EXPECT_EQ(p.value(QStringLiteral("03353404100001")), QStringLiteral("00002041"));
+    EXPECT_EQ(p.value(QStringLiteral("03356404100001")), QStringLiteral("0000F041"));
+    // Flow row 2 has no meter.
+    EXPECT_EQ(p.value(QStringLiteral("03350414880001")), QStringLiteral("00"));
+    EXPECT_EQ(p.value(QStringLiteral("03353414100001")), QStringLiteral("00000000"));
+    // t1/: Pt-500, R0 500 (0x01), W 1,385 (0x04), a type (0x80).
+    EXPECT_EQ(p.value(QStringLiteral("03350303880001")), QStringLiteral("85"));
+    EXPECT_EQ(p.value(QStringLiteral("03350313880001")), QStringLiteral("00"));
 }
