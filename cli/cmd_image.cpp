@@ -1,6 +1,7 @@
 // vyntool image: the memory image of a generation-03 calculator for a
 // configuration file.
 
+#include "catalogueoption.h"
 #include "cliutil.h"
 #include "commands.h"
 #include "imageconfig.h"
@@ -82,7 +83,7 @@ int runImage(const QStringList& args)
     flagOpt("no-dst", "The calculator keeps its time all year (default).");
     flagOpt("min-flow", "Set the minimum-flow control in the calculator.");
     opt("now", "ISO", "Date and time written into the image (default: now).");
-    opt("catalogue", "FILE", "Instrument catalogue (default: rash.spe of the program directory).");
+    opt("catalogue", "FILE", "Instrument catalogue, rash.ini or rash.spe (default: rash.spe of the program directory).");
     opt("out", "FILE", "Image file to write (65536 bytes).");
     flagOpt("hex", "Print the written address ranges instead of writing a file.");
     flagOpt("json", "With --hex: print the ranges as JSON.");
@@ -124,9 +125,8 @@ int runImage(const QStringList& args)
     if (parser.isSet(QStringLiteral("alt")))
         in.altDays = readAltDays(parser.value(QStringLiteral("alt")));
 
-    // TODO(codec): hand --catalogue (or rash.spe of the program directory) to the
-    // load as the electricity-meter answer; until the reader exists it is no.
-    const ImageConfig config = loadConfigFile(configPath, in.locale);
+    const CatalogueOption catalogue(parser.value(QStringLiteral("catalogue")), in.locale);
+    const ImageConfig config = loadConfigFile(configPath, in.locale, catalogue.electricityMeters());
     if (config.deviceGeneration != 0)
         printErr(QStringLiteral("vyntool image: %1 is a configuration of a generation-04 "
                                 "calculator (DeviceSoftData 2004-01-01 or later)")

@@ -2,6 +2,7 @@
 // checks of the configurator's write command. The file is the current row: the
 // calculator's firmware date is stored into it before the write.
 
+#include "catalogueoption.h"
 #include "cliutil.h"
 #include "commands.h"
 #include "terminalui.h"
@@ -50,6 +51,9 @@ int runWrite(const QStringList& args)
              "Generation 03: reply check step, 1 to 255; about that many seconds in all "
              "(default 7).");
     flagOpt("nocfg", "Generation 03: the calculator shows NoCFG (its type is not checked).");
+    valueOpt("catalogue", "file",
+             "Instrument catalogue, rash.ini or rash.spe (default: rash.spe of the program "
+             "directory).");
     if (!parseCommand(parser, args,
                       QStringLiteral("Writes a configuration file into the calculator on a port: "
                                      "identification, type and serial checks, then the write.")))
@@ -72,12 +76,12 @@ int runWrite(const QStringList& args)
     inputs.locale = vyn::NumberLocale::system();
     inputs.comm = comm;
 
-    // Until the catalogue reader exists no type counts as an electricity meter.
-    const vyn::NoElectricityMeters catalogue;
+    const CatalogueOption catalogueOption(parser.value(QStringLiteral("catalogue")), inputs.locale);
+    const vyn::ElectricityMeterCatalogue* catalogue = catalogueOption.electricityMeters();
     const QDate today = QDate::currentDate();
     vyn::LoadedConfig loaded;
     try {
-        loaded = vyn::loadConfigFile(configPath, inputs.locale, today, &catalogue);
+        loaded = vyn::loadConfigFile(configPath, inputs.locale, today, catalogue);
     } catch (const vyn::ConfigFileError& e) {
         throw Failure(e.message());
     }
@@ -134,7 +138,7 @@ int runWrite(const QStringList& args)
     vyn::TVynProto proto(vyn::ThreadSleeper::instance(),
                          commandTimings(parser.isSet(QStringLiteral("fast"))));
     vyn::ConfigFileRowStore store(configPath, loaded.row, loaded.record, session,
-                                  {loaded.deviceGeneration, today, &catalogue}, inputs.locale,
+                                  {loaded.deviceGeneration, today, catalogue}, inputs.locale,
                                   true);
     const vyn::DeviceCommandContext context{proto, session, comm, dialogs, status, title};
 

@@ -8,12 +8,11 @@
 
 namespace vyntool {
 
-ImageConfig loadConfigFile(const QString& path, const vyn::NumberLocale& locale)
+ImageConfig loadConfigFile(const QString& path, const vyn::NumberLocale& locale,
+                           const vyn::ElectricityMeterCatalogue* catalogue)
 {
-    // Until the catalogue reader exists no type counts as an electricity meter.
-    const vyn::NoElectricityMeters catalogue;
     try {
-        vyn::LoadedConfig loaded = vyn::loadConfigFile(path, locale, QDate::currentDate(), &catalogue);
+        vyn::LoadedConfig loaded = vyn::loadConfigFile(path, locale, QDate::currentDate(), catalogue);
         return {std::move(loaded.record), loaded.deviceGeneration};
     } catch (const vyn::ConfigFileError& e) {
         throw Failure(e.message());

@@ -4,6 +4,7 @@
 
 #include "model/configrecord.h"
 #include "model/numberlocale.h"
+#include "model/rowcodec.h"
 
 #include <QString>
 
@@ -16,7 +17,8 @@ struct ImageConfig
 };
 
 // Reads a JSON configuration file (model/configfile.h) into a record with its
-// systems numbered. Throws Failure with the user's message.
-ImageConfig loadConfigFile(const QString& path, const vyn::NumberLocale& locale);
+// systems numbered; the catalogue marks the electricity meter rows. Throws Failure with the user's message.
+ImageConfig loadConfigFile(const QString& path, const vyn::NumberLocale& locale,
+                           const vyn::ElectricityMeterCatalogue* catalogue);
 
 } // namespace vyntool

@@ -134,6 +134,31 @@ TEST_F(VyntoolImage, DefaultSchemeTableComesFromTheProgramDirectory)
     EXPECT_EQ(vyntool(args, env).exitCode, 0);
 }
 
+// A flow row whose meter the catalogue names an electricity meter is the "C" row.
+TEST_F(VyntoolImage, ElectricityMeterRowComesFromTheCatalogue)
+{
+    writeAll(config, R"({"SNUM": "12342678", "TYPE_VYN": "03", "CXEMA": "16",
+        "RASH": "ВСТ|ВСТ|ВСТ|Меркурий 230|", "DeviceSoftData": "2003-05-01"})");
+    writeAll(path("none.ini"), "[ВСТ]\nIdentifElect=0\n");
+    const auto flagWith = [&](const QStringList& extra) {
+        QStringList args{QStringLiteral("image"), QStringLiteral("--config"), config,
+                         QStringLiteral("--conf"), conf, QStringLiteral("--out"), path("e.bin")};
+        args << extra;
+        const ToolRun r = vyntool(args);
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        return static_cast<unsigned char>(readAll(path("e.bin")).at(0x4056));
+    };
+    // rash.spe of the program directory (the build's bin directory) by default
+    EXPECT_EQ(flagWith({}), 0x01);
+    EXPECT_EQ(flagWith({QStringLiteral("--catalogue"), QDir(kBinDir).filePath(QStringLiteral("rash.spe"))}), 0x01);
+    EXPECT_EQ(flagWith({QStringLiteral("--catalogue"), path("none.ini")}), 0x81);
+    const ToolRun missing = vyntool({QStringLiteral("image"), QStringLiteral("--config"), config,
+                                     QStringLiteral("--conf"), conf, QStringLiteral("--catalogue"),
+                                     path("absent.spe"), QStringLiteral("--hex")});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(missing.err.contains(path("absent.spe"))) << missing.err.toStdString();
+}
+
 TEST_F(VyntoolImage, Failures)
 {
     writeAll(path("no30.txt"), "17" + QByteArray(" 00").repeated(34) + "\n");

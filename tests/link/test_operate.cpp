@@ -28,6 +28,8 @@ public:
     {
         std::size_t after;
         Bytes reply;
+        // How long the device takes to answer; the program polls meanwhile.
+        std::chrono::milliseconds delay{0};
     };
 
     ScriptedDevice(const PtyPair& pty, std::vector<Step> steps)
@@ -58,11 +60,15 @@ private:
                 if (n > 0)
                     m_received.insert(m_received.end(), buf, buf + n);
             }
-            std::lock_guard lock(m_mutex);
-            if (next < m_steps.size() && m_received.size() >= m_steps[next].after) {
-                const Bytes& r = m_steps[next].reply;
-                (void)::write(m_pty.master, r.data(), r.size());
-                ++next;
+            const Step* due = nullptr;
+            {
+                std::lock_guard lock(m_mutex);
+                if (next < m_steps.size() && m_received.size() >= m_steps[next].after)
+                    due = &m_steps[next++];
+            }
+            if (due) {
+                std::this_thread::sleep_for(due->delay);
+                (void)::write(m_pty.master, due->reply.data(), due->reply.size());
             }
         }
     }
@@ -214,7 +220,9 @@ TEST_F(Operate, BytesArePacedByTheByteIntervalOfTheSettings)
         SCOPED_TRACE(c.name);
         m_host.clear();
         m_sleeper.clear();
-        ScriptedDevice device(m_pty, {{kStartAndLoaderFrame.size(), {0x00, 0x00, 0x55}}});
+        // A reply that takes a while, so that the checks between are seen.
+        ScriptedDevice device(m_pty, {{kStartAndLoaderFrame.size(), {0x00, 0x00, 0x55},
+                                       std::chrono::milliseconds(40)}});
         OperateContext ctx = context(std::nullopt);
         ctx.settings.byteInterval = c.byteInterval;
         ctx.settings.wait = c.wait;
