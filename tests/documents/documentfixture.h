@@ -4,6 +4,7 @@
 
 #include "documents/tvynreport.h"
 #include "model/systems.h"
+#include "tests/model/recordfixture.h"
 #include "tests/common/fakedialogs.h"
 
 #include <QTemporaryDir>
@@ -11,7 +12,6 @@
 
 namespace vyn::test {
 
-inline const NumberLocale kComma(QLatin1Char(','));
 
 class NoSleep : public Sleeper
 {
@@ -28,13 +28,7 @@ public:
 inline ConfigRecord shapedRecord(const char* type, const char* scheme, int generation = 1,
                                  const char* serial = "12345678")
 {
-    ConfigRecord rec;
-    rec.SNUM = QString::fromLatin1(serial);
-    rec.TYPE_VYN = QString::fromLatin1(type);
-    rec.CXEMA = QString::fromLatin1(scheme);
-    applyTypeShape(rec);
-    rebuildShape(rec, generation, kComma);
-    return rec;
+    return shaped(type, scheme, generation, serial);
 }
 
 // Row r of a table: designation, then cells from column 1 on.
