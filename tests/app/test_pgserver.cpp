@@ -37,14 +37,17 @@ protected:
         ASSERT_TRUE(QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL")))
             << "Qt's PostgreSQL driver is missing (Debian package libqt6sql6-psql)";
     }
-    static QSqlDatabase open(const QString& host, const QString& database)
+    static QSqlDatabase open(const QString& host, const QString& database,
+                             const QString& user = PgServer::superuser(),
+                             const QString& password = QString())
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(
             QStringLiteral("QPSQL"), QUuid::createUuid().toString(QUuid::WithoutBraces));
         db.setHostName(host);
         db.setPort(server->port());
         db.setDatabaseName(database);
-        db.setUserName(PgServer::superuser());
+        db.setUserName(user);
+        db.setPassword(password);
         db.open();
         return db;
     }
@@ -55,14 +58,17 @@ TEST_F(PgServerTest, ReachedOnItsSocketAndOnLoopback)
 {
     const QString name = server->createDatabase();
     ASSERT_FALSE(name.isEmpty()) << server->error().toStdString();
-    for (const QString& host : {server->socketDir(), QStringLiteral("127.0.0.1")}) {
-        QSqlDatabase db = open(host, name);
-        ASSERT_TRUE(db.isOpen()) << host.toStdString() << ": "
-                                 << db.lastError().text().toStdString();
-        QSqlQuery q(db);
+    ASSERT_TRUE(server->createRole(QStringLiteral("eng"), QStringLiteral("s3cret")));
+    QSqlDatabase onSocket = open(server->socketDir(), name);
+    QSqlDatabase onLoopback =
+        open(QStringLiteral("127.0.0.1"), name, QStringLiteral("eng"), QStringLiteral("s3cret"));
+    for (QSqlDatabase* db : {&onSocket, &onLoopback}) {
+        ASSERT_TRUE(db->isOpen()) << db->lastError().text().toStdString();
+        QSqlQuery q(*db);
         ASSERT_TRUE(q.exec(QStringLiteral("SELECT current_database()")) && q.next());
         EXPECT_EQ(q.value(0).toString(), name);
     }
+    EXPECT_FALSE(open(QStringLiteral("127.0.0.1"), name, QStringLiteral("eng")).isOpen());
 }
 
 TEST_F(PgServerTest, EndedBackendRollsBackTheOpenTransaction)

@@ -95,9 +95,10 @@ PgServer::PgServer()
     m_port = freeLoopbackPort();
     const QString data = m_dir->filePath(QStringLiteral("data"));
     if (!run(asServerUser({bin + QStringLiteral("/initdb"), QStringLiteral("-D"), data,
-                           QStringLiteral("-U"), superuser(), QStringLiteral("-A"),
-                           QStringLiteral("trust"), QStringLiteral("-E"), QStringLiteral("UTF8"),
-                           QStringLiteral("--no-sync"), QStringLiteral("--no-instructions")}))) {
+                           QStringLiteral("-U"), superuser(), QStringLiteral("--auth-local=trust"),
+                           QStringLiteral("--auth-host=scram-sha-256"), QStringLiteral("-E"),
+                           QStringLiteral("UTF8"), QStringLiteral("--no-sync"),
+                           QStringLiteral("--no-instructions")}))) {
         m_error = QStringLiteral("initdb failed: ") + m_error;
         return;
     }
@@ -175,6 +176,11 @@ bool PgServer::psql(const QString& sql, const QString& database)
                 QStringLiteral("-p"), QString::number(m_port), QStringLiteral("-U"), superuser(),
                 QStringLiteral("-d"), database.isEmpty() ? QStringLiteral("postgres") : database,
                 QStringLiteral("-c"), sql});
+}
+
+bool PgServer::createRole(const QString& name, const QString& password)
+{
+    return psql(QStringLiteral("CREATE ROLE \"%1\" LOGIN PASSWORD '%2'").arg(name, password));
 }
 
 QString PgServer::createDatabase()

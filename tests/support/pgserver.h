@@ -1,7 +1,8 @@
 #pragma once
 // A throw-away PostgreSQL server for tests and benchmarks: initdb into a
 // temporary directory, started with pg_ctl on a Unix socket in that directory
-// and on a free loopback port, stopped and removed at the end. The server
+// and on a free loopback port (the socket trusts its users, TCP asks for a
+// password), stopped and removed at the end. The server
 // refuses to run as root, so under root (CI) it runs as the "postgres" system
 // user the server package creates ("nobody" when that is missing).
 
@@ -35,6 +36,8 @@ public:
     // Runs SQL as the superuser through psql on the socket; false (and error()
     // set) when psql fails. database defaults to "postgres".
     bool psql(const QString& sql, const QString& database = QString());
+    // A login role; connections over TCP need its password, the socket trusts.
+    bool createRole(const QString& name, const QString& password);
     // Creates a fresh database and returns its name (db_1, db_2, ...).
     QString createDatabase();
 
