@@ -44,18 +44,11 @@ class ServerConnector : public ::testing::Test
 protected:
     static void SetUpTestSuite()
     {
-        if (vyntest::PgServer::binDir().isEmpty())
-            return;
-        server = new vyntest::PgServer;
-        if (server->started()) {
+        server = vyntest::sharedPgServer();
+        if (server && server->started()) {
             server->createRole(QStringLiteral("eng"), QStringLiteral("s3cret"));
             database = server->createDatabase();
         }
-    }
-    static void TearDownTestSuite()
-    {
-        delete server;
-        server = nullptr;
     }
     void SetUp() override
     {

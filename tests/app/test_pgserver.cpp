@@ -18,19 +18,9 @@ using vyntest::PgServer;
 class PgServerTest : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        if (PgServer::binDir().isEmpty())
-            return;
-        server = new PgServer;
-    }
-    static void TearDownTestSuite()
-    {
-        delete server;
-        server = nullptr;
-    }
     void SetUp() override
     {
+        server = vyntest::sharedPgServer();
         if (!server)
             GTEST_SKIP() << "PostgreSQL server programs not found (Debian package postgresql)";
         ASSERT_TRUE(server->started()) << server->error().toStdString();
@@ -58,17 +48,17 @@ TEST_F(PgServerTest, ReachedOnItsSocketAndOnLoopback)
 {
     const QString name = server->createDatabase();
     ASSERT_FALSE(name.isEmpty()) << server->error().toStdString();
-    ASSERT_TRUE(server->createRole(QStringLiteral("eng"), QStringLiteral("s3cret")));
+    ASSERT_TRUE(server->createRole(QStringLiteral("loopback"), QStringLiteral("s3cret")));
     QSqlDatabase onSocket = open(server->socketDir(), name);
-    QSqlDatabase onLoopback =
-        open(QStringLiteral("127.0.0.1"), name, QStringLiteral("eng"), QStringLiteral("s3cret"));
+    QSqlDatabase onLoopback = open(QStringLiteral("127.0.0.1"), name, QStringLiteral("loopback"),
+                                   QStringLiteral("s3cret"));
     for (QSqlDatabase* db : {&onSocket, &onLoopback}) {
         ASSERT_TRUE(db->isOpen()) << db->lastError().text().toStdString();
         QSqlQuery q(*db);
         ASSERT_TRUE(q.exec(QStringLiteral("SELECT current_database()")) && q.next());
         EXPECT_EQ(q.value(0).toString(), name);
     }
-    EXPECT_FALSE(open(QStringLiteral("127.0.0.1"), name, QStringLiteral("eng")).isOpen());
+    EXPECT_FALSE(open(QStringLiteral("127.0.0.1"), name, QStringLiteral("loopback")).isOpen());
 }
 
 TEST_F(PgServerTest, EndedBackendRollsBackTheOpenTransaction)

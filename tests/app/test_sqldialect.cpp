@@ -90,9 +90,9 @@ protected:
         m_db = QSqlDatabase::addDatabase(dialect.driver(),
                                          QUuid::createUuid().toString(QUuid::WithoutBraces));
         if (GetParam() == SqlEngine::Postgres) {
-            if (vyntest::PgServer::binDir().isEmpty())
+            if (!vyntest::sharedPgServer())
                 GTEST_SKIP() << "PostgreSQL server programs not found (Debian package postgresql)";
-            m_server = std::make_unique<vyntest::PgServer>();
+            m_server = vyntest::sharedPgServer();
             ASSERT_TRUE(m_server->started()) << m_server->error().toStdString();
             const QString name = m_server->createDatabase();
             ASSERT_FALSE(name.isEmpty()) << m_server->error().toStdString();
@@ -123,7 +123,7 @@ protected:
     }
 
     QTemporaryDir m_dir;
-    std::unique_ptr<vyntest::PgServer> m_server;
+    vyntest::PgServer* m_server = nullptr;
     QSqlDatabase m_db;
 };
 

@@ -189,4 +189,26 @@ QString PgServer::createDatabase()
     return psql(QStringLiteral("CREATE DATABASE %1").arg(name)) ? name : QString();
 }
 
+namespace {
+std::unique_ptr<PgServer>& sharedSlot()
+{
+    static std::unique_ptr<PgServer> server;
+    return server;
+}
+} // namespace
+
+PgServer* sharedPgServer()
+{
+    if (PgServer::binDir().isEmpty())
+        return nullptr;
+    if (!sharedSlot())
+        sharedSlot() = std::make_unique<PgServer>();
+    return sharedSlot().get();
+}
+
+void stopSharedPgServer()
+{
+    sharedSlot().reset();
+}
+
 } // namespace vyntest

@@ -53,4 +53,9 @@ private:
     QString m_error;
 };
 
+// One server for the whole test program, started on first use; nullptr when
+// the server programs are missing (the caller skips with PgServer's reason).
+PgServer* sharedPgServer();
+void stopSharedPgServer();
+
 } // namespace vyntest
