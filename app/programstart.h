@@ -10,6 +10,7 @@
 
 #include "model/devicesession.h"
 #include "model/inifile.h"
+#include "model/programfiles.h"
 #include "model/schemetable.h"
 
 #include <QFile>
@@ -63,6 +64,7 @@ ProgramTitle programTitle(const VersionData& version, const QString& current);
 struct StartInputs
 {
     QString exeDir;     // the program directory, with a trailing '/'
+    QStringList productDirs; // installed product data, read where exeDir has no copy
     QString workingDir; // where a database is looked for when BaseName names no file
     QString tempRoot;   // the system's temporary directory
     VersionData version = VersionData::fromBuild();
@@ -90,6 +92,8 @@ public:
     bool firstStart() const { return m_firstStart; }
 
     QString GetPathStr() const { return m_in.exeDir; }
+    // The program directory over the installed product data.
+    ProgramFiles files() const { return {m_in.exeDir, m_in.productDirs}; }
     // setvyn.ini; the windows read and write their sections in it.
     IniFile& settings() { return m_settings; }
     IniFile& InputHistory() { return m_history; }
