@@ -10,6 +10,8 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("setvyn"));
+    // The desktop shows the entry's icon for the window.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.setvyn.Setvyn"));
     if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor"))
         QIcon::setThemeName(QStringLiteral("Adwaita"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("accessories-calculator")));
