@@ -64,11 +64,11 @@ ProgramTitle programTitle(const VersionData& version, const QString& current);
 struct StartInputs
 {
     QString exeDir;     // the program directory, with a trailing '/'
-    QStringList productDirs; // installed product data, read where exeDir has no copy
     QString workingDir; // where a database is looked for when BaseName names no file
     QString tempRoot;   // the system's temporary directory
     VersionData version = VersionData::fromBuild();
     TDM1::Options database;
+    QStringList productDirs = {}; // installed product data, read where exeDir has no copy
 };
 
 class ProgramStart

@@ -858,12 +858,14 @@ TEST_F(Setvyn, ExportedConfigurationImportsAsAnEqualRowAndVyntoolWritesTheSameBy
     EXPECT_EQ(json.value(QStringLiteral("SNUM")).toString(), QStringLiteral("12345678"));
 
     user.shown.clear();
+    user.answers.enqueue(true); // the completeness question: save anyway
     user.openFileLists.enqueue({file});
     QAction* importAction = form().findChild<QAction*>(QStringLiteral("ImportConfig"));
     ASSERT_TRUE(importAction && importAction->isEnabled());
     EXPECT_EQ(importAction->text(), QStringLiteral("Импорт конфигурации..."));
     importAction->trigger();
     EXPECT_EQ(user.messages(), QStringList({QStringLiteral("Импортировано конфигураций: 1")}));
+    EXPECT_EQ(user.of(FakeDialogs::Kind::Ask).size(), 1);
     EXPECT_EQ(storedSerials(), QStringList({"12345678", "12345678"}));
     TDM1& db = program->database();
     db.Last();

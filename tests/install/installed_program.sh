@@ -48,7 +48,8 @@ if [ ${#run_as[@]} -gt 0 ] && "${run_as[@]}" test -w "$root/bin"; then
   exit 77
 fi
 user_env=(env -i HOME="$home" PATH="$root/bin:/usr/bin:/bin" LANG=C.UTF-8 QT_QPA_PLATFORM=offscreen)
-as_user() { "${run_as[@]}" "${user_env[@]}" "$@"; }
+# Started from the desktop menu, a program runs in the home directory.
+as_user() { (cd "$home" && "${run_as[@]}" "${user_env[@]}" "$@"); }
 
 user_dir=$home/.local/share/setvyn
 
@@ -63,9 +64,11 @@ if [ "$rc" -ne 124 ]; then
   cat "$work/setvyn.out" >&2
   exit 1
 fi
-for f in setvyn.ini hist.ini MXVynBase.sqlite; do
+for f in setvyn.ini hist.ini; do
   [ -f "$user_dir/$f" ] || { echo "first start made no $user_dir/$f" >&2; ls -la "$user_dir" >&2 || true; exit 1; }
 done
+# The configuration database: the user's, wherever the first start puts it.
+[ -n "$(find "$home" -name MXVynBase.sqlite)" ] || { echo "first start made no database" >&2; exit 1; }
 grep -q '^FirstStart=first' "$user_dir/setvyn.ini" || { echo "not a first start" >&2; exit 1; }
 grep -q "^Prg=$root/share/setvyn/prg.vyn" "$user_dir/setvyn.ini" ||
   { echo "Prg does not name the installed programmer file" >&2; cat "$user_dir/setvyn.ini" >&2; exit 1; }
@@ -91,9 +94,10 @@ done
 [ -n "$port" ] || { echo "vynsim printed no port" >&2; exit 1; }
 as_user vyntool passport --config "$exported" --port "$port" --fast --defaults \
   --pdf "$home/passport.pdf"
-head -c 5 "$home/passport.pdf" | grep -q '%PDF-' || { echo "no PDF written" >&2; exit 1; }
+[ "$(head -c 5 "$home/passport.pdf")" = "%PDF-" ] || { echo "no PDF written" >&2; exit 1; }
 if command -v pdftotext >/dev/null; then
-  pdftotext "$home/passport.pdf" - | grep -q "$serial" || { echo "the passport lacks $serial" >&2; exit 1; }
+  pdftotext "$home/passport.pdf" "$work/passport.txt"
+  grep -q "зав. № $serial" "$work/passport.txt" || { echo "the passport lacks $serial" >&2; exit 1; }
 fi
 [ -f "$user_dir/DBRepData.sqlite" ] || { echo "no document database in the user's directory" >&2; exit 1; }
 kill "$sim_pid" 2>/dev/null || true
