@@ -573,14 +573,19 @@ ProtoTimings quickLine()
 }
 
 // The parameters a simulated calculator took, by prefix.
+// Everything a simulated calculator took, in order.
+QJsonArray loggedParameterList(const QString& log)
+{
+    QFile f(log);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QJsonDocument::fromJson(f.readAll()).object()[QStringLiteral("parameters")].toArray();
+}
+
 QMap<QString, QString> loggedParameters(const QString& log)
 {
     QMap<QString, QString> params;
-    QFile f(log);
-    if (!f.open(QIODevice::ReadOnly))
-        return params;
-    for (const QJsonValue& p :
-         QJsonDocument::fromJson(f.readAll()).object()[QStringLiteral("parameters")].toArray())
+    for (const QJsonValue& p : loggedParameterList(log))
         params[p[QStringLiteral("prefix")].toString()] = p[QStringLiteral("value")].toString();
     return params;
 }
@@ -806,15 +811,6 @@ TEST_F(Setvyn, CreatedConfigurationIsStoredAndWrittenIntoTheCalculator)
 }
 
 namespace {
-
-// Everything a simulated calculator took, in order.
-QJsonArray loggedParameterList(const QString& log)
-{
-    QFile f(log);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return QJsonDocument::fromJson(f.readAll()).object()[QStringLiteral("parameters")].toArray();
-}
 
 StoredRow withoutId(StoredRow row)
 {
