@@ -32,6 +32,9 @@ snapshot >"$work/before"
 
 home=$work/home
 mkdir -p "$home"
+# The build tree may be closed to the user (a root's home in CI).
+cp "$driver" "$work/driver"
+driver=$work/driver
 run_as=()
 if [ "$(id -u)" -eq 0 ]; then
   # An ordinary user: root could write under any prefix and hide the fault.
