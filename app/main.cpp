@@ -3,6 +3,8 @@
 #include "setvynapplication.h"
 #include "tform1.h"
 
+#include "ui/qttranslations.h"
+
 #include <QApplication>
 #include <QIcon>
 
@@ -10,6 +12,7 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("setvyn"));
+    vyn::installQtRussianTranslations(app);
     if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor"))
         QIcon::setThemeName(QStringLiteral("Adwaita"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("accessories-calculator")));
