@@ -34,24 +34,6 @@ WriteConfigInputs writeInputsFromSettings(const InterfaceSettings& settings,
 
 namespace {
 
-// The documents' look-ups in the instrument catalogue the editor reads.
-class InstrumentDocumentCatalogue final : public DocumentCatalogue
-{
-public:
-    explicit InstrumentDocumentCatalogue(const InstrumentCatalogue& catalogue)
-        : m_catalogue(catalogue)
-    {
-    }
-    QString text(const QString& section, const QString& key) const override
-    {
-        return m_catalogue.text(section, key);
-    }
-    bool komplekt(const QString& section) const override { return m_catalogue.komplekt(section); }
-
-private:
-    const InstrumentCatalogue& m_catalogue;
-};
-
 DocumentSettings documentSettings(const InterfaceSettings& s)
 {
     DocumentSettings d;
@@ -158,7 +140,7 @@ void SetvynApplication::buildWindows()
         m_form.get());
     m_report = std::make_unique<TVynReport>();
     m_documentCatalogue =
-        std::make_unique<InstrumentDocumentCatalogue>(m_catalogue ? *m_catalogue : m_noCatalogue);
+        std::make_unique<CatalogueLookups<InstrumentCatalogue>>(m_catalogue ? m_catalogue.get() : &m_noCatalogue);
     m_preview = std::make_unique<PreviewReportOutput>(*m_dialogs, m_form.get());
     m_form8 = std::make_unique<TForm8>(settings, *m_dialogs, m_start->GetPathStr(),
                                        m_start->title(), m_form.get());

@@ -417,7 +417,7 @@ void TVynReport::fillCardElectricity(DocumentDatabase& db, const DocumentInputs&
     const ParamWriter w{db, QStringLiteral("TListElectroParam")};
     const int elec = FindElecLine(rec);
     const QString prog = QStringLiteral("Prog_C");
-    w.add(QStringLiteral("dt"), in.today.toString(in.locale.shortDateFormat()),
+    w.add(QStringLiteral("dt"), documentDate(in.today),
           QStringLiteral("Дата ввода списка измененных дней ДЕНЬ, МЕСЯЦ,ГОД"), prog);
     w.add(QStringLiteral("C"), FirstWord(rec.FlowTable.cell(elec, FlowCol::Fimp)),
           QStringLiteral("Постоянная электросчетчика (передаточное число), имп/кВт•ч"), prog);

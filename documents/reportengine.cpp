@@ -11,6 +11,7 @@
 #include <QPdfWriter>
 #include <QRegularExpression>
 #include <QTextDocument>
+#include <QUrl>
 
 #include <mstch/mstch.hpp>
 
@@ -94,13 +95,19 @@ RenderedReport ReportEngine::render() const
 {
     if (m_templatePath.isEmpty())
         throw ReportError(QStringLiteral("Шаблон документа не загружен"));
+    // A logo that cannot be read is left out; the details still print.
+    const QImage logo = m_firm.logo.isEmpty() ? QImage() : QImage(m_firm.logo);
     mstch::map context{
         {"FirmName", text(m_firm.name)},
         {"FirmAddress", text(m_firm.address)},
         {"FirmPhone", text(m_firm.phone)},
         {"FirmEmail", text(m_firm.email)},
+        {"FirmLogo", std::string(logo.isNull() ? "" : "firmlogo")},
+        {"HasFirm", m_firm.isFilled()},
         {"Today", text(QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")))},
     };
+    for (auto it = m_flags.cbegin(); it != m_flags.cend(); ++it)
+        context.emplace(it.key().toStdString(), it.value());
     DocumentDatabase db(m_databasePath);
     db.open();
     const QStringList tables =
@@ -153,7 +160,7 @@ RenderedReport ReportEngine::render() const
     static const QRegularExpression titleRe(QStringLiteral("<title>([^<]*)</title>"),
                                             QRegularExpression::CaseInsensitiveOption);
     const QString title = titleRe.match(html).captured(1).trimmed();
-    return {title, html};
+    return {title, html, logo, !m_firm.isFilled()};
 }
 
 void ReportEngine::ShowReport()
@@ -172,6 +179,8 @@ void paintReport(const RenderedReport& report, QPagedPaintDevice& device)
     doc.documentLayout()->setPaintDevice(&device);
     doc.setDefaultFont(QFont(QStringLiteral("DejaVu Sans"), 9));
     doc.setDocumentMargin(0);
+    if (!report.logo.isNull())
+        doc.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("firmlogo")), report.logo);
     doc.setHtml(report.html);
 
     const int dpi = device.logicalDpiY();
