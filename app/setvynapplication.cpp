@@ -10,6 +10,7 @@
 #include "vynbasemodel.h"
 
 #include "documents/documentcommands.h"
+#include "documents/firmdetailswindow.h"
 #include "documents/reportpreview.h"
 #include "editor/tformvynconfig.h"
 #include "link/devicecommands.h"
@@ -144,6 +145,10 @@ void SetvynApplication::buildWindows()
     m_preview = std::make_unique<PreviewReportOutput>(*m_dialogs, m_form.get());
     m_form8 = std::make_unique<TForm8>(settings, *m_dialogs, m_start->GetPathStr(),
                                        m_start->title(), m_form.get());
+    // Kept beside the templates the documents are laid out with.
+    m_firmDetails = std::make_unique<FirmDetailsWindow>(
+        m_start->GetPathStr() + firmDetailsFileName(), *m_dialogs, m_form.get());
+    m_form6->setFirmDetailsCommand([this] { m_firmDetails->openDialog(); });
 
     m_gen03 = std::make_unique<Gen03Link>(Gen03Link{m_runner,
                                                     m_comm321,
@@ -168,6 +173,7 @@ void SetvynApplication::buildWindows()
     commands.write = [this] { N24Click(); };
     commands.interfaceSettings = [this] { N26Click(); };
     commands.fileCopy = [this] { m_form8->openDialog(); };
+    commands.firmDetails = [this] { m_firmDetails->openDialog(); };
     commands.edit = [this] { N22Click(); };
     commands.import = [this] { N6Click(); };
     commands.passport = [this] { N3Click(); };

@@ -370,7 +370,9 @@ TEST_F(MainWindow, MenuHasEveryItemShortcutHintAndSeparator)
     EXPECT_EQ(titles, (QStringList{"&Файл", "&Конфигурация", "&Справка"}));
     EXPECT_EQ(menuItems(f.menuBar(), QStringLiteral("&Файл")),
               (QStringList{"П&росмотр паспорта||Предварительный просмотр паспорта",
-                           "Просмотр карты программирования||", "-", "Копировать файл||", "-",
+                           "Просмотр карты программирования||",
+                           "Реквизиты организации...||Реквизиты организации в паспорте и карте",
+                           "-", "Копировать файл||", "-",
                            "&Выход|Ctrl+Q|Выход из программы"}));
     EXPECT_EQ(
         menuItems(f.menuBar(), QStringLiteral("&Конфигурация")),
