@@ -10,7 +10,11 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRegularExpression>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
 #include <QUrl>
 
 #include <mstch/mstch.hpp>
@@ -72,6 +76,72 @@ mstch::array rowsOf(const DocumentTable& table, const QList<int>& which)
         rows.emplace_back(std::move(row));
     }
     return rows;
+}
+
+// Room below every table of the body, so the heading that follows one keeps its
+// distance (the layout drops a paragraph's top margin after a table).
+void spaceAfterTables(QTextDocument& doc, qreal space)
+{
+    for (QTextFrame* frame : doc.rootFrame()->childFrames()) {
+        if (auto* table = qobject_cast<QTextTable*>(frame)) {
+            QTextTableFormat format = table->format();
+            format.setBottomMargin(qMax(format.bottomMargin(), space));
+            table->setFormat(format);
+        }
+    }
+}
+
+// The first block of what follows a heading: for a table, its first row below
+// the header rows (the header alone would stand there just like the heading).
+QTextBlock contentAfter(const QTextBlock& heading)
+{
+    QTextBlock next = heading.next();
+    while (next.isValid() && next.blockFormat().headingLevel() > 0)
+        next = next.next();
+    if (!next.isValid())
+        return next;
+    if (QTextTable* table = QTextCursor(next).currentTable()) {
+        const int row = table->format().headerRowCount();
+        if (row < table->rows())
+            return table->cellAt(row, 0).firstCursorPosition().block();
+    }
+    return next;
+}
+
+// A heading, or a chain of them (a section title and a table caption), never
+// ends a page: when what follows it starts on a later page, the chain starts
+// that page instead. Each move changes the layout after it, so it is redone.
+void keepHeadingsWithNext(QTextDocument& doc)
+{
+    QAbstractTextDocumentLayout* layout = doc.documentLayout();
+    const qreal pageHeight = doc.pageSize().height();
+    const auto pageOf = [&](const QTextBlock& b, bool bottom) {
+        const QRectF r = layout->blockBoundingRect(b);
+        return static_cast<int>((bottom ? r.bottom() - 1 : r.top()) / pageHeight);
+    };
+    for (int pass = 0; pass < 100; ++pass) {
+        bool moved = false;
+        for (QTextBlock b = doc.begin(); b.isValid() && !moved; b = b.next()) {
+            const QTextBlockFormat format = b.blockFormat();
+            if (format.headingLevel() == 0 || QTextCursor(b).currentTable())
+                continue;
+            const QTextBlock previous = b.previous();
+            if (previous.isValid() && previous.blockFormat().headingLevel() > 0 &&
+                !QTextCursor(previous).currentTable())
+                continue; // the chain is judged by its first heading
+            if (format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
+                continue;
+            const QTextBlock content = contentAfter(b);
+            if (!content.isValid() || pageOf(content, true) <= pageOf(b, false))
+                continue;
+            QTextBlockFormat breakBefore;
+            breakBefore.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+            QTextCursor(b).mergeBlockFormat(breakBefore);
+            moved = true;
+        }
+        if (!moved)
+            return;
+    }
 }
 
 } // namespace
@@ -182,12 +252,16 @@ void paintReport(const RenderedReport& report, QPagedPaintDevice& device)
     if (!report.logo.isNull())
         doc.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("firmlogo")), report.logo);
     doc.setHtml(report.html);
+    // Formats are changed before the first layout: a table's format changed
+    // afterwards leaves what follows it unlaid.
+    spaceAfterTables(doc, 10);
 
     const int dpi = device.logicalDpiY();
     const QRect paint = device.pageLayout().paintRectPixels(device.logicalDpiX());
     const qreal footer = 8.0 / 25.4 * dpi; // 8 mm for the page number
     const QSizeF body(paint.width(), paint.height() - footer);
     doc.setPageSize(body);
+    keepHeadingsWithNext(doc);
 
     QPainter painter(&device);
     QFont footerFont(QStringLiteral("DejaVu Sans"), 8);

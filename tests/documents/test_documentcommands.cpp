@@ -12,6 +12,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 
 namespace vyn::test {
 namespace {
@@ -451,6 +452,88 @@ TEST_F(VyntoolDocumentTest, FirmDetailsFromTheProgramDirectoryOrNoFirmBlock)
                              QStringLiteral("e-mail: ") + firm.email,
                              QStringLiteral("Представитель ") + firm.name})
         EXPECT_TRUE(text.contains(v)) << v.toStdString() << text.toStdString();
+}
+
+// The text of each page of a PDF, without the page number line.
+QStringList pdfPages(const QString& pdf)
+{
+    QStringList pages;
+    for (int page = 1;; ++page) {
+        QProcess p;
+        p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), QStringLiteral("-f"),
+                                              QString::number(page), QStringLiteral("-l"),
+                                              QString::number(page), pdf, QStringLiteral("-")});
+        p.waitForFinished(30000);
+        if (p.exitCode() != 0 || page > 50)
+            break;
+        pages << QString::fromUtf8(p.readAllStandardOutput());
+    }
+    return pages;
+}
+
+TEST_F(VyntoolDocumentTest, LongDocumentsBreakPagesWithoutLoneHeadingsOrLostLines)
+{
+    // The demo's heat system with a water and an electricity meter: both
+    // documents run over more than one page.
+    writeConfig(R"({
+  "SNUM": "12345678", "DATE": "2016-11-08", "TYPE_VYN": "04", "CXEMA": "15",
+  "RASH": "ВЭПС-Т(И)|ВЭПС-Т(И)|ВСХд|СЭТ-4ТМ.03М|", "DU": "50|50|15||", "FNOM": "36|36|3||",
+  "FIMP": "10|10|1|1000|", "FMIN": "0,36|0,36|0,03||", "FMAX": "36|36|3|15|",
+  "SERNR": "1021|1022|77|0815|", "ISTPITRASX": "Сетевой|Сетевой|Автономный|C1+C2|",
+  "TYPTERM": "КТПТР-01|КТПТР-01|||", "R0": "100|100|||", "WKL": "1,391|1,391|||",
+  "KLASS": "B|B|||", "LPOG": "80|80|||", "SERNT": "31|32|||", "TMIN": "0|0|||",
+  "TMAX": "150|150|||", "P": "6,118|4,079|||", "DSTART": 1, "PITVYN": false,
+  "DATEL": "2000-05-15", "DATEZ": "2000-10-15", "TXIZ": 5, "TXIL": 15, "PXI": 1,
+  "TYPE_ELECT": true, "NUM_TAR_EL": 3, "CONST_ELEC": 1000, "MAX_ELEC": 15, "TAR_ZON_EL": 2,
+  "MANUSINGTYPE": "no", "ADAPTERTYPE": "connected|1", "ARHSET": "monthclear|control",
+  "LIGTHSET": "off", "FLOWARHSET": "Масса|Масса|Объём||", "DeviceSoftData": "2015-03-01"
+})");
+    const QString home = programDirectory();
+    QFile alt(dir.filePath(QStringLiteral("days.alt")));
+    ASSERT_TRUE(alt.open(QIODevice::WriteOnly));
+    alt.write(QByteArray::fromHex("0101" "0785") + QByteArray(58, '\0'));
+    alt.close();
+    auto sim = calculator();
+    const QRegularExpression heading(QStringLiteral(
+        "^(\\d+\\. (Общие сведения|Измеряемые параметры|Обозначения измеряемых величин|"
+        "Настройки|Комплектность|Свидетельство о конфигурировании|Состав комплекса|"
+        "Параметры, вводимые|Учет электроэнергии|Обозначения каналов).*|Таблица \\d+)$"));
+    const struct
+    {
+        QStringList args;
+        QStringList mustHave; // the last lines of the document survive the breaks
+    } documents[] = {
+        {{QStringLiteral("passport"), QStringLiteral("--print-for"), QStringLiteral("calculator")},
+         {"6. Свидетельство о конфигурировании", "М. П.", "Вычислитель количества теплоты «ВИНК»"}},
+        {{QStringLiteral("card"), QStringLiteral("--alt"), alt.fileName()},
+         {"Обозначения каналов", "Карту составил"}},
+    };
+    for (const auto& d : documents) {
+        SCOPED_TRACE(d.args.first().toStdString());
+        const QString pdf = dir.filePath(d.args.first() + QStringLiteral(".pdf"));
+        const Tool t = vyntool(d.args + QStringList{QStringLiteral("--config"), config,
+                                                   QStringLiteral("--port"), sim->path(),
+                                                   QStringLiteral("--fast"), QStringLiteral("--db"),
+                                                   dir.filePath(QStringLiteral("DBRepData.sqlite")),
+                                                   QStringLiteral("--pdf"), pdf},
+                               {}, home);
+        ASSERT_EQ(t.exitCode, 0) << t.err.toStdString();
+        const QStringList pages = pdfPages(pdf);
+        ASSERT_GE(pages.size(), 2);
+        for (int p = 0; p < pages.size(); ++p) {
+            QStringList lines;
+            for (const QString& l : pages[p].split(QLatin1Char('\n')))
+                if (!l.trimmed().isEmpty() && !l.contains(QStringLiteral("Страница")))
+                    lines << l.trimmed();
+            ASSERT_FALSE(lines.isEmpty()) << p;
+            EXPECT_FALSE(heading.match(lines.last()).hasMatch())
+                << "page " << p + 1 << " ends with " << lines.last().toStdString();
+        }
+        const QString all = pages.join(QLatin1Char('\n'));
+        for (const QString& line : d.mustHave)
+            EXPECT_TRUE(all.contains(line)) << line.toStdString() << all.toStdString();
+        EXPECT_FALSE(all.contains(QStringLiteral("Вычислитель на базе вычислителя")));
+    }
 }
 
 } // namespace
