@@ -200,6 +200,16 @@ protected:
                 dir.filePath(QStringLiteral("catalogue.ini"))};
     }
 
+    // command for the calculator on sim, from the program directory's catalogue,
+    // writing the document where the output option says.
+    QStringList onLine(const QString& command, const vyntest::SimProcess& sim,
+                       const QString& outputOption, const QString& output) const
+    {
+        return {command, QStringLiteral("--config"), config, QStringLiteral("--port"), sim.path(),
+                QStringLiteral("--fast"), QStringLiteral("--db"),
+                dir.filePath(QStringLiteral("DBRepData.sqlite")), outputOption, output};
+    }
+
     // A program directory with the build's templates and packed catalogue.
     QString programDirectory(const char* name = "home")
     {
@@ -301,10 +311,8 @@ TEST_F(VyntoolDocumentTest, TheProgramDirectorysPackedCatalogueIsTheDefault)
     const QString home = programDirectory();
     auto sim = calculator("12342678");
     const QString json = dir.filePath(QStringLiteral("tables.json"));
-    const QStringList base{QStringLiteral("passport"), QStringLiteral("--config"), config,
-                           QStringLiteral("--port"), sim->path(), QStringLiteral("--fast"),
-                           QStringLiteral("--db"), dir.filePath(QStringLiteral("DBRepData.sqlite")),
-                           QStringLiteral("--tables-json"), json};
+    const QStringList base =
+        onLine(QStringLiteral("passport"), *sim, QStringLiteral("--tables-json"), json);
     // Without --catalogue, and with the packed file named: the same passport.
     for (const QStringList& extra :
          {QStringList{}, QStringList{QStringLiteral("--catalogue"), QDir(home).filePath("rash.spe")}}) {
@@ -342,11 +350,8 @@ TEST_F(VyntoolDocumentTest, TheCardHasTheElectricityRowTheCatalogueNames)
     alt.close();
     auto sim = calculator("12342678");
     const QString json = dir.filePath(QStringLiteral("card.json"));
-    const Tool t = vyntool({QStringLiteral("card"), QStringLiteral("--config"), config,
-                            QStringLiteral("--port"), sim->path(), QStringLiteral("--fast"),
-                            QStringLiteral("--db"), dir.filePath(QStringLiteral("DBRepData.sqlite")),
-                            QStringLiteral("--alt"), alt.fileName(), QStringLiteral("--tables-json"),
-                            json},
+    const Tool t = vyntool(onLine(QStringLiteral("card"), *sim, QStringLiteral("--tables-json"), json) +
+                               QStringList{QStringLiteral("--alt"), alt.fileName()},
                            {}, home);
     ASSERT_EQ(t.exitCode, 0) << t.err.toStdString();
     const QJsonObject tables = readJson(json);
@@ -429,10 +434,7 @@ TEST_F(VyntoolDocumentTest, FirmDetailsFromTheProgramDirectoryOrNoFirmBlock)
     const QString home = programDirectory();
     auto sim = calculator("12342678");
     const QString pdf = dir.filePath(QStringLiteral("passport.pdf"));
-    const QStringList args{QStringLiteral("passport"), QStringLiteral("--config"), config,
-                           QStringLiteral("--port"), sim->path(), QStringLiteral("--fast"),
-                           QStringLiteral("--db"), dir.filePath(QStringLiteral("DBRepData.sqlite")),
-                           QStringLiteral("--pdf"), pdf};
+    const QStringList args = onLine(QStringLiteral("passport"), *sim, QStringLiteral("--pdf"), pdf);
     Tool t = vyntool(args, {}, home);
     ASSERT_EQ(t.exitCode, 0) << t.err.toStdString();
     EXPECT_TRUE(t.err.contains("Реквизиты организации не заполнены")) << t.err.toStdString();
@@ -511,11 +513,8 @@ TEST_F(VyntoolDocumentTest, LongDocumentsBreakPagesWithoutLoneHeadingsOrLostLine
     for (const auto& d : documents) {
         SCOPED_TRACE(d.args.first().toStdString());
         const QString pdf = dir.filePath(d.args.first() + QStringLiteral(".pdf"));
-        const Tool t = vyntool(d.args + QStringList{QStringLiteral("--config"), config,
-                                                   QStringLiteral("--port"), sim->path(),
-                                                   QStringLiteral("--fast"), QStringLiteral("--db"),
-                                                   dir.filePath(QStringLiteral("DBRepData.sqlite")),
-                                                   QStringLiteral("--pdf"), pdf},
+        const Tool t = vyntool(onLine(d.args.first(), *sim, QStringLiteral("--pdf"), pdf) +
+                                   d.args.mid(1),
                                {}, home);
         ASSERT_EQ(t.exitCode, 0) << t.err.toStdString();
         const QStringList pages = pdfPages(pdf);
