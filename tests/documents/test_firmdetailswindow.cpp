@@ -1,8 +1,10 @@
 // The "Реквизиты организации" window and the file it keeps the details in.
 
 #include "documents/firmdetailswindow.h"
+#include "documents/reportpreview.h"
 #include "tests/common/fakedialogs.h"
 
+#include <QApplication>
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QImage>
@@ -133,6 +135,28 @@ TEST(FirmDetailsFile, EmptyOrMissingDetailsAreNotFilledAndOtherLinesStay)
     const QString text = QString::fromUtf8(f.readAll());
     EXPECT_TRUE(text.contains("; kept"));
     EXPECT_TRUE(text.contains("[Other]"));
+}
+
+TEST(Preview, TitleBarSaysWhenTheFirmDetailsAreMissing)
+{
+    FakeDialogs user;
+    PreviewReportOutput preview(user);
+    for (const bool missing : {true, false}) {
+        QString title;
+        QTimer poll;
+        poll.setInterval(20);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (QWidget* w = QApplication::activeModalWidget()) {
+                poll.stop();
+                title = w->windowTitle();
+                w->close();
+            }
+        });
+        poll.start();
+        preview.present({QStringLiteral("Паспорт Винк-04-10"), QStringLiteral("<p>ПАСПОРТ</p>"), {}, missing});
+        EXPECT_EQ(title, missing ? QStringLiteral("Паспорт Винк-04-10 — Реквизиты организации не заполнены")
+                                 : QStringLiteral("Паспорт Винк-04-10"));
+    }
 }
 
 } // namespace
