@@ -90,6 +90,11 @@ void driveLine(int fd, int line, bool level)
 
 } // namespace
 
+QString lineLostMessage()
+{
+    return QStringLiteral("Связь с прибором потеряна: линия разорвана или адаптер отключен.");
+}
+
 QString portDevicePath(const QString& name)
 {
     return name.contains(QLatin1Char('/')) ? name : QStringLiteral("/dev/") + name;
@@ -265,11 +270,18 @@ bool TCustomComm32::WaitForInput(std::chrono::microseconds timeout) const
     const int r = ::ppoll(&p, 1, &ts, nullptr);
     if (r > 0 && (p.revents & POLLIN))
         return true;
-    if (r > 0) {
-        // Hung-up line: poll would return at once forever; wait the time out instead.
-        ::nanosleep(&ts, nullptr);
-    }
+    if (r > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)))
+        throw EPortLost(lineLostMessage());
     return false;
+}
+
+bool TCustomComm32::LineLost() const
+{
+    if (m_fd < 0)
+        return false;
+    pollfd p{m_fd, POLLIN, 0};
+    return ::poll(&p, 1, 0) > 0 && !(p.revents & POLLIN) &&
+           (p.revents & (POLLHUP | POLLERR | POLLNVAL));
 }
 
 // ---- TComm32 ----

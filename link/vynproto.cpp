@@ -19,6 +19,7 @@ constexpr std::uint8_t kBlockMark = 0xF1;
 constexpr std::uint8_t kEndOfRequest = 0xF4;
 constexpr std::uint8_t kProgramAck = 0xFF;
 constexpr int kMaxRequestBlock = 64;
+constexpr int kEmptyBlocksAllowed = 8;
 
 [[noreturn]] void fail(const char* text)
 {
@@ -104,16 +105,39 @@ void TVynProto::closePort()
     m_port.Close();
 }
 
+void TVynProto::checkStop() const
+{
+    if (stopRequested())
+        throw EInterrupted(QStringLiteral("Операция прервана"));
+}
+
+void TVynProto::sleepUnlessStopped(int ms)
+{
+    // In short steps, so that a stop request does not wait out seven seconds.
+    constexpr int kStepMs = 50;
+    for (int left = ms; left > 0; left -= kStepMs) {
+        checkStop();
+        m_sleeper.sleepMs(std::min(left, kStepMs));
+    }
+    checkStop();
+}
+
 void TVynProto::resetLine()
 {
     if (!m_port.Connected())
         return;
     m_port.setDTRProp(false);
     m_port.setRTSProp(false);
-    m_sleeper.sleepMs(m_timings.lineResetLowMs);
+    try {
+        sleepUnlessStopped(m_timings.lineResetLowMs);
+    } catch (const EInterrupted&) {
+        m_port.setDTRProp(m_dtr);
+        m_port.setRTSProp(m_rts);
+        throw;
+    }
     m_port.setDTRProp(m_dtr);
     m_port.setRTSProp(m_rts);
-    m_sleeper.sleepMs(m_timings.lineResetHighMs);
+    sleepUnlessStopped(m_timings.lineResetHighMs);
 }
 
 bool TVynProto::waitForCount(int count, std::chrono::milliseconds bound, int stepMs)
@@ -129,6 +153,8 @@ bool TVynProto::waitForCount(int count, std::chrono::milliseconds bound, int ste
             return true;
         if (!m_port.Connected())
             return false;
+        if (have == 0 && m_port.LineLost())
+            throw EPortLost(lineLostMessage());
         const auto now = Clock::now();
         if (now >= deadline)
             return false;
@@ -202,6 +228,7 @@ bool TVynProto::exchange(std::uint8_t address, std::uint8_t function, std::uint1
         return false;
     if (data.size() < length)
         throw std::invalid_argument("ProtoExchange: fewer request bytes than the length says");
+    checkStop();
 
     m_port.setDTRProp(m_dtr);
     m_port.setRTSProp(m_rts);
@@ -281,7 +308,12 @@ bool TVynProto::exchange(std::uint8_t address, std::uint8_t function, std::uint1
         reply[0] = replyHeader[2];
     int remaining = replyHeader[3] + 256 * replyHeader[4];
     std::size_t out = 1;
+    // Every block carries at least one byte but for a few empty ones: a device
+    // that keeps sending empty blocks cannot hold the exchange.
+    int blocksLeft = remaining + kEmptyBlocksAllowed;
     while (remaining > 0) {
+        if (blocksLeft-- <= 0)
+            fail("Ошибка 8: Ошибка приема блока.");
         // Each block is read whole into a buffer of its own size (up to 255 data bytes).
         std::array<std::uint8_t, 2> lead{};
         if (!receive(lead.data(), 2))
