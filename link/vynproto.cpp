@@ -113,13 +113,9 @@ void TVynProto::checkStop() const
 
 void TVynProto::sleepUnlessStopped(int ms)
 {
-    // In short steps, so that a stop request does not wait out seven seconds.
-    constexpr int kStepMs = 50;
-    for (int left = ms; left > 0; left -= kStepMs) {
+    // A stop request does not wait out the seven seconds of a line reset.
+    if (!m_sleeper.sleepUnlessStopped(std::chrono::milliseconds(ms), m_stop))
         checkStop();
-        m_sleeper.sleepMs(std::min(left, kStepMs));
-    }
-    checkStop();
 }
 
 void TVynProto::resetLine()
