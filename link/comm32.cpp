@@ -268,11 +268,12 @@ bool TCustomComm32::WaitForInput(std::chrono::microseconds timeout) const
     timespec ts{static_cast<time_t>(timeout.count() / 1000000),
                 static_cast<long>((timeout.count() % 1000000) * 1000)};
     const int r = ::ppoll(&p, 1, &ts, nullptr);
-    if (r > 0 && (p.revents & POLLIN))
-        return true;
-    if (r > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)))
+    if (r <= 0)
+        return false;
+    // A hung-up line reports input that never comes: nothing queued means gone.
+    if ((p.revents & (POLLHUP | POLLERR | POLLNVAL)) && InQueCount() == 0)
         throw EPortLost(lineLostMessage());
-    return false;
+    return (p.revents & POLLIN) != 0;
 }
 
 bool TCustomComm32::LineLost() const
@@ -280,8 +281,8 @@ bool TCustomComm32::LineLost() const
     if (m_fd < 0)
         return false;
     pollfd p{m_fd, POLLIN, 0};
-    return ::poll(&p, 1, 0) > 0 && !(p.revents & POLLIN) &&
-           (p.revents & (POLLHUP | POLLERR | POLLNVAL));
+    return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) &&
+           InQueCount() == 0;
 }
 
 // ---- TComm32 ----

@@ -308,8 +308,6 @@ bool TVynProto::exchange(std::uint8_t address, std::uint8_t function, std::uint1
     // that keeps sending empty blocks cannot hold the exchange.
     int blocksLeft = remaining + kEmptyBlocksAllowed;
     while (remaining > 0) {
-        if (blocksLeft-- <= 0)
-            fail("Ошибка 8: Ошибка приема блока.");
         // Each block is read whole into a buffer of its own size (up to 255 data bytes).
         std::array<std::uint8_t, 2> lead{};
         if (!receive(lead.data(), 2))
@@ -322,6 +320,9 @@ bool TVynProto::exchange(std::uint8_t address, std::uint8_t function, std::uint1
             fail("Ошибка 8: Ошибка приема блока.");
         if (!frameCrcValid(block))
             fail("Ошибка 9: Ошибка контрольной суммы заголовка.");
+        // Not acknowledged: the device has no reason to send another.
+        if (--blocksLeft < 0)
+            fail("Ошибка 8: Ошибка приема блока.");
         drainInput();
         m_port.WriteByte(kProgramAck);
         if (echo)

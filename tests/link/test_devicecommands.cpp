@@ -5,6 +5,7 @@
 
 #include "link/configfilestore.h"
 #include "link/devicecommands.h"
+#include "link/linkerrors.h"
 #include "link/vynproto.h"
 #include "model/configfile.h"
 #include "model/devicesession.h"
@@ -12,6 +13,7 @@
 #include "tests/common/fakedialogs.h"
 #include "tests/support/simprocess.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -431,11 +433,15 @@ namespace {
 StoredRow tariffRow(const QVariant& firmwareDate)
 {
     ConfigRecord rec;
-    rec.SNUM = QStringLiteral("12345678");
+    rec.SNUM = QStringLiteral("12342678");
     rec.TYPE_VYN = QStringLiteral("04");
     rec.CXEMA = QStringLiteral("17");
     applyTypeShape(rec);
     rebuildShape(rec, 1, kComma);
+    // Row 4 of scheme "17" is the electricity meter's (hardware variant 2).
+    EXPECT_EQ(FindElecLine(rec), 4);
+    rec.FlowTable.setCell(4, FlowCol::Type, QStringLiteral("Электросчетчик"));
+    SetValueGrid(rec, TableKind::Flow, 4, QStringLiteral("1000"), FlowCol::Fimp, kComma);
     rec.daySchedules[WorkDays][0] = {QStringLiteral("07:00"), QStringLiteral("C2")};
     rec.daySchedules[WorkDays][1] = {QStringLiteral("23:00"), QStringLiteral("C1")};
     rec.daySchedules[Sundays][0] = {QStringLiteral("12:15"), QStringLiteral("C3")};
@@ -449,6 +455,8 @@ StoredRow tariffRow(const QVariant& firmwareDate)
     const StoredRow older = saveRecord(rec, save, kComma).row;
     for (const QString& column : {QStringLiteral("NUM_TAR_EL"), QStringLiteral("TARIF_ELEC")})
         row.setValue(column, older.value(column));
+    EXPECT_EQ(row.value(QStringLiteral("NUM_TAR_EL")).toInt(), 2);
+    EXPECT_FALSE(row.value(QStringLiteral("WorkDayTime")).toString().isEmpty());
     if (firmwareDate.isNull())
         row.remove(QStringLiteral("DeviceSoftData"));
     else
@@ -460,17 +468,19 @@ StoredRow tariffRow(const QVariant& firmwareDate)
 
 TEST_F(Commands, RowOfTheOtherGenerationIsReadAgainBeforeTheWrite)
 {
+    const QStringList calculator{QStringLiteral("--serial"), QStringLiteral("12342678")};
     // The row of the right generation gives the reference writes.
-    startSim({});
+    startSim(calculator);
     ASSERT_EQ(writeRow(tariffRow(QDate(2015, 3, 1))), WriteOutcome::Written);
     const QStringList reference = simLog().parameters;
-    EXPECT_TRUE(reference.contains(QStringLiteral("03356606400001 02"))) << "two workday entries";
+    EXPECT_TRUE(reference.contains(QStringLiteral("03356606400001 02")))
+        << "two workday entries: " << reference.join(QLatin1Char(',')).toStdString();
     EXPECT_TRUE(reference.contains(QStringLiteral("03355606400001 01"))) << "one Sunday entry";
 
     for (const QVariant& date : {QVariant(), QVariant(QDate(2003, 5, 19))}) {
         SCOPED_TRACE(date.toString().toStdString());
         dialogs.shown.clear();
-        startSim({});
+        startSim(calculator);
         const StoredRow row = tariffRow(date);
         writeConfigFile(configPath, row);
         loaded = loadConfigFile(configPath, kComma, QDate(2026, 3, 1), nullptr);
