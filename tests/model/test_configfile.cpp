@@ -88,16 +88,16 @@ TEST(ConfigFile, BrokenFilesAreRefusedNamingTheKey)
         const char* mentions;
     };
     const Case cases[] = {
-        {"{\"SNUM\": \"1\"", "not valid JSON"},
-        {"[1, 2]", "JSON object"},
-        {"{\"TXIZZ\": 5}", "\"TXIZZ\": not a column"},
-        {"{\"TXIZ\": \"5,0\"}", "\"TXIZ\": the value must be a number"},
-        {"{\"SNUM\": 12345678}", "\"SNUM\": the value must be a string"},
-        {"{\"PITVYN\": 1}", "\"PITVYN\": the value must be true or false"},
-        {"{\"DATEL\": \"2000-06-31\"}", "\"DATEL\": the value must be a date"},
+        {"{\"SNUM\": \"1\"", "это не JSON"},
+        {"[1, 2]", "объектом JSON"},
+        {"{\"TXIZZ\": 5}", "\"TXIZZ\": такого столбца нет"},
+        {"{\"TXIZ\": \"5,0\"}", "\"TXIZ\": значение должно быть: число"},
+        {"{\"SNUM\": 12345678}", "\"SNUM\": значение должно быть: строка"},
+        {"{\"PITVYN\": 1}", "\"PITVYN\": значение должно быть: true или false"},
+        {"{\"DATEL\": \"2000-06-31\"}", "\"DATEL\": значение должно быть: дата"},
         {"{\"DATEL\": \"15.05.2000\"}", "\"DATEL\""},
         {"{\"DATE\": 20250314}", "\"DATE\""},
-        {"{\"SNUM\": \"1\", \"snum\": \"2\"}", "given twice"},
+        {"{\"SNUM\": \"1\", \"snum\": \"2\"}", "указан дважды"},
     };
     for (const Case& c : cases)
         EXPECT_TRUE(configError(c.json).contains(QString::fromUtf8(c.mentions)))
