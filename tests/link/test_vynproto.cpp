@@ -369,3 +369,44 @@ TEST(VynProto, StopRequestEndsTheLineResetAndTheExchanges)
     proto.clearStop();
     EXPECT_FALSE(proto.stopRequested());
 }
+
+namespace {
+std::unique_ptr<SimProcess> pacedSim(const QStringList& extra)
+{
+    auto sim = std::make_unique<SimProcess>(
+        QStringList{QStringLiteral("--pace"), QStringLiteral("--idle-exit"), QStringLiteral("60")} +
+        extra);
+    EXPECT_TRUE(sim->started()) << sim->error().toStdString();
+    return sim;
+}
+} // namespace
+
+TEST(PacedSimulator, AnswersOnlyAProgramAtItsOwnSpeed)
+{
+    const auto sim = pacedSim({QStringLiteral("--speed"), QStringLiteral("9600")});
+    TVynProto proto(ThreadSleeper::instance(), vyntest::quickTimings());
+    ASSERT_TRUE(ProtoSetSpeed(proto, 4800));
+    ASSERT_TRUE(ProtoOpenPort(proto, sim->path()));
+    std::array<std::uint8_t, 100> rx{};
+    EXPECT_THROW(ProtoExchange(proto, 0, 2, 4, kIdentity, rx), EProtokol);
+    ASSERT_TRUE(ProtoSetSpeed(proto, 9600));
+    ASSERT_TRUE(ProtoExchange(proto, 0, 2, 4, kIdentity, rx));
+    EXPECT_EQ(rx[8], 1);
+    EXPECT_EQ(rx[15], 8);
+}
+
+TEST(PacedSimulator, LongReplyAtALowSpeedIsSentWhole)
+{
+    // Two blocks of 200 bytes at 1200 baud: each takes longer on the wire than
+    // the simulator's 1.5 s of silence.
+    const auto sim =
+        pacedSim({QStringLiteral("--speed"), QStringLiteral("1200"), QStringLiteral("--pad-reply"),
+                  QStringLiteral("400"), QStringLiteral("--block-size"), QStringLiteral("200")});
+    TVynProto proto;
+    ASSERT_TRUE(ProtoSetSpeed(proto, 1200));
+    ASSERT_TRUE(ProtoOpenPort(proto, sim->path()));
+    std::array<std::uint8_t, 1000> rx{};
+    ASSERT_TRUE(ProtoExchange(proto, 0, 2, 4, kIdentity, rx));
+    EXPECT_EQ(rx[8], 1);
+    EXPECT_EQ(rx[15], 8);
+}
