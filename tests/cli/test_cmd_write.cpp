@@ -579,3 +579,17 @@ TEST_F(VyntoolWrite, PortsAndHelpInRussian)
     ASSERT_TRUE(p.waitForFinished(30000));
     EXPECT_EQ(p.readAllStandardError(), QByteArray());
 }
+
+TEST_F(VyntoolWrite, SerialBytesOfTenOrMoreAreCutToEightCharacters)
+{
+    startSim({QStringLiteral("--serial-bytes"), QStringLiteral("10,11,12,3,4,5,6,7")});
+    const ToolRun id = vyntool({QStringLiteral("identify"), QStringLiteral("--port"), sim->path(),
+                                QStringLiteral("--fast"), QStringLiteral("--json")});
+    ASSERT_EQ(id.exitCode, 0) << id.err.toStdString();
+    EXPECT_EQ(outcomeOf(id)[QStringLiteral("serial")].toString(), QStringLiteral("10111234567"));
+    const ToolRun created =
+        vyntool({QStringLiteral("create"), QStringLiteral("--port"), sim->path(),
+                 QStringLiteral("--fast"), QStringLiteral("--out"), path("c.json")});
+    ASSERT_EQ(created.exitCode, 0) << created.err.toStdString();
+    EXPECT_EQ(config("c.json")[QStringLiteral("SNUM")].toString(), QStringLiteral("10111234"));
+}
