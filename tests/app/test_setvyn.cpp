@@ -67,6 +67,19 @@ protected:
         writeAll(path("setvyn.ini"),
                  "[Start]\nFirstStart=\n[TForm1]\nBaseName=" + base().toUtf8() + "\n" + more);
     }
+    // Starts with short line waits and one stored row, newerWithPressures().
+    void startWithStoredRow(const QByteArray& settings)
+    {
+        earlierRun(settings);
+        ProtoTimings fast;
+        fast.lineResetLowMs = 50;
+        fast.lineResetHighMs = 50;
+        fast.configFinalPauseMs = 100;
+        ASSERT_TRUE(start(fast));
+        program->record() = newerWithPressures();
+        ASSERT_TRUE(program->currentConfiguration().save(true).posted);
+        form().N19Click();
+    }
     void addRows(const std::vector<StoredRow>& rows)
     {
         TDM1 db;
@@ -431,15 +444,7 @@ TEST_F(Setvyn, WriteCommandIntoASimulatedCalculator)
                              QStringLiteral("--log"), home.filePath(QStringLiteral("log.json")),
                              QStringLiteral("--idle-exit"), QStringLiteral("60")});
     ASSERT_TRUE(sim.started()) << sim.error().toStdString();
-    earlierRun("[TFormCommConfig]\nPort=" + sim.path().toUtf8() + "\n");
-    ProtoTimings fast;
-    fast.lineResetLowMs = 50;
-    fast.lineResetHighMs = 50;
-    fast.configFinalPauseMs = 100;
-    ASSERT_TRUE(start(fast));
-    program->record() = newerWithPressures();
-    ASSERT_TRUE(program->currentConfiguration().save(true).posted);
-    form().N19Click();
+    startWithStoredRow("[TFormCommConfig]\nPort=" + sim.path().toUtf8() + "\n");
 
     // Whatever the record held before, the write takes the current row.
     program->record() = ConfigRecord();
@@ -477,15 +482,7 @@ TEST_F(Setvyn, AskedToEndDuringAWriteStopsBetweenParameters)
                              QStringLiteral("1200"), QStringLiteral("--idle-exit"),
                              QStringLiteral("60")});
     ASSERT_TRUE(sim.started()) << sim.error().toStdString();
-    earlierRun("[TFormCommConfig]\nPort=" + sim.path().toUtf8() + "\nSpeed=0\n");
-    ProtoTimings fast;
-    fast.lineResetLowMs = 50;
-    fast.lineResetHighMs = 50;
-    fast.configFinalPauseMs = 100;
-    ASSERT_TRUE(start(fast));
-    program->record() = newerWithPressures();
-    ASSERT_TRUE(program->currentConfiguration().save(true).posted);
-    form().N19Click();
+    startWithStoredRow("[TFormCommConfig]\nPort=" + sim.path().toUtf8() + "\nSpeed=0\n");
 
     // The write holds the window thread; the request comes from elsewhere, as
     // from a signal handler.

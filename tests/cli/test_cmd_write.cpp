@@ -85,6 +85,27 @@ protected:
         f.write(bytes);
     }
 
+    // A generation-03 calculator on the line and old.json created for it.
+    void createOlderConfig()
+    {
+        startSim({QStringLiteral("--gen"), QStringLiteral("03"), QStringLiteral("--serial"),
+                  QStringLiteral("12342678")});
+        const ToolRun created =
+            vyntool({QStringLiteral("create"), QStringLiteral("--port"), sim->path(),
+                     QStringLiteral("--fast"), QStringLiteral("--out"), path("old.json")});
+        ASSERT_EQ(created.exitCode, 0) << created.err.toStdString();
+    }
+    // The write of old.json with the build's scheme table and the programmer file given.
+    QStringList olderWrite(const QString& prg = QStringLiteral(SETVYN_BIN_DIR_PATH "/prg.vyn")) const
+    {
+        return {QStringLiteral("write"),  QStringLiteral("--config"),
+                path("old.json"),         QStringLiteral("--port"),
+                sim->path(),              QStringLiteral("--fast"),
+                QStringLiteral("--prg"),  prg,
+                QStringLiteral("--conf"), QStringLiteral(SETVYN_BIN_DIR_PATH "/conf.dat"),
+                QStringLiteral("--byte-interval"), QStringLiteral("1")};
+    }
+
     QTemporaryDir dir;
     std::unique_ptr<SimProcess> sim;
 };
@@ -167,25 +188,8 @@ TEST_F(VyntoolWrite, SerialQuestionOnTheTerminal)
 
 TEST_F(VyntoolWrite, Generation03TransferAndCtrlC)
 {
-    const QString bin = QStringLiteral(SETVYN_BIN_DIR_PATH "/");
-    startSim({QStringLiteral("--gen"), QStringLiteral("03"), QStringLiteral("--serial"),
-              QStringLiteral("12342678")});
-    const ToolRun created =
-        vyntool({QStringLiteral("create"), QStringLiteral("--port"), sim->path(),
-                 QStringLiteral("--fast"), QStringLiteral("--out"), path("old.json")});
-    ASSERT_EQ(created.exitCode, 0) << created.err.toStdString();
-    const QStringList write{QStringLiteral("write"),
-                            QStringLiteral("--config"),
-                            path("old.json"),
-                            QStringLiteral("--port"),
-                            sim->path(),
-                            QStringLiteral("--fast"),
-                            QStringLiteral("--prg"),
-                            bin + QStringLiteral("prg.vyn"),
-                            QStringLiteral("--conf"),
-                            bin + QStringLiteral("conf.dat"),
-                            QStringLiteral("--byte-interval"),
-                            QStringLiteral("1")};
+    createOlderConfig();
+    const QStringList write = olderWrite();
 
     const ToolRun r = vyntool(write);
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
@@ -424,29 +428,12 @@ TEST_F(VyntoolWrite, InterruptedWriteClosesThePortProperly)
 
 TEST_F(VyntoolWrite, NoCfgSkipsTheTypeCheck)
 {
-    const QString bin = QStringLiteral(SETVYN_BIN_DIR_PATH "/");
-    startSim({QStringLiteral("--gen"), QStringLiteral("03"), QStringLiteral("--serial"),
-              QStringLiteral("12342678")});
-    const ToolRun created =
-        vyntool({QStringLiteral("create"), QStringLiteral("--port"), sim->path(),
-                 QStringLiteral("--fast"), QStringLiteral("--out"), path("old.json")});
-    ASSERT_EQ(created.exitCode, 0) << created.err.toStdString();
+    createOlderConfig();
     sim->stop();
     // The calculator shows NoCFG: its type reply names no type.
     startSim({QStringLiteral("--gen"), QStringLiteral("03"), QStringLiteral("--serial"),
-              QStringLiteral("12342678"), QStringLiteral("--type"), QStringLiteral("0")});
-    const QStringList write{QStringLiteral("write"),
-                            QStringLiteral("--config"),
-                            path("old.json"),
-                            QStringLiteral("--port"),
-                            sim->path(),
-                            QStringLiteral("--fast"),
-                            QStringLiteral("--prg"),
-                            bin + QStringLiteral("prg.vyn"),
-                            QStringLiteral("--conf"),
-                            bin + QStringLiteral("conf.dat"),
-                            QStringLiteral("--byte-interval"),
-                            QStringLiteral("1")};
+              QStringLiteral("12342678"), QStringLiteral("--nocfg")});
+    const QStringList write = olderWrite();
     const ToolRun refused = vyntool(write);
     EXPECT_EQ(refused.exitCode, 5) << refused.err.toStdString();
     EXPECT_TRUE(refused.err.contains(QStringLiteral("Несоответствие типов")));
@@ -457,18 +444,9 @@ TEST_F(VyntoolWrite, NoCfgSkipsTheTypeCheck)
 
 TEST_F(VyntoolWrite, RejectedProgrammerFileWritesNothing)
 {
-    const QString bin = QStringLiteral(SETVYN_BIN_DIR_PATH "/");
-    startSim({QStringLiteral("--gen"), QStringLiteral("03"), QStringLiteral("--serial"),
-              QStringLiteral("12342678")});
-    const ToolRun created =
-        vyntool({QStringLiteral("create"), QStringLiteral("--port"), sim->path(),
-                 QStringLiteral("--fast"), QStringLiteral("--out"), path("old.json")});
-    ASSERT_EQ(created.exitCode, 0) << created.err.toStdString();
+    createOlderConfig();
     writeFile("bad.vyn", "@F800\n31 40 00 0A\nG1 02\nq\n");
-    const ToolRun r = vyntool({QStringLiteral("write"), QStringLiteral("--config"),
-                               path("old.json"), QStringLiteral("--port"), sim->path(),
-                               QStringLiteral("--fast"), QStringLiteral("--prg"), path("bad.vyn"),
-                               QStringLiteral("--conf"), bin + QStringLiteral("conf.dat")});
+    const ToolRun r = vyntool(olderWrite(path("bad.vyn")));
     EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains(QStringLiteral("Ошибка открытия файла ") + path("bad.vyn")));
     EXPECT_TRUE(r.err.contains(QStringLiteral("Файл программатора не прочитан")));
