@@ -258,9 +258,9 @@ int runWrite(const QStringList& args)
     o.inputs.locale = vyn::NumberLocale::system();
     o.inputs.comm = o.comm;
     o.prg = parser.isSet(QStringLiteral("prg")) ? parser.value(QStringLiteral("prg"))
-                                                : programDir() + QStringLiteral("/prg.vyn");
+                                                : productFile(QStringLiteral("prg.vyn"));
     o.conf = parser.isSet(QStringLiteral("conf")) ? parser.value(QStringLiteral("conf"))
-                                                  : programDir() + QStringLiteral("/conf.dat");
+                                                  : productFile(QStringLiteral("conf.dat"));
 
     const CatalogueOption catalogueOption(parser.value(QStringLiteral("catalogue")),
                                           o.inputs.locale);

@@ -254,7 +254,7 @@ TEST_F(VyntoolWrite, Failures)
         {{QStringLiteral("write"), QStringLiteral("--config"), path("none.json"),
           QStringLiteral("--port"), QStringLiteral("x")},
          1,
-         "не удалось открыть файл"},
+         "не удаётся открыть файл"},
         {{QStringLiteral("create"), QStringLiteral("--port"), QStringLiteral("ttyVYN_absent"),
           QStringLiteral("--out"), path("n.json")},
          3,
