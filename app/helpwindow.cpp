@@ -1,5 +1,7 @@
 #include "helpwindow.h"
 
+#include <QShortcut>
+
 #include "model/userdialogs.h"
 
 #include <QFileInfo>
@@ -19,6 +21,8 @@ HelpWindow::HelpWindow(QString documentPath, QString programTitle, UserDialogs& 
 {
     setWindowTitle(QStringLiteral("Справка — %1").arg(m_title));
     setWindowIcon(QIcon::fromTheme(QStringLiteral("help-contents")));
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
 
     m_browser = new QTextBrowser(this);
     m_browser->setObjectName(QStringLiteral("HelpBrowser"));

@@ -1,5 +1,6 @@
 // setvyn: the configurator's main program.
 
+#include "sessionend.h"
 #include "setvynapplication.h"
 #include "tform1.h"
 
@@ -15,6 +16,8 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("accessories-calculator")));
 
     vyn::SetvynApplication program;
+    // Logout, shutdown or a closed terminal end the program as its window's close does.
+    vyn::SessionEndWatcher sessionEnd([&program](int) { program.endSession(); });
     if (!program.start())
         return 1;
     program.mainWindow().show();
