@@ -1,6 +1,6 @@
 #include "helpwindow.h"
 
-#include <QShortcut>
+#include <QKeyEvent>
 
 #include "model/userdialogs.h"
 
@@ -21,8 +21,7 @@ HelpWindow::HelpWindow(QString documentPath, QString programTitle, UserDialogs& 
 {
     setWindowTitle(QStringLiteral("Справка — %1").arg(m_title));
     setWindowIcon(QIcon::fromTheme(QStringLiteral("help-contents")));
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, this, &QWidget::close);
+
 
     m_browser = new QTextBrowser(this);
     m_browser->setObjectName(QStringLiteral("HelpBrowser"));
@@ -74,6 +73,15 @@ bool HelpWindow::showTopic(const QString& topic)
     raise();
     activateWindow();
     return true;
+}
+
+void HelpWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 } // namespace vyn
