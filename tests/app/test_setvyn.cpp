@@ -70,11 +70,22 @@ protected:
         writeAll(path("setvyn.ini"),
                  "[Start]\nFirstStart=\n[TForm1]\nBaseName=" + base().toUtf8() + "\n" + more);
     }
-    void addRows(const std::vector<StoredRow>& rows)
+    void addRows(const std::vector<StoredRow>& rows) { addRows(base(), rows); }
+    static void addRows(const QString& file, const std::vector<StoredRow>& rows)
     {
         TDM1 db;
-        ASSERT_TRUE(db.Connect(base()));
+        ASSERT_TRUE(db.Connect(file));
         ASSERT_TRUE(db.appendRows(rows).ok);
+    }
+    // "Копировать файл" of the named file, as the user does it.
+    void copyIntoProgramDirectory(const QString& source)
+    {
+        onModal([source](QWidget* w) {
+            w->findChild<QLineEdit*>(QStringLiteral("FilenameEdit1"))->setText(source);
+            QTest::mouseClick(w->findChild<QAbstractButton*>(QStringLiteral("BitBtn1")),
+                              Qt::LeftButton);
+        });
+        form().findChild<QAction*>(QStringLiteral("N5"))->trigger();
     }
 
     bool start(std::optional<ProtoTimings> timings = {}, std::optional<OperateTimings> op = {})
@@ -890,23 +901,14 @@ TEST_F(Setvyn, CopyOverTheConnectedDatabaseConnectsTheCopy)
     earlierRun();
     addRows(fiveRows());
     const QString source = work.filePath(QStringLiteral("MXVynBase.sqlite"));
-    {
-        TDM1 other;
-        ASSERT_TRUE(other.Connect(source));
-        ASSERT_TRUE(other.appendRows({listRow(QStringLiteral("A0000001"), QDate(2019, 1, 1)),
-                                      listRow(QStringLiteral("A0000002"), QDate(2019, 1, 2))})
-                        .ok);
-    }
+    addRows(source, {listRow(QStringLiteral("A0000001"), QDate(2019, 1, 1)),
+                     listRow(QStringLiteral("A0000002"), QDate(2019, 1, 2))});
     ASSERT_TRUE(start());
     // Unsaved pages of the connected file sit in its journal while it is open.
     ASSERT_TRUE(program->database().setText(program->database().ids().front(),
                                             QStringLiteral("COMMENT"), QStringLiteral("wal")));
     ASSERT_TRUE(program->currentConfiguration().RePaintStatus());
-    onModal([source](QWidget* w) {
-        w->findChild<QLineEdit*>(QStringLiteral("FilenameEdit1"))->setText(source);
-        QTest::mouseClick(w->findChild<QAbstractButton*>(QStringLiteral("BitBtn1")), Qt::LeftButton);
-    });
-    form().findChild<QAction*>(QStringLiteral("N5"))->trigger();
+    copyIntoProgramDirectory(source);
     EXPECT_EQ(user.messages(), QStringList({QStringLiteral("Файл успешно скопирован!")}));
     EXPECT_TRUE(program->database().isOpen());
     EXPECT_EQ(program->database().path(), base());
@@ -934,23 +936,14 @@ TEST_F(Setvyn, ACopyThatFailsSaysWhyAndLeftoversOfAKilledCopyGo)
     ASSERT_TRUE(start());
     EXPECT_FALSE(QFileInfo::exists(leftover));
     EXPECT_TRUE(QFileInfo::exists(path(".profile")));
-    onModal([this](QWidget* w) {
-        w->findChild<QLineEdit*>(QStringLiteral("FilenameEdit1"))
-            ->setText(work.filePath(QStringLiteral("none.alt")));
-        QTest::mouseClick(w->findChild<QAbstractButton*>(QStringLiteral("BitBtn1")), Qt::LeftButton);
-    });
-    form().findChild<QAction*>(QStringLiteral("N5"))->trigger();
+    copyIntoProgramDirectory(work.filePath(QStringLiteral("none.alt")));
     EXPECT_EQ(user.messages(),
               QStringList({QStringLiteral("Ошибка Копирования файла! Код: 2 (No such file or directory)")}));
     // A file the program read at its start: the copy counts from the next start.
     user.shown.clear();
     const QString conf = work.filePath(QStringLiteral("conf.dat"));
     ASSERT_TRUE(QFile::copy(path("conf.dat"), conf));
-    onModal([conf](QWidget* w) {
-        w->findChild<QLineEdit*>(QStringLiteral("FilenameEdit1"))->setText(conf);
-        QTest::mouseClick(w->findChild<QAbstractButton*>(QStringLiteral("BitBtn1")), Qt::LeftButton);
-    });
-    form().findChild<QAction*>(QStringLiteral("N5"))->trigger();
+    copyIntoProgramDirectory(conf);
     EXPECT_EQ(user.messages(), QStringList({QStringLiteral(
                                    "Файл успешно скопирован!\nКопия вступит в силу при следующем "
                                    "запуске программы.")}));
@@ -961,11 +954,7 @@ TEST_F(Setvyn, ADatabaseTypedIntoTheInterfaceSettingsIsConnectedByEnter)
     earlierRun();
     addRows(fiveRows());
     const QString other = work.filePath(QStringLiteral("other.sqlite"));
-    {
-        TDM1 db;
-        ASSERT_TRUE(db.Connect(other));
-        ASSERT_TRUE(db.appendRows({listRow(QStringLiteral("B0000001"), QDate(2019, 1, 1))}).ok);
-    }
+    addRows(other, {listRow(QStringLiteral("B0000001"), QDate(2019, 1, 1))});
     ASSERT_TRUE(start());
     onModal([other](QWidget* w) {
         w->findChild<QLineEdit*>(QStringLiteral("Edit1"))->setText(other);
