@@ -267,7 +267,8 @@ void TForm6::BitBtn1Click()
 {
     // A path typed into the field counts as much as a chosen one.
     const QString typed = Edit1->text().trimmed();
-    if (!typed.isEmpty() && typed != m_links.database.path() && !connectDatabase(typed))
+    const TDM1& db = m_links.database;
+    if (!typed.isEmpty() && (!db.isOpen() || typed != db.path()) && !connectDatabase(typed))
         return;
     m_firmwareFolder = folderOf(Edit1->text());
     current().writeMainWindowCopies(m_links.settings);
