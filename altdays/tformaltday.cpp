@@ -304,8 +304,8 @@ void TFormAltDay::closeEvent(QCloseEvent* event)
 
 void TFormAltDay::keyPressEvent(QKeyEvent* event)
 {
-    // Escape does not close the editor: in VynData that would end the program.
-    if (event->key() == Qt::Key_Escape) {
+    // In VynData Escape does not close the editor: that would end the program.
+    if (event->key() == Qt::Key_Escape && !m_escapeCloses) {
         event->ignore();
         return;
     }

@@ -30,6 +30,8 @@ public:
     ~TFormAltDay() override;
 
     const AltDayEditor& editor() const { return m_editor; }
+    // Inside setvyn Escape closes the window as its close button does.
+    void setEscapeCloses(bool on) { m_escapeCloses = on; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -46,6 +48,8 @@ private:
         QPushButton* remove = nullptr;
         QPushButton* change = nullptr;
     };
+
+    bool m_escapeCloses = false;
 
     QWidget* buildPage(AltDayPage page, int number);
     QMenuBar* buildMenu();

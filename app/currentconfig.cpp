@@ -44,18 +44,24 @@ bool CurrentConfiguration::RePaintStatus()
 {
     updateDeviceValues();
     const auto id = m_db.currentId();
-    // The tariff lists are read by generation: a row whose firmware date changed
-    // generation is read again.
-    if (id && m_loaded == id && m_loadedGeneration == m_session.DeviceGeneration)
+    // A row saved since (by this program or another), or one whose firmware
+    // date changed generation (the tariff lists are read by generation), is
+    // read again.
+    if (id && m_loaded == id && m_db.rowVersion(*id) == m_loadedVersion
+        && m_loadedGeneration == m_session.DeviceGeneration)
         return true;
     std::optional<StoredRow> row;
+    std::optional<qint64> version;
     if (id) {
+        // Read first: a change in between is then taken for a change, not missed.
+        version = m_db.rowVersion(*id);
         row = m_db.readRow(*id);
         if (!row)
             return false;
     }
     m_loaded = id;
     m_loadedGeneration = m_session.DeviceGeneration;
+    m_loadedVersion = version;
     m_record.FlowTable.clearChannelCells();
     m_record.ThermoTable.clearChannelCells();
     if (!row)
@@ -86,14 +92,44 @@ CurrentConfiguration::SaveOutcome CurrentConfiguration::save(bool asNew)
     context.today = m_clock.today();
     context.manager = m_manager;
 
-    m_busy = true;
-    const TDM1::PostResult posted = m_db.post(target, [&](const StoredRow& current) {
-        SaveResult result = saveRecord(m_record, context, m_locale, current);
-        outcome.failedGroups = result.failedGroups;
-        return result.row;
-    });
-    m_busy = false;
+    const auto write = [&](std::optional<qint64> expected) {
+        m_busy = true;
+        const TDM1::PostResult posted = m_db.post(
+            target,
+            [&](const StoredRow& current) {
+                SaveResult result = saveRecord(m_record, context, m_locale, current);
+                outcome.failedGroups = result.failedGroups;
+                return result.row;
+            },
+            expected);
+        m_busy = false;
+        return posted;
+    };
+    // Another program may have saved the row since the record was read from it.
+    const std::optional<qint64> expected =
+        target && m_loaded == target ? m_loadedVersion : std::nullopt;
+    TDM1::PostResult posted = write(expected);
+    if (posted.changedElsewhere) {
+        if (m_dialogs.ask(QStringLiteral("Конфигурация изменена другой программой. Перезаписать?"),
+                          QStringLiteral("Сообщение"), false)) {
+            posted = write(std::nullopt);
+        } else {
+            m_loaded.reset();
+            RePaintStatus();
+            outcome.error = posted.error;
+            outcome.reported = true;
+            return outcome;
+        }
+    }
     m_loaded.reset();
+    if (posted.gone) {
+        say(QStringLiteral("Конфигурация удалена другой программой. Изменения не сохранены."));
+        outcome.reported = true;
+        m_db.Refresh();
+    } else if (posted.readOnly) {
+        say(readOnlyMessage(m_db.path()));
+        outcome.reported = true;
+    }
     // Shown once the transaction is over, so that no message box holds the lock.
     for (int group : outcome.failedGroups)
         m_dialogs.inform(saveFailureMessage(group), QStringLiteral("Сообщение"),
@@ -118,10 +154,31 @@ bool CurrentConfiguration::deleteCurrent()
     if (!id)
         return false;
     m_busy = true;
-    const bool ok = m_db.deleteRow(*id);
+    const TDM1::DeleteResult result =
+        m_db.deleteRow(*id, m_loaded == id ? m_loadedVersion : std::nullopt);
     m_busy = false;
     m_loaded.reset();
-    return ok;
+    switch (result) {
+    case TDM1::DeleteResult::Deleted:
+        return true;
+    case TDM1::DeleteResult::ChangedElsewhere:
+        say(QStringLiteral("Конфигурация изменена другой программой и не удалена."));
+        break;
+    case TDM1::DeleteResult::Gone:
+        say(QStringLiteral("Конфигурация удалена другой программой."));
+        break;
+    case TDM1::DeleteResult::ReadOnly:
+        say(readOnlyMessage(m_db.path()));
+        break;
+    case TDM1::DeleteResult::Failed:
+        break;
+    }
+    return false;
+}
+
+void CurrentConfiguration::say(const QString& text)
+{
+    m_dialogs.inform(text, QStringLiteral("Сообщение"), MessageKind::Error);
 }
 
 } // namespace vyn

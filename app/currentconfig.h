@@ -37,6 +37,7 @@ public:
         qint64 id = 0;
         QList<int> failedGroups; // their messages have been shown
         QString error;           // the engine's reason when not posted
+        bool reported = false;   // why it was not posted has been said already
     };
 
     CurrentConfiguration(TDM1& db, ConfigRecord& record, DeviceSession& session,
@@ -50,6 +51,8 @@ public:
     // The row the record holds; none at start and after anything that may change it.
     std::optional<qint64> LoadedRecord() const { return m_loaded; }
     void forgetLoadedRecord() { m_loaded.reset(); }
+    // The row's version when the record was read from it.
+    std::optional<qint64> loadedVersion() const { return m_loaded ? m_loadedVersion : std::nullopt; }
     // True while a row is appended, saved or deleted; the edit command waits.
     bool DatabaseBusy() const { return m_busy; }
     void setDatabaseBusy(bool busy) { m_busy = busy; }
@@ -71,7 +74,8 @@ public:
     // The row-level copy: the current row as a new row with serial "00000000".
     // The editor's checks are the editor's; this is what follows them.
     SaveOutcome copyCurrent();
-    // Deletes the current row; a failure leaves it in place.
+    // Deletes the current row; a failure leaves it in place. A row another program
+    // changed since the record was read from it, or deleted, is reported.
     bool deleteCurrent();
 
     void setManager(const QString& manager) { m_manager = manager; }
@@ -85,8 +89,11 @@ private:
     NumberLocale m_locale;
     const ElectricityMeterCatalogue* m_catalogue;
     QString m_manager;
+    void say(const QString& text);
+
     std::optional<qint64> m_loaded;
     int m_loadedGeneration = -1; // the generation the record was loaded for
+    std::optional<qint64> m_loadedVersion;
     bool m_busy = false;
     bool m_energyControlEnabled = true;
 };

@@ -49,6 +49,8 @@ void DatabaseBrowsingStore::clearFilter()
 
 void DatabaseBrowsingStore::refresh()
 {
+    // The next command reads the row as it is in the file now.
+    m_current.forgetLoadedRecord();
     m_model.refresh();
 }
 
@@ -68,7 +70,7 @@ bool DatabaseBrowsingStore::copyCurrentRow()
     if (currentRow() < 0)
         return false;
     const CurrentConfiguration::SaveOutcome outcome = m_current.copyCurrent();
-    if (!outcome.posted && !outcome.error.isEmpty())
+    if (!outcome.posted && !outcome.error.isEmpty() && !outcome.reported)
         m_dialogs.inform(postFailureMessage(), QStringLiteral("Сообщение"), MessageKind::Error);
     return outcome.posted;
 }

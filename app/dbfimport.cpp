@@ -423,6 +423,10 @@ std::optional<ImportResult> runImportCommand(TDM1& database, UserDialogs& dialog
                                              WaitWindow& wait, const ImportCommandHooks& hooks,
                                              NumberLocale locale)
 {
+    if (database.isReadOnly()) {
+        dialogs.inform(readOnlyMessage(database.path()), kCaption, MessageKind::Error);
+        return std::nullopt;
+    }
     const QString path = dialogs.chooseOpenFile(importFileChoice());
     if (path.isEmpty())
         return std::nullopt;

@@ -1,6 +1,8 @@
 #include "filecopy.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QRegularExpression>
 #include <QFile>
 #include <QFileInfo>
 
@@ -61,6 +63,18 @@ int copyContents(int from, int to)
 }
 
 } // namespace
+
+void removeCopyLeftovers(const QString& dir)
+{
+    static const QRegularExpression kPattern(QStringLiteral("^\\..+\\.[A-Za-z0-9]{6}$"));
+    const QDateTime now = QDateTime::currentDateTime();
+    const QFileInfoList files = QDir(dir).entryInfoList({QStringLiteral(".*")},
+                                                        QDir::Files | QDir::Hidden | QDir::System);
+    for (const QFileInfo& f : files)
+        if (!f.isSymLink() && kPattern.match(f.fileName()).hasMatch() &&
+            f.lastModified().secsTo(now) >= 60)
+            QFile::remove(f.absoluteFilePath());
+}
 
 int CopySingleFile(const QString& fileName, const QString& targetDir)
 {

@@ -11,4 +11,8 @@ namespace vyn {
 // system's error code (errno).
 int CopySingleFile(const QString& fileName, const QString& targetDir);
 
+// Removes the temporary files of copies into `dir` that were killed part-way
+// (".name.XXXXXX", untouched for a minute: a copy still running keeps writing).
+void removeCopyLeftovers(const QString& dir);
+
 } // namespace vyn

@@ -1,5 +1,7 @@
 #include "helpwindow.h"
 
+#include <QKeyEvent>
+
 #include "model/userdialogs.h"
 
 #include <QFileInfo>
@@ -19,6 +21,7 @@ HelpWindow::HelpWindow(QString documentPath, QString programTitle, UserDialogs& 
 {
     setWindowTitle(QStringLiteral("Справка — %1").arg(m_title));
     setWindowIcon(QIcon::fromTheme(QStringLiteral("help-contents")));
+
 
     m_browser = new QTextBrowser(this);
     m_browser->setObjectName(QStringLiteral("HelpBrowser"));
@@ -70,6 +73,15 @@ bool HelpWindow::showTopic(const QString& topic)
     raise();
     activateWindow();
     return true;
+}
+
+void HelpWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 } // namespace vyn

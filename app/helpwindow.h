@@ -22,6 +22,10 @@ public:
 
     QTextBrowser* browser() const { return m_browser; }
 
+protected:
+    // Escape closes the window, as it closes the program's dialogs.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     QString m_path;
     QString m_title;

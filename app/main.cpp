@@ -1,5 +1,6 @@
 // setvyn: the configurator's main program.
 
+#include "sessionend.h"
 #include "setvynapplication.h"
 #include "tform1.h"
 
@@ -26,6 +27,13 @@ int main(int argc, char* argv[])
             : QIcon::fromTheme(QStringLiteral("accessories-calculator")));
 
     vyn::SetvynApplication program;
+    // Logout, shutdown or a closed terminal end the program as its window's close does.
+    vyn::SessionEndWatcher sessionEnd([&program](int) { program.endSession(); });
+    // A running generation-04 write holds the window thread: it stops between
+    // parameters, then the event loop ends the program.
+    sessionEnd.setImmediateAction(
+        [](void* p) { static_cast<vyn::SetvynApplication*>(p)->requestDeviceCommandStop(); },
+        &program);
     if (!program.start())
         return 1;
     program.mainWindow().show();

@@ -1,5 +1,7 @@
 #include "memorybrowsingstore.h"
 
+#include "model/numberlocale.h"
+
 #include <QLocale>
 #include <algorithm>
 
@@ -133,7 +135,7 @@ QString MemoryBrowsingStore::cellText(const MemoryRow& row, int column) const
     case ColSnum:
         return row.snum;
     case ColDate:
-        return QLocale::system().toString(row.date, QLocale::ShortFormat);
+        return row.date.toString(kShownDateFormat);
     case ColTypeVyn:
         return row.typeVyn;
     case ColCxema:

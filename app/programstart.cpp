@@ -10,7 +10,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QDateTime>
 #include <QTemporaryDir>
+#include <algorithm>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace vyn {
 
@@ -27,6 +33,49 @@ const QString kForm6 = QStringLiteral("TForm6");
 const QString kBaseName = QStringLiteral("BaseName");
 const QString kDatabaseFile = QStringLiteral("MXVynBase.sqlite");
 const QString kProgramEnds = QStringLiteral("\r\nВыполнение программы завершено.");
+// Held locked by the running program inside its temporary directory: a directory
+// whose lock nobody holds was left by a run that was killed.
+const QString kTempLock = QStringLiteral(".lock");
+
+int lockFile(const QString& path, bool wait)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return -1;
+    if (::flock(fd, LOCK_EX | (wait ? 0 : LOCK_NB)) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// Only directories of our own pattern that hold nothing but what the program
+// puts there; an unlocked one is stale, one without a lock (an older version's)
+// when it is a day old.
+void removeStaleTempDirs(const QString& root)
+{
+    const QFileInfoList dirs = QDir(root).entryInfoList({QStringLiteral("Vyn??????")},
+                                                        QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QFileInfo& dir : dirs) {
+        if (dir.isSymLink() || dir.ownerId() != ::geteuid())
+            continue;
+        const QStringList entries =
+            QDir(dir.filePath()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        const bool ours = std::all_of(entries.begin(), entries.end(), [](const QString& e) {
+            return e == kTempLock || e == QStringLiteral("rash.ini");
+        });
+        if (!ours)
+            continue;
+        if (entries.contains(kTempLock)) {
+            const int fd = lockFile(QDir(dir.filePath()).filePath(kTempLock), false);
+            if (fd < 0)
+                continue; // a running program's
+            QDir(dir.filePath()).removeRecursively();
+            ::close(fd);
+        } else if (dir.lastModified().secsTo(QDateTime::currentDateTime()) > 24 * 3600)
+            QDir(dir.filePath()).removeRecursively();
+    }
+}
 
 } // namespace
 
@@ -68,6 +117,14 @@ ProgramStart::~ProgramStart()
     // A start that never reached FormClose still leaves no private files behind.
     if (!m_closed && !m_tempDir.isEmpty())
         QDir(m_tempDir).removeRecursively();
+    releaseTempLock();
+}
+
+void ProgramStart::releaseTempLock()
+{
+    if (m_tempLock >= 0)
+        ::close(m_tempLock);
+    m_tempLock = -1;
 }
 
 void ProgramStart::inform(const QString& text, const QString& caption)
@@ -94,6 +151,7 @@ bool ProgramStart::openHistory()
 
 bool ProgramStart::createTempDir()
 {
+    removeStaleTempDirs(m_in.tempRoot);
     QTemporaryDir dir(QDir(m_in.tempRoot).filePath(QStringLiteral("VynXXXXXX")));
     if (!dir.isValid())
         return false;
@@ -101,6 +159,7 @@ bool ProgramStart::createTempDir()
     m_tempDir = dir.path();
     QFile::setPermissions(m_tempDir,
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    m_tempLock = lockFile(m_tempDir + QLatin1Char('/') + kTempLock, true);
     return true;
 }
 
@@ -136,6 +195,32 @@ void ProgramStart::writeFirstStartDefaults()
     m_settings.writeString(kForm6, QStringLiteral("Edit4_Text"),
                            dir + QStringLiteral("save_tarif.trf"));
     m_settings.writeString(kForm6, QStringLiteral("Edit5_Text"), prg);
+}
+
+QString ProgramStart::openDatabase()
+{
+    // The program directory's file, never the working directory: a start from
+    // another directory must find the same rows.
+    const QString fallback = m_in.exeDir + kDatabaseFile;
+    QString base = baseName();
+    if (!QFileInfo(base).isFile()) {
+        if (!base.isEmpty() && QFileInfo(base).absoluteFilePath() != QFileInfo(fallback).absoluteFilePath())
+            m_dialogs.inform(QStringLiteral("База данных %1 не найдена. Открыта база %2.")
+                                 .arg(QDir::toNativeSeparators(base),
+                                      QDir::toNativeSeparators(fallback)),
+                             m_title.title, MessageKind::Warning);
+        base = fallback;
+    }
+    if (!m_db.Connect(base))
+        return {};
+    if (m_db.isReadOnly())
+        m_dialogs.inform(readOnlyMessage(base), m_title.title, MessageKind::Warning);
+    // What is stored is what was opened.
+    if (baseName() != base) {
+        m_settings.writeString(kForm1, kBaseName, base);
+        m_settings.saveChanges();
+    }
+    return base;
 }
 
 void ProgramStart::FormCreate()
@@ -179,15 +264,11 @@ void ProgramStart::FormCreate()
             conversionDue = m_conversion.prepareFirstStart(m_in.exeDir);
             m_settings.writeString(kStart, kFirstStart, QStringLiteral("first"));
         }
-        if (!m_settings.save())
+        if (!m_settings.saveChanges())
             return false;
 
-        QString base = baseName();
-        if (!QFileInfo(base).isFile()) {
-            base = QDir(m_in.workingDir).absoluteFilePath(kDatabaseFile);
-            m_settings.writeString(kForm1, kBaseName, base);
-        }
-        if (!m_db.Connect(base)) {
+        const QString base = openDatabase();
+        if (base.isEmpty()) {
             inform(QStringLiteral("Невозможно открыть базу приборов. Проверьте настройки."));
             return false;
         }
@@ -202,8 +283,10 @@ void ProgramStart::FormCreate()
     // Honoured even when a later step failed: the reasons to stop remain.
     if (m_stop) {
         m_catalogue.clear();
-        if (!m_tempDir.isEmpty() && MyRemoveDir(m_tempDir, m_dialogs))
+        if (!m_tempDir.isEmpty() && MyRemoveDir(m_tempDir, m_dialogs)) {
             m_tempDir.clear();
+            releaseTempLock();
+        }
     }
     if (m_db.isOpen())
         m_db.Last();
@@ -245,8 +328,9 @@ bool ProgramStart::FormClose()
             inform(QStringLiteral("Не возможно удалить директорию :") + m_tempDir);
         m_tempDir.clear();
     }
+    releaseTempLock();
     m_db.Close();
-    if (!m_settings.path().isEmpty() && !m_settings.save())
+    if (!m_settings.path().isEmpty() && !m_settings.saveChanges())
         inform(QStringLiteral("Не возможно создать файл : ") + m_settings.path());
     return removed;
 }

@@ -64,7 +64,7 @@ ProgramTitle programTitle(const VersionData& version, const QString& current);
 struct StartInputs
 {
     QString exeDir;     // the program directory, with a trailing '/'
-    QString workingDir; // where a database is looked for when BaseName names no file
+    QString workingDir; // the directory the program was started from; nothing is created there
     QString tempRoot;   // the system's temporary directory
     VersionData version = VersionData::fromBuild();
     TDM1::Options database;
@@ -110,8 +110,12 @@ public:
 private:
     bool openHistory();
     bool createTempDir();
+    void releaseTempLock();
     bool decodeCatalogue(QFile& spe);
     void writeFirstStartDefaults();
+    // Connects BaseName, or the program directory's database when BaseName names
+    // no file (said once); the path opened, empty when none could be.
+    QString openDatabase();
     void inform(const QString& text, const QString& caption = QStringLiteral("Сообщение"));
 
     StartInputs m_in;
@@ -129,6 +133,7 @@ private:
     bool m_stop = false;
     bool m_firstStart = false;
     bool m_closed = false;
+    int m_tempLock = -1; // the lock held in the temporary directory
 };
 
 } // namespace vyn

@@ -4,6 +4,7 @@
 #include "currentconfigrowstore.h"
 #include "databasebrowsingstore.h"
 #include "databaserowstore.h"
+#include "filecopy.h"
 #include "programdir.h"
 #include "tform1.h"
 #include "tform6.h"
@@ -20,9 +21,11 @@
 #include "model/messageerror.h"
 #include "ui/qtuserdialogs.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QMetaObject>
+#include <QTimer>
 #include <chrono>
 #include <memory>
 #include <thread>
@@ -86,6 +89,7 @@ bool SetvynApplication::start()
     m_start = std::make_unique<ProgramStart>(std::move(in), *m_dialogs, m_db, m_session,
                                              m_conversion);
     m_start->FormCreate();
+    removeCopyLeftovers(m_start->GetPathStr());
     if (!m_start->stopRequested()) {
         // Its creation loads conf.dat and connects the database again.
         m_form6 = std::make_unique<TForm6>(TForm6Links{
@@ -93,7 +97,12 @@ bool SetvynApplication::start()
             m_db,
             *m_dialogs,
             [this] { return m_start->LoadConf(); },
-            [] {}, // start() ends the program itself when conf.dat is missing
+            // Later (its "Ввод"): the program really ends. At start-up start()
+            // ends it itself.
+            [this] {
+                if (m_form)
+                    QTimer::singleShot(0, m_form.get(), [this] { endSession(); });
+            },
             &m_loader,
             m_start->title(),
             [this](const QString& topic) {
@@ -157,6 +166,10 @@ void SetvynApplication::buildWindows()
     m_firmDetails = std::make_unique<FirmDetailsWindow>(
         m_start->GetPathStr() + firmDetailsFileName(), *m_dialogs, m_form.get());
     m_form6->setFirmDetailsCommand([this] { m_firmDetails->openDialog(); });
+    m_form8->setDatabase(&m_db, [this] {
+        m_current->forgetLoadedRecord();
+        m_form->N19Click();
+    });
 
     m_gen03 = std::make_unique<Gen03Link>(Gen03Link{m_runner,
                                                     m_comm321,
@@ -190,6 +203,8 @@ void SetvynApplication::buildWindows()
     commands.programmingCard = [this] { N4Click(); };
     commands.create = [this] { N23Click(); };
     commands.copy = [this] {
+        if (!hasVisibleRow())
+            return;
         m_editor->setOptions(toEditorOptions(m_form6->current()));
         m_editor->runCopyCommand();
     };
@@ -217,10 +232,16 @@ void SetvynApplication::runDeviceCommand(
     }
 }
 
+bool SetvynApplication::hasVisibleRow() const
+{
+    // The cursor may stand on a row the filter hides; commands never act on it.
+    return m_store && m_store->currentRow() >= 0;
+}
+
 void SetvynApplication::N24Click()
 {
     // Nothing to write without a current row.
-    if (!m_store || m_store->currentRow() < 0)
+    if (!hasVisibleRow())
         return;
     runDeviceCommand([this](const DeviceCommandContext& context) {
         WriteConfigInputs inputs = writeInputsFromSettings(m_form6->current(), context.comm);
@@ -238,6 +259,8 @@ void SetvynApplication::N24Click()
 
 void SetvynApplication::N22Click()
 {
+    if (!hasVisibleRow())
+        return;
     m_editor->setOptions(toEditorOptions(m_form6->current()));
     m_editor->openForStoredRow();
 }
@@ -346,11 +369,15 @@ DocumentCommandContext SetvynApplication::documentContext()
 
 void SetvynApplication::N3Click()
 {
+    if (!hasVisibleRow())
+        return;
     runPassportCommand(documentContext());
 }
 
 void SetvynApplication::N4Click()
 {
+    if (!hasVisibleRow())
+        return;
     runCardCommand(documentContext());
 }
 
@@ -389,6 +416,15 @@ void SetvynApplication::operationEnded()
 {
     TForm1* form = m_form.get();
     QMetaObject::invokeMethod(form, [form] { form->transferEnded(); }, Qt::QueuedConnection);
+}
+
+void SetvynApplication::endSession()
+{
+    m_closing.store(true);
+    if (m_form)
+        m_form->close();
+    QApplication::closeAllWindows();
+    QCoreApplication::quit();
 }
 
 void SetvynApplication::finish()

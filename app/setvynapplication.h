@@ -79,6 +79,9 @@ public:
     // Program end, once, after the main window has closed: a running transfer
     // stopped, settings written, the temporary directory removed, the database closed.
     void finish();
+    // The session ends: every window closed (the main window keeps its
+    // placement), the event loops left; main() then runs finish().
+    void endSession();
 
     // The windows exist once start() has returned true.
     bool hasWindows() const { return m_form != nullptr; }
@@ -127,6 +130,7 @@ private:
     void operationEnded() override;
 
     void buildWindows();
+    bool hasVisibleRow() const;
     // A device command with the current communication settings; what it leaves
     // uncaught is shown as the program's own report.
     void runDeviceCommand(const std::function<void(const DeviceCommandContext&)>& command);

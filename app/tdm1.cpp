@@ -4,17 +4,23 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QUrl>
 
 namespace vyn {
 
 namespace {
 
 const QString kTable = QStringLiteral("VYN_Base");
+// Not a column of the record: counts the changes of a row so that two programs
+// on one file notice each other's saves.
+const QString kVersion = QStringLiteral("ROWVERSION");
+const QString kVersionType = QStringLiteral("INTEGER NOT NULL DEFAULT 0");
 
 QString quoted(const QString& name)
 {
@@ -43,11 +49,19 @@ QStringList schemaStatements()
     QStringList columns;
     for (const ColumnSpec& c : vynBaseColumns())
         columns << quoted(c.name) + QLatin1Char(' ') + sqlType(c);
+    columns << kVersion + QLatin1Char(' ') + kVersionType;
     return {
         QStringLiteral("CREATE TABLE %1 (%2)").arg(kTable, columns.join(QStringLiteral(", "))),
         QStringLiteral("CREATE INDEX VYN_Base_DATE ON %1 (\"DATE\")").arg(kTable),
         QStringLiteral("CREATE INDEX VYN_Base_SNUM ON %1 (SNUM COLLATE NOCASE)").arg(kTable),
     };
+}
+
+// Read-only for this program: marked so, or on a file system (or in a directory)
+// that refuses writes. The owner's mark counts even for the superuser.
+bool writable(const QFileInfo& info)
+{
+    return info.isWritable() && info.permission(QFileDevice::WriteOwner);
 }
 
 bool isSqliteFile(const QString& path, QString& error)
@@ -173,6 +187,7 @@ bool TDM1::Connect(const QString& path)
     m_path = path;
     if (!openFile(path) || !widenRash() || !openTable()) {
         dropConnection();
+        m_readOnly = false;
         notify();
         return false;
     }
@@ -201,8 +216,22 @@ bool TDM1::openFile(const QString& path)
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
     if (!db.isValid())
         return fail(ConnectError::CannotOpen, QStringLiteral("the SQLite driver of Qt is missing"));
-    db.setDatabaseName(path);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(m_options.busyTimeoutMs));
+    const bool dirWritable = writable(QFileInfo(info.absolutePath()));
+    m_readOnly = info.exists() && (!writable(info) || !dirWritable);
+    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(m_options.busyTimeoutMs);
+    if (m_readOnly) {
+        options += QStringLiteral(";QSQLITE_OPEN_READONLY");
+        if (!dirWritable) {
+            // WAL needs its -shm file beside the database; in a directory that
+            // cannot take it the file is read as it stands.
+            options += QStringLiteral(";QSQLITE_OPEN_URI");
+            db.setDatabaseName(QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded) +
+                               QStringLiteral("?immutable=1"));
+        } else
+            db.setDatabaseName(path);
+    } else
+        db.setDatabaseName(path);
+    db.setConnectOptions(options);
     if (!db.open())
         return fail(ConnectError::CannotOpen, db.lastError().text());
     return checkOrCreateTable();
@@ -243,7 +272,12 @@ bool TDM1::checkOrCreateTable()
             return fail(ConnectError::MissingColumns,
                         QStringLiteral("VYN_Base lacks the columns ") +
                             missing.join(QStringLiteral(", ")));
-    } else if (otherTables)
+        m_hasVersion = present.contains(kVersion);
+        if (!m_hasVersion && !m_readOnly && !addRowVersion(q))
+            return false;
+    } else if (m_readOnly)
+        return fail(ConnectError::CannotOpen, m_path + QStringLiteral(" is read-only and empty"));
+    else if (otherTables)
         return fail(ConnectError::NoTable, QStringLiteral("the database has no table VYN_Base"));
     else {
         WriteTransaction t(db);
@@ -254,11 +288,25 @@ bool TDM1::checkOrCreateTable()
                 return fail(ConnectError::CannotOpen, error);
         if (!t.commit(error))
             return fail(ConnectError::CannotOpen, error);
+        m_hasVersion = true;
     }
     // Two running programs may share the file: readers never wait for a writer.
     // A read-only file keeps its journal mode; that is not a reason to refuse it.
-    q.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+    if (!m_readOnly)
+        q.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
     q.finish();
+    return true;
+}
+
+// Files of older versions: their rows count as never changed.
+bool TDM1::addRowVersion(QSqlQuery& q)
+{
+    QString error;
+    if (!run(q, QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3").arg(kTable, kVersion, kVersionType),
+             error))
+        return fail(ConnectError::CannotOpen, error);
+    q.finish();
+    m_hasVersion = true;
     return true;
 }
 
@@ -301,6 +349,8 @@ void TDM1::Close()
 {
     const bool wasOpen = m_open || QSqlDatabase::contains(m_connectionName);
     m_open = false;
+    m_readOnly = false;
+    m_hasVersion = false;
     m_ids.clear();
     m_positions.clear();
     m_current = -1;
@@ -447,6 +497,8 @@ bool TDM1::writeRow(QSqlDatabase& db, std::optional<qint64> id, const StoredRow&
         QStringList sets;
         for (const QString& c : columns)
             sets << quoted(c) + QStringLiteral(" = ?");
+        if (m_hasVersion)
+            sets << versionBump();
         q.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE ID = ?")
                       .arg(kTable, sets.join(QLatin1Char(','))));
         bindRow(q, columns, row);
@@ -471,21 +523,54 @@ TDM1::inWriteTransaction(const std::function<bool(QSqlDatabase&, PostResult&)>& 
         result.error = QStringLiteral("the database is not open");
         return result;
     }
+    if (m_readOnly) {
+        result.readOnly = true;
+        result.error = QStringLiteral("the database is open read-only");
+        return result;
+    }
     QSqlDatabase db = database();
     WriteTransaction t(db);
     result.ok = t.begin(result.error) && body(db, result) && t.commit(result.error);
     return result;
 }
 
+std::optional<qint64> TDM1::rowVersion(qint64 id) const
+{
+    if (!m_open)
+        return std::nullopt;
+    QSqlQuery q(database());
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE ID = ?")
+                  .arg(m_hasVersion ? QStringLiteral("COALESCE(%1, 0)").arg(kVersion)
+                                    : QStringLiteral("0"),
+                       kTable));
+    q.addBindValue(id);
+    if (!q.exec() || !q.next())
+        return std::nullopt;
+    return q.value(0).toLongLong();
+}
+
+QString TDM1::versionBump() const
+{
+    return QStringLiteral("%1 = COALESCE(%1, 0) + 1").arg(kVersion);
+}
+
 TDM1::PostResult TDM1::post(std::optional<qint64> id,
-                            const std::function<StoredRow(const StoredRow&)>& change)
+                            const std::function<StoredRow(const StoredRow&)>& change,
+                            std::optional<qint64> expectedVersion)
 {
     const PostResult result = inWriteTransaction([&](QSqlDatabase& db, PostResult& r) {
         StoredRow current;
         if (id) {
             const auto stored = readRow(*id);
             if (!stored) {
+                r.gone = true;
                 r.error = QStringLiteral("the row is gone");
+                return false;
+            }
+            if (expectedVersion && rowVersion(*id) != expectedVersion) {
+                r.changedElsewhere = true;
+                r.error = QStringLiteral("the row was changed by another program");
                 return false;
             }
             current = *stored;
@@ -575,21 +660,48 @@ TDM1::PostResult TDM1::inBatch(const std::function<bool(Batch&, PostResult&)>& b
 
 bool TDM1::deleteRow(qint64 id)
 {
+    return deleteRow(id, std::nullopt) == DeleteResult::Deleted;
+}
+
+TDM1::DeleteResult TDM1::deleteRow(qint64 id, std::optional<qint64> expectedVersion)
+{
     if (!m_open)
-        return false;
+        return DeleteResult::Failed;
     const int position = m_current;
-    QSqlQuery q(database());
-    q.prepare(QStringLiteral("DELETE FROM %1 WHERE ID = ?").arg(kTable));
-    q.addBindValue(id);
-    if (!q.exec()) {
-        m_lastError = q.lastError().text();
-        return false;
+    DeleteResult outcome = DeleteResult::Deleted;
+    const PostResult done = inWriteTransaction([&](QSqlDatabase& db, PostResult& r) {
+        const auto version = rowVersion(id);
+        if (!version) {
+            outcome = DeleteResult::Gone;
+            return false;
+        }
+        if (expectedVersion && version != expectedVersion) {
+            outcome = DeleteResult::ChangedElsewhere;
+            return false;
+        }
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral("DELETE FROM %1 WHERE ID = ?").arg(kTable));
+        q.addBindValue(id);
+        if (!q.exec()) {
+            r.error = q.lastError().text();
+            return false;
+        }
+        return true;
+    });
+    if (done.readOnly)
+        return DeleteResult::ReadOnly;
+    if (!done.ok) {
+        m_lastError = done.error;
+        if (outcome == DeleteResult::Deleted)
+            return DeleteResult::Failed;
+        Refresh(); // the other program's change is shown
+        return outcome;
     }
     const bool wasCurrent = currentId() == id;
     Refresh();
     if (wasCurrent)
         setCurrentPosition(position);
-    return true;
+    return DeleteResult::Deleted;
 }
 
 bool TDM1::setText(qint64 id, const QString& column, const QString& text)
@@ -597,8 +709,14 @@ bool TDM1::setText(qint64 id, const QString& column, const QString& text)
     const ColumnSpec* spec = findColumn(column);
     if (!m_open || !spec || spec->kind != ColumnKind::Text || text.size() > spec->maxLength)
         return false;
+    if (m_readOnly) {
+        m_lastError = QStringLiteral("the database is open read-only");
+        return false;
+    }
     QSqlQuery q(database());
-    q.prepare(QStringLiteral("UPDATE %1 SET %2 = ? WHERE ID = ?").arg(kTable, quoted(spec->name)));
+    q.prepare(QStringLiteral("UPDATE %1 SET %2 = ?%3 WHERE ID = ?")
+                  .arg(kTable, quoted(spec->name),
+                       m_hasVersion ? QStringLiteral(", ") + versionBump() : QString()));
     q.addBindValue(text);
     q.addBindValue(id);
     if (!q.exec() || q.numRowsAffected() != 1) {
@@ -620,6 +738,13 @@ bool TDM1::Refresh()
         setCurrentPosition(position);
     notify();
     return ok;
+}
+
+QString readOnlyMessage(const QString& path)
+{
+    return QStringLiteral("База данных %1 открыта только для чтения. Изменения не могут быть "
+                          "сохранены.")
+        .arg(QDir::toNativeSeparators(path));
 }
 
 void TDM1::notify(std::optional<qint64> id)

@@ -18,6 +18,9 @@
 
 namespace vyn {
 
+// Said when a file that cannot be written is opened, and when a change is refused for it.
+QString readOnlyMessage(const QString& path);
+
 class TDM1
 {
 public:
@@ -41,6 +44,20 @@ public:
         bool ok = false;
         qint64 id = 0;
         QString error; // the engine's reason when !ok
+        // Not posted because the row is not as expected: another program changed
+        // (or deleted) it since it was read.
+        bool changedElsewhere = false;
+        bool gone = false;
+        bool readOnly = false; // not posted because the file is open read-only
+    };
+
+    enum class DeleteResult
+    {
+        Deleted,
+        Failed,           // lastError() says why
+        ChangedElsewhere, // the row's version is not the expected one; kept
+        Gone,             // no such row (deleted by another program)
+        ReadOnly,
     };
 
     TDM1();
@@ -55,6 +72,8 @@ public:
     bool Connect(const QString& path);
     void Close();
     bool isOpen() const { return m_open; }
+    // The file or its directory cannot be written: the rows can be browsed only.
+    bool isReadOnly() const { return m_readOnly; }
     QString path() const { return m_path; }
     ConnectError connectError() const { return m_connectError; }
     QString lastError() const { return m_lastError; }
@@ -77,14 +96,20 @@ public:
     // --- rows
     std::optional<StoredRow> readRow(qint64 id) const;
     std::optional<StoredRow> currentRow() const;
+    // How often the row has been changed since it was appended (rows of files
+    // written before the count existed start at 0); nullopt when there is no such row.
+    std::optional<qint64> rowVersion(qint64 id) const;
     // In one write transaction: reads the row (an empty row for nullopt), lets
     // change() compute the new values and writes them (appends for nullopt). ID
-    // is never written. The cursor moves to the posted row.
+    // is never written. The cursor moves to the posted row. With expectedVersion
+    // the row is written only while its version is still that one.
     PostResult post(std::optional<qint64> id,
-                    const std::function<StoredRow(const StoredRow&)>& change);
+                    const std::function<StoredRow(const StoredRow&)>& change,
+                    std::optional<qint64> expectedVersion = std::nullopt);
     // Appends many rows in one transaction; the cursor stays where it was.
     PostResult appendRows(const std::vector<StoredRow>& rows);
     bool deleteRow(qint64 id);
+    DeleteResult deleteRow(qint64 id, std::optional<qint64> expectedVersion);
 
     // What runs inside inBatch(): lookups that see the rows appended so far, and
     // appends. Nothing is visible to others, nor kept, until the batch commits.
@@ -125,6 +150,8 @@ public:
 private:
     bool openFile(const QString& path);
     bool checkOrCreateTable();
+    bool addRowVersion(QSqlQuery& q);
+    QString versionBump() const;
     bool widenRash();
     bool openTable();
     bool loadIds();
@@ -139,6 +166,8 @@ private:
     QString m_connectionName;
     QString m_path;
     bool m_open = false;
+    bool m_readOnly = false;
+    bool m_hasVersion = false;
     ConnectError m_connectError = ConnectError::None;
     QString m_lastError;
     std::vector<qint64> m_ids;

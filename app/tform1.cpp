@@ -5,6 +5,7 @@
 #include "browsingstatus.h"
 #include "helpwindow.h"
 #include "model/inifile.h"
+#include "model/storedrow.h"
 #include "model/userdialogs.h"
 #include "tformcommconfig.h"
 
@@ -16,6 +17,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -44,6 +46,10 @@ constexpr int kClientWidth = 932;
 constexpr int kClientHeight = 579;
 constexpr int kColumnWidths[kBrowsingColumns] = {120, 120, 69, 80, 194, 161};
 constexpr int kPanelWidths[4] = {50, 50, 200, 50};
+// The frame's title bar above the stored client area, and how much of it must
+// lie on a screen for the user to grab it.
+constexpr int kTitleBarHeight = 24;
+constexpr int kGrabWidth = 100;
 
 // A theme icon, or the style's own picture where the theme has none.
 QIcon themeIcon(const QString& name, QStyle::StandardPixmap fallback, const QWidget* w)
@@ -131,6 +137,28 @@ public:
             option.backgroundBrush = option.palette.brush(QPalette::ToolTipBase);
     }
 
+    // The editor takes no more characters than the cell's column holds, and
+    // covers exactly its cell.
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override
+    {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+            line->setFrame(false);
+            const QString column = index.column() == ColComment   ? QStringLiteral("COMMENT")
+                                   : index.column() == ColManager ? QStringLiteral("MANAGER")
+                                                                  : QString();
+            if (const ColumnSpec* spec = column.isEmpty() ? nullptr : findColumn(column))
+                line->setMaxLength(spec->maxLength);
+        }
+        return editor;
+    }
+    void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                              const QModelIndex&) const override
+    {
+        editor->setGeometry(option.rect);
+    }
+
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
     {
@@ -149,6 +177,7 @@ TForm1::TForm1(QString title, BrowsingStore& store, IniFile& settings, UserDialo
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(m_title);
+    m_altDays->setEscapeCloses(true);
     setContextMenuPolicy(Qt::NoContextMenu); // no toolbar-hiding menu on the control bar
 
     buildActions();
@@ -329,6 +358,7 @@ QToolBar* TForm1::buildSearchBand()
     SearchText->setToolTip(QStringLiteral("Искомая строка"));
     SearchText->setStatusTip(QStringLiteral("Искомая строка"));
     SearchText->setClearButtonEnabled(true);
+    SearchText->installEventFilter(this);
     SearchText->setFixedWidth(130);
 
     auto* by = new QLabel(QStringLiteral("Фильтровать по:"), band);
@@ -441,8 +471,10 @@ void TForm1::buildList()
         menu.addAction(N19);
         menu.exec(DBGrid1->viewport()->mapToGlobal(at));
     });
-    // Double-click and Enter edit the configuration of the row.
+    // Double-click and Enter edit the configuration of the row; Enter on a
+    // COMMENT or MANAGER cell edits the cell (eventFilter).
     connect(DBGrid1, &QAbstractItemView::activated, this, [this] { N22Click(); });
+    DBGrid1->installEventFilter(this);
     connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& now, const QModelIndex& before) {
                 m_indicator->current = now.row();
@@ -784,6 +816,31 @@ void TForm1::ToolButtonAltDayClick()
     m_altDays->exec();
 }
 
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == SearchText && event->type() == QEvent::ShortcutOverride) {
+        // The window's commands win over the field's own keys (Ctrl+E and others).
+        const QKeySequence pressed(static_cast<QKeyEvent*>(event)->keyCombination());
+        const QList<QAction*> actions = findChildren<QAction*>();
+        for (const QAction* a : actions)
+            if (a->isEnabled() && !a->shortcut().isEmpty() && a->shortcut() == pressed)
+                return true;
+    }
+    if (watched == DBGrid1 && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (enter && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            const QModelIndex at = DBGrid1->currentIndex();
+            if (at.isValid() && (at.flags() & Qt::ItemIsEditable))
+                DBGrid1->edit(at);
+            else
+                N22Click();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
 bool TForm1::event(QEvent* event)
 {
     // Hints of the controls and menu items go to the last panel.
@@ -854,9 +911,14 @@ void TForm1::readSettings()
                        storedInt(m_settings, QStringLiteral("Top"), ok),
                        storedInt(m_settings, QStringLiteral("Width"), ok),
                        storedInt(m_settings, QStringLiteral("Height"), ok));
+    // Only a window whose title bar can be grabbed is put back where it was.
+    const QRect titleBar(stored.x(), stored.y() - kTitleBarHeight, stored.width(), kTitleBarHeight);
     bool visible = false;
-    for (const QScreen* s : QGuiApplication::screens())
-        visible = visible || s->availableGeometry().intersects(stored);
+    for (const QScreen* s : QGuiApplication::screens()) {
+        const QRect onScreen = s->availableGeometry().intersected(titleBar);
+        visible = visible || (onScreen.width() >= std::min(kGrabWidth, stored.width()) &&
+                              onScreen.height() >= kTitleBarHeight / 2);
+    }
     if (ok && visible && stored.width() >= 200 && stored.height() >= 150) {
         setGeometry(stored);
     } else {

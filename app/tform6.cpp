@@ -230,6 +230,8 @@ void TForm6::reconnect(const QString& baseName)
                 MessageKind::Error);
         return;
     }
+    if (!samePath && db.isReadOnly())
+        m_links.dialogs.inform(readOnlyMessage(db.path()), kCaption, MessageKind::Warning);
     // Cancelling the window keeps the row the user is on.
     if (samePath && row && db.setCurrentId(*row))
         return;
@@ -278,6 +280,11 @@ int TForm6::openDialog()
 
 void TForm6::BitBtn1Click()
 {
+    // A path typed into the field counts as much as a chosen one.
+    const QString typed = Edit1->text().trimmed();
+    const TDM1& db = m_links.database;
+    if (!typed.isEmpty() && (!db.isOpen() || typed != db.path()) && !connectDatabase(typed))
+        return;
     m_firmwareFolder = folderOf(Edit1->text());
     current().writeMainWindowCopies(m_links.settings);
     LoadConf();
@@ -305,7 +312,7 @@ void TForm6::reject()
 void TForm6::done(int result)
 {
     current().writeStored(m_links.settings);
-    m_links.settings.save();
+    m_links.settings.saveChanges();
     QDialog::done(result);
 }
 
@@ -337,17 +344,29 @@ void TForm6::SpeedButton1Click()
             kCaption, MessageKind::Warning);
         return;
     }
+    connectDatabase(file);
+}
+
+bool TForm6::connectDatabase(const QString& file)
+{
     TDM1& db = m_links.database;
+    const QString previous = db.isOpen() ? db.path() : QString();
     db.Close();
     if (!db.Connect(file)) {
         m_links.dialogs.inform(QStringLiteral("Не удалось подключиться к выбранной базе данных"),
                                kCaption, MessageKind::Error);
-        return;
+        // The database in use stays in use.
+        if (!previous.isEmpty() && db.Connect(previous))
+            db.Last();
+        return false;
     }
+    if (db.isReadOnly())
+        m_links.dialogs.inform(readOnlyMessage(file), kCaption, MessageKind::Warning);
     db.Last();
     Edit1->setText(file);
     m_links.settings.writeString(QStringLiteral("TForm1"), QStringLiteral("BaseName"), file);
-    m_links.settings.save();
+    m_links.settings.saveChanges();
+    return true;
 }
 
 void TForm6::SpeedButton2Click()

@@ -85,6 +85,9 @@ private:
     void FormCreate(bool creation);
     void showSettings(const InterfaceSettings& s);
     void reconnect(const QString& baseName);
+    // Connects the file and stores it as BaseName; the previous database stays
+    // connected when the file cannot be opened.
+    bool connectDatabase(const QString& file);
     void placePassportList();
     QString chooseFile(const QString& caption, const QString& start, const QString& filter,
                        const QString& suffix);

@@ -1,15 +1,20 @@
 #include "tform8.h"
 
 #include "filecopy.h"
+#include "tdm1.h"
 
 #include "model/inifile.h"
 #include "model/userdialogs.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
+
+#include <cerrno>
 
 namespace vyn {
 
@@ -69,14 +74,59 @@ int TForm8::CopySingleFile(const QString& fileName) const
     return vyn::CopySingleFile(fileName, m_exeDir);
 }
 
+void TForm8::setDatabase(TDM1* database, std::function<void()> reconnected)
+{
+    m_database = database;
+    m_reconnected = std::move(reconnected);
+}
+
+int TForm8::copyOverDatabase(const QString& fileName)
+{
+    const QString target = m_database->path();
+    // A clean close folds the journal into the file and removes it; what is left
+    // beside the file then belongs to another program still using it.
+    m_database->Close();
+    int code = 0;
+    if (QFileInfo(target + QStringLiteral("-wal")).size() > 0)
+        code = EBUSY;
+    else {
+        QFile::remove(target + QStringLiteral("-wal"));
+        QFile::remove(target + QStringLiteral("-shm"));
+        code = vyn::CopySingleFile(fileName, m_exeDir);
+    }
+    if (m_database->Connect(target))
+        m_database->Last();
+    if (m_reconnected)
+        m_reconnected();
+    return code;
+}
+
 void TForm8::BitBtn1Click()
 {
-    const int code = CopySingleFile(FilenameEdit1->text());
-    if (code == 0)
-        m_dialogs.inform(QStringLiteral("Файл успешно скопирован!"), m_title);
-    else
-        m_dialogs.inform(QStringLiteral("Ошибка Копирования файла! Код: ") + QString::number(code),
+    const QString source = FilenameEdit1->text();
+    const QString target = QDir(m_exeDir).filePath(QFileInfo(source).fileName());
+    const bool database = m_database && m_database->isOpen() &&
+                          QFileInfo(m_database->path()).absoluteFilePath() ==
+                              QFileInfo(target).absoluteFilePath();
+    const int code = database ? copyOverDatabase(source) : CopySingleFile(source);
+    if (code != 0) {
+        m_dialogs.inform(QStringLiteral("Ошибка Копирования файла! Код: %1 (%2)")
+                             .arg(code)
+                             .arg(code == EBUSY && database
+                                      ? QStringLiteral("база данных открыта другой программой")
+                                      : qt_error_string(code)),
                          m_title, MessageKind::Error);
+        return;
+    }
+    // The files the program has read at its start.
+    static const QStringList kReadAtStart{"setvyn.ini", "hist.ini", "rash.spe", "conf.dat",
+                                          "prg.vyn"};
+    const bool atNextStart =
+        kReadAtStart.contains(QFileInfo(target).fileName(), Qt::CaseInsensitive);
+    m_dialogs.inform(atNextStart ? QStringLiteral("Файл успешно скопирован!\nКопия вступит в силу "
+                                                  "при следующем запуске программы.")
+                                 : QStringLiteral("Файл успешно скопирован!"),
+                     m_title);
 }
 
 void TForm8::FilenameEdit1Browse()
@@ -93,7 +143,7 @@ void TForm8::FilenameEdit1Browse()
 void TForm8::done(int result)
 {
     m_settings.writeString(kSection, kKey, FilenameEdit1->text());
-    m_settings.save();
+    m_settings.saveChanges();
     QDialog::done(result);
 }
 

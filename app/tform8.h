@@ -4,12 +4,14 @@
 // "TForm8" of setvyn.ini.
 
 #include <QDialog>
+#include <functional>
 
 class QLineEdit;
 
 namespace vyn {
 
 class IniFile;
+class TDM1;
 class UserDialogs;
 
 class TForm8 : public QDialog
@@ -25,6 +27,10 @@ public:
     // The copy of the named file into the program directory: 0 or errno.
     int CopySingleFile(const QString& fileName) const;
 
+    // The connected configuration database: a copy onto its file closes it
+    // first and connects the copy afterwards; then reconnected() runs.
+    void setDatabase(TDM1* database, std::function<void()> reconnected);
+
     void BitBtn1Click();        // "Копировать"
     void FilenameEdit1Browse(); // the field's browse button
 
@@ -37,6 +43,11 @@ private:
     QString m_exeDir;
     QString m_title;
     QLineEdit* FilenameEdit1 = nullptr;
+    TDM1* m_database = nullptr;
+    std::function<void()> m_reconnected;
+
+    // 0 or errno; the database copied over is connected again either way.
+    int copyOverDatabase(const QString& fileName);
 };
 
 } // namespace vyn

@@ -223,7 +223,8 @@ bool VynBaseModel::setData(const QModelIndex& index, const QVariant& value, int 
     if (id == 0 || text == displayText(id, index.column()))
         return id != 0;
     if (!m_db.setText(id, columnName(index.column()), text)) {
-        m_dialogs.inform(QStringLiteral("Была ошибка при создании базы"),
+        m_dialogs.inform(m_db.isReadOnly() ? readOnlyMessage(m_db.path())
+                                           : QStringLiteral("Была ошибка при создании базы"),
                          QStringLiteral("Сообщение"), MessageKind::Error);
         return false;
     }

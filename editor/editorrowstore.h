@@ -19,6 +19,8 @@ public:
     // The numbered messages of the groups that failed are shown by the store;
     // false when the row was not posted.
     virtual bool saveRecord(bool asNew) = 0;
+    // Whether the store has already said why the last save was not posted.
+    virtual bool lastSaveReported() const { return false; }
     // After a save: the main window takes up its current row again.
     virtual void refreshCurrentRow() = 0;
 };

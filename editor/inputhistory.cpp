@@ -23,7 +23,7 @@ std::optional<int> InputHistory::position(const QString& section, const QString&
 bool InputHistory::setPosition(const QString& section, const QString& key, int position)
 {
     m_file.writeInteger(section, key, position);
-    return m_file.save();
+    return m_file.saveChanges();
 }
 
 std::optional<int> InputHistory::flowPosition(const QString& section) const
@@ -68,7 +68,7 @@ bool InputHistory::storeDaySchedules(const std::array<DaySchedule, 3>& schedules
             m_file.writeString(timesSection(d), key, e.time);
             m_file.writeString(tarifSection(d), key, e.tariff);
         }
-    return m_file.save();
+    return m_file.saveChanges();
 }
 
 } // namespace vyn

@@ -518,7 +518,7 @@ bool TFormVynConfig::BitBtn1Click()
     const bool posted = m_store.saveRecord(m_newConfiguration);
     if (posted)
         rememberDaySchedules(m_rec, m_history);
-    else
+    else if (!m_store.lastSaveReported())
         m_dialogs.inform(QStringLiteral("Была ошибка при создании базы"), QStringLiteral("Сообщение"),
                          MessageKind::Error);
     m_store.refreshCurrentRow();

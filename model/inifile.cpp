@@ -39,12 +39,14 @@ bool IniFile::load(const QString& path)
 {
     m_path = path;
     m_sections.clear();
+    m_baseline.clear();
     QFile file(path);
     if (!file.exists())
         return true;
     if (!file.open(QIODevice::ReadOnly))
         return false;
     setText(file.readAll());
+    m_baseline = text();
     return true;
 }
 

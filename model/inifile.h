@@ -24,6 +24,11 @@ public:
     QByteArray text() const;
     // Writes the whole profile to path() (or the given path) atomically.
     bool save() const;
+    // Writes only what changed here since the file was loaded (or last written
+    // this way), merged into the file as it is on disk now, through a temporary
+    // file and rename: keys another program wrote meanwhile are kept, and from
+    // then on read here too. False when the file could not be written.
+    bool saveChanges();
     bool saveAs(const QString& path);
 
     QString path() const { return m_path; }
@@ -71,6 +76,7 @@ private:
 
     QString m_path;
     std::vector<Section> m_sections; // the first one holds lines before any header
+    QByteArray m_baseline;           // the file as loaded or last merged, for saveChanges
 };
 
 } // namespace vyn

@@ -19,8 +19,9 @@ NumberLocale NumberLocale::system()
     if (loc.language() == QLocale::C)
         loc = QLocale(QLocale::Russian, QLocale::Russia);
     const QString point = loc.decimalPoint();
-    return NumberLocale(point.isEmpty() ? QLatin1Char(',') : point.at(0),
-                        loc.dateFormat(QLocale::ShortFormat));
+    // The interface is Russian whatever the system's language: its dates too, so
+    // that what is shown, typed and searched for reads the same everywhere.
+    return NumberLocale(point.isEmpty() ? QLatin1Char(',') : point.at(0), kShownDateFormat);
 }
 
 std::optional<double> NumberLocale::toDouble(const QString& text) const

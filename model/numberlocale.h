@@ -8,13 +8,17 @@
 
 namespace vyn {
 
+// How the program shows and reads dates, whatever the system locale.
+inline const QString kShownDateFormat = QStringLiteral("dd.MM.yyyy");
+
 class NumberLocale
 {
 public:
     explicit NumberLocale(QChar decimalPoint = QLatin1Char(','),
                           QString shortDateFormat = QStringLiteral("dd.MM.yyyy"));
 
-    // QLocale::system(); Russian conventions when the system locale is C/POSIX.
+    // The decimal separator of QLocale::system() (Russian conventions when the
+    // system locale is C/POSIX); dates always kShownDateFormat.
     static NumberLocale system();
 
     QChar decimalPoint() const { return m_decimalPoint; }

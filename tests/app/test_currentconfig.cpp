@@ -274,6 +274,68 @@ TEST(CurrentConfiguration, AnEmptyTableClearsTheChannelTables)
     EXPECT_EQ(f.db.RecordCount(), 0);
 }
 
+TEST(CurrentConfiguration, TwoProgramsSavingOneRowAskBeforeOverwriting)
+{
+    for (bool overwrite : {false, true}) {
+        StoreFixture f;
+        const qint64 id = f.add(newerWithPressures());
+        // The other program: its own connection and current configuration on the file.
+        TDM1 otherDb{TDM1::Options{100}};
+        ASSERT_TRUE(otherDb.Connect(f.db.path()));
+        ConfigRecord otherRecord;
+        FakeDialogs otherDialogs;
+        CurrentConfiguration other(otherDb, otherRecord, f.session, otherDialogs, f.clock, kComma,
+                                   f.catalogue.get());
+        ASSERT_TRUE(f.db.setCurrentId(id));
+        ASSERT_TRUE(otherDb.setCurrentId(id));
+        ASSERT_TRUE(f.current->RePaintStatus());
+        ASSERT_TRUE(other.RePaintStatus());
+
+        otherRecord.SNUM = QStringLiteral("22222222");
+        ASSERT_TRUE(other.save(false).posted);
+
+        f.record.SNUM = QStringLiteral("33333333");
+        f.dialogs.answers.enqueue(overwrite);
+        const auto outcome = f.current->save(false);
+        ASSERT_EQ(f.dialogs.shown.size(), 1);
+        EXPECT_EQ(f.dialogs.shown[0].kind, FakeDialogs::Kind::Ask);
+        EXPECT_EQ(f.dialogs.shown[0].text,
+                  QStringLiteral("Конфигурация изменена другой программой. Перезаписать?"));
+        EXPECT_FALSE(f.dialogs.shown[0].defaultYes);
+        EXPECT_EQ(outcome.posted, overwrite);
+        EXPECT_EQ(outcome.reported, !overwrite);
+        const QString stored = f.db.readRow(id)->value(QStringLiteral("SNUM")).toString();
+        EXPECT_EQ(stored, overwrite ? QStringLiteral("33333333") : QStringLiteral("22222222"));
+        // "Нет": the record holds the row as the other program left it.
+        if (!overwrite) {
+            EXPECT_EQ(f.record.SNUM, QStringLiteral("22222222"));
+            EXPECT_EQ(f.current->LoadedRecord(), id);
+        }
+
+        // The other program's record is stale now: it is read again before use.
+        ASSERT_TRUE(other.RePaintStatus());
+        EXPECT_EQ(otherRecord.SNUM, stored);
+
+        // Deleting a row the other program changed since it was loaded is refused and said.
+        f.dialogs.shown.clear();
+        ASSERT_TRUE(f.current->RePaintStatus());
+        otherRecord.SNUM = QStringLiteral("44444444");
+        ASSERT_TRUE(other.save(false).posted);
+        EXPECT_FALSE(f.current->deleteCurrent());
+        EXPECT_TRUE(f.db.readRow(id));
+        EXPECT_EQ(f.dialogs.messages(),
+                  QStringList{"Конфигурация изменена другой программой и не удалена."});
+        // And one it deleted.
+        ASSERT_TRUE(other.RePaintStatus());
+        ASSERT_TRUE(other.deleteCurrent());
+        f.dialogs.shown.clear();
+        ASSERT_TRUE(f.db.setCurrentId(id));
+        EXPECT_FALSE(f.current->deleteCurrent());
+        EXPECT_EQ(f.dialogs.messages(), QStringList{"Конфигурация удалена другой программой."});
+        EXPECT_EQ(f.db.RecordCount(), 0);
+    }
+}
+
 TEST(CurrentConfiguration, NewFirmwareDateOfAnotherGenerationReadsTheRowAgain)
 {
     StoreFixture f;

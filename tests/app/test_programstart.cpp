@@ -5,7 +5,10 @@
 
 #include "model/inifile.h"
 
+#include <QDateTime>
 #include <QFileInfo>
+#include <sys/file.h>
+#include <sys/time.h>
 
 using namespace vyn;
 using namespace vyn::test;
@@ -114,19 +117,38 @@ TEST(ProgramStart, SecondStartEmptiesFirstStartAndRewritesNoDefault)
     EXPECT_TRUE(f.dialogs.shown.isEmpty());
 }
 
-TEST(ProgramStart, DatabaseFallsBackToTheWorkingDirectory)
+TEST(ProgramStart, DatabaseIsTheProgramDirectorysWhenBaseNameNamesNoFile)
 {
     StartFixture f;
+    const QString fallback = f.exe + QStringLiteral("MXVynBase.sqlite");
+    // A first start from another working directory: the program directory's file.
     f.run([&](ProgramStart& s) {
-        // The default names a file that does not exist yet.
-        const QString fallback = QDir(f.work).absoluteFilePath(QStringLiteral("MXVynBase.sqlite"));
         EXPECT_EQ(s.baseName(), fallback);
-        EXPECT_EQ(f.value("TForm1", "BaseName"), f.exe + QStringLiteral("MXVynBase.sqlite"));
+        EXPECT_EQ(f.value("TForm1", "BaseName"), fallback);
     });
-    // Stored at exit.
-    const QString fallback = QDir(f.work).absoluteFilePath(QStringLiteral("MXVynBase.sqlite"));
-    EXPECT_EQ(f.value("TForm1", "BaseName"), fallback);
+    EXPECT_TRUE(f.dialogs.shown.isEmpty());
     EXPECT_TRUE(QFileInfo(fallback).isFile());
+    EXPECT_TRUE(QDir(f.work).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden).isEmpty());
+
+    // A stored name of no file: said once, the fallback opened and stored.
+    const QString stick = f.root.filePath(QStringLiteral("media/stick/MXVynBase.sqlite"));
+    const QString folder = f.root.filePath(QStringLiteral("work"));
+    for (const QString& missing : {stick, QStringLiteral("C:\\Vyn\\MXVynBase.mdb"), folder}) {
+        IniFile ini = f.ini();
+        ini.writeString(QStringLiteral("TForm1"), QStringLiteral("BaseName"), missing);
+        ASSERT_TRUE(ini.save());
+        f.dialogs.shown.clear();
+        f.run([&](ProgramStart& s) { EXPECT_EQ(s.baseName(), fallback); });
+        ASSERT_EQ(f.dialogs.shown.size(), 1) << missing.toStdString();
+        EXPECT_EQ(f.dialogs.shown[0].text,
+                  QStringLiteral("База данных %1 не найдена. Открыта база %2.").arg(missing, fallback));
+        EXPECT_EQ(f.dialogs.shown[0].caption, QStringLiteral("Винк-Конфигуратор 3.7.2.1"));
+        EXPECT_EQ(f.value("TForm1", "BaseName"), fallback);
+        f.dialogs.shown.clear();
+        f.run();
+        EXPECT_TRUE(f.dialogs.shown.isEmpty()) << missing.toStdString();
+    }
+    EXPECT_TRUE(QDir(f.work).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden).isEmpty());
 
     // A stored name of an existing file is used as it is.
     const QString own = f.root.filePath(QStringLiteral("own.sqlite"));
@@ -148,6 +170,52 @@ TEST(ProgramStart, DatabaseFallsBackToTheWorkingDirectory)
     start.FormClose();
     EXPECT_FALSE(db.isOpen());
     EXPECT_EQ(f.value("TForm1", "BaseName"), own);
+}
+
+TEST(ProgramStart, AReadOnlyDatabaseIsSaidOnceAndBrowsed)
+{
+    StartFixture f;
+    f.run();
+    const QString base = f.exe + QStringLiteral("MXVynBase.sqlite");
+    QFile::setPermissions(base, QFileDevice::ReadOwner);
+    f.dialogs.shown.clear();
+    f.run([&](ProgramStart&) {});
+    QFile::setPermissions(base, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    EXPECT_EQ(f.dialogs.messages(),
+              QStringList{QStringLiteral("База данных %1 открыта только для чтения. Изменения не "
+                                         "могут быть сохранены.")
+                              .arg(base)});
+}
+
+TEST(ProgramStart, TemporaryDirectoriesOfKilledRunsAreRemoved)
+{
+    StartFixture f;
+    // A killed run's (its lock free), an older version's of a day ago, a running
+    // program's (locked) and a stranger's directory of the same pattern.
+    const QString killed = f.temp + QStringLiteral("/VynAAAAAA");
+    const QString older = f.temp + QStringLiteral("/VynBBBBBB");
+    const QString running = f.temp + QStringLiteral("/VynCCCCCC");
+    const QString stranger = f.temp + QStringLiteral("/VynDDDDDD");
+    for (const QString& d : {killed, older, running, stranger}) {
+        QDir().mkpath(d);
+        writeAll(d + QStringLiteral("/rash.ini"), "[x]\n");
+    }
+    writeAll(killed + QStringLiteral("/.lock"), {});
+    writeAll(running + QStringLiteral("/.lock"), {});
+    writeAll(stranger + QStringLiteral("/notes.txt"), "mine");
+    const timeval twoDaysAgo[2] = {{time(nullptr) - 2 * 86400, 0}, {time(nullptr) - 2 * 86400, 0}};
+    ASSERT_EQ(::utimes(QFile::encodeName(older).constData(), twoDaysAgo), 0);
+    QFile lock(running + QStringLiteral("/.lock"));
+    ASSERT_TRUE(lock.open(QIODevice::ReadWrite));
+    ASSERT_EQ(::flock(lock.handle(), LOCK_EX | LOCK_NB), 0);
+
+    f.run([&](ProgramStart& s) {
+        EXPECT_FALSE(QFileInfo::exists(killed));
+        EXPECT_FALSE(QFileInfo::exists(older));
+        EXPECT_TRUE(QFileInfo::exists(running));
+        EXPECT_TRUE(QFileInfo::exists(stranger));
+        EXPECT_TRUE(QFileInfo::exists(s.TempDir()));
+    });
 }
 
 TEST(ProgramStart, CatalogueIsDecodedIntoAPrivateDirectoryRemovedAtExit)

@@ -2,6 +2,7 @@
 // configuration database in an SQLite file, the main window offscreen, and the
 // write command against vynsim on a pseudo-terminal.
 
+#include "app/currentconfig.h"
 #include "app/databasebrowsingstore.h"
 #include "app/setvynapplication.h"
 #include "app/tform1.h"
@@ -34,10 +35,15 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+#include <QProcess>
+
 #include <chrono>
+#include <csignal>
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/file.h>
+#include <sys/time.h>
 #include <thread>
 #include <unistd.h>
 
@@ -82,11 +88,22 @@ protected:
         ASSERT_TRUE(program->currentConfiguration().save(true).posted);
         form().N19Click();
     }
-    void addRows(const std::vector<StoredRow>& rows)
+    void addRows(const std::vector<StoredRow>& rows) { addRows(base(), rows); }
+    static void addRows(const QString& file, const std::vector<StoredRow>& rows)
     {
         TDM1 db;
-        ASSERT_TRUE(db.Connect(base()));
+        ASSERT_TRUE(db.Connect(file));
         ASSERT_TRUE(db.appendRows(rows).ok);
+    }
+    // "Копировать файл" of the named file, as the user does it.
+    void copyIntoProgramDirectory(const QString& source)
+    {
+        onModal([source](QWidget* w) {
+            w->findChild<QLineEdit*>(QStringLiteral("FilenameEdit1"))->setText(source);
+            QTest::mouseClick(w->findChild<QAbstractButton*>(QStringLiteral("BitBtn1")),
+                              Qt::LeftButton);
+        });
+        form().findChild<QAction*>(QStringLiteral("N5"))->trigger();
     }
 
     bool start(std::optional<ProtoTimings> timings = {}, std::optional<OperateTimings> op = {})
@@ -226,19 +243,27 @@ TEST_F(Setvyn, FirstAndSecondStartOfTheSettingsFile)
     EXPECT_TRUE(user.shown.isEmpty());
 }
 
-TEST_F(Setvyn, BaseNameNamingNoFileFallsBackToTheWorkingDirectory)
+TEST_F(Setvyn, BaseNameNamingNoFileIsSaidAndTheProgramDirectorysDatabaseOpened)
 {
     earlierRun();
+    addRows(fiveRows());
+    const QString gone = home.filePath(QStringLiteral("gone/base.sqlite"));
     IniFile f(path("setvyn.ini"));
-    f.writeString(QStringLiteral("TForm1"), QStringLiteral("BaseName"),
-                  home.filePath(QStringLiteral("gone/base.sqlite")));
+    f.writeString(QStringLiteral("TForm1"), QStringLiteral("BaseName"), gone);
     ASSERT_TRUE(f.save());
     ASSERT_TRUE(start());
-    const QString fallback = work.filePath(QStringLiteral("MXVynBase.sqlite"));
-    EXPECT_EQ(program->database().path(), fallback);
-    EXPECT_TRUE(program->database().isOpen());
+    EXPECT_EQ(user.messages(), QStringList{QStringLiteral("База данных %1 не найдена. Открыта база %2.")
+                                               .arg(gone, base())});
+    EXPECT_EQ(user.shown.value(0).caption, kTitle);
+    EXPECT_EQ(program->database().path(), base());
+    EXPECT_EQ(shownSerials().size(), 5);
     end();
-    EXPECT_EQ(ini("TForm1", "BaseName"), fallback);
+    EXPECT_EQ(ini("TForm1", "BaseName"), base());
+    EXPECT_TRUE(QDir(work.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
+    // Said once: the next start opens the stored file without a word.
+    user.shown.clear();
+    ASSERT_TRUE(start());
+    EXPECT_TRUE(user.shown.isEmpty()) << user.messages().join(QLatin1Char('|')).toStdString();
 }
 
 TEST_F(Setvyn, MissingCatalogueEndsTheProgramAfterStartUp)
@@ -879,6 +904,243 @@ TEST_F(Setvyn, CreatedConfigurationIsStoredAndWrittenIntoTheCalculator)
     // t1/: Pt-500, R0 500 (0x01), W 1,385 (0x04), a type (0x80).
     EXPECT_EQ(p.value(QStringLiteral("03350303880001")), QStringLiteral("85"));
     EXPECT_EQ(p.value(QStringLiteral("03350313880001")), QStringLiteral("00"));
+}
+
+TEST_F(Setvyn, CommandsActOnlyOnAVisibleRow)
+{
+    for (bool empty : {false, true}) {
+        earlierRun();
+        if (!empty)
+            addRows(fiveRows());
+        ASSERT_TRUE(start());
+        const QStringList before = storedSerials();
+        if (!empty) {
+            click(QStringLiteral("Вкл"));
+            search(QStringLiteral("9999"));
+            ASSERT_TRUE(shownSerials().isEmpty());
+        }
+        bool modal = false;
+        onModal([&modal](QWidget*) { modal = true; });
+        QTest::keyClick(list(), Qt::Key_E, Qt::ControlModifier);
+        click(QStringLiteral("Копировать"));
+        for (const char* command : {"N24", "N3", "N4"})
+            form().findChild<QAction*>(QString::fromLatin1(command))->trigger();
+        QTest::qWait(60);
+        modalPoll.stop();
+        EXPECT_FALSE(modal) << empty;
+        EXPECT_TRUE(user.shown.isEmpty()) << user.messages().join(QLatin1Char('|')).toStdString();
+        EXPECT_EQ(storedSerials(), before) << empty;
+        end();
+        QFile::remove(base());
+    }
+}
+
+TEST_F(Setvyn, CommandKeysWorkFromTheSearchField)
+{
+    earlierRun();
+    addRows(fiveRows());
+    ASSERT_TRUE(start());
+    auto* field = form().findChild<QLineEdit*>(QStringLiteral("SearchText"));
+    field->setFocus();
+    field->setText(QStringLiteral("0012"));
+    field->setCursorPosition(0);
+    bool editorSeen = false;
+    onModal([&editorSeen](QWidget* w) {
+        auto* editor = dynamic_cast<TFormVynConfig*>(w);
+        editorSeen = editor != nullptr;
+        if (editor)
+            QTest::mouseClick(editor->cancelButton(), Qt::LeftButton);
+    });
+    QTest::keyClick(field, Qt::Key_E, Qt::ControlModifier);
+    EXPECT_TRUE(editorSeen);
+    // The key went to the window, not to the field's cursor.
+    EXPECT_EQ(field->cursorPosition(), 0);
+}
+
+TEST_F(Setvyn, RefreshReadsTheRowAsItIsInTheFile)
+{
+    earlierRun();
+    addRows(fiveRows());
+    ASSERT_TRUE(start());
+    CurrentConfiguration& current = program->currentConfiguration();
+    ASSERT_TRUE(current.RePaintStatus());
+    EXPECT_EQ(program->record().SNUM, QStringLiteral("31313131"));
+    // Changed behind the program's back, without the row's version.
+    RawDb(base()).exec(QStringLiteral("UPDATE VYN_Base SET SNUM = '55555555' WHERE SNUM = '31313131'"));
+    form().N19Click();
+    EXPECT_FALSE(current.LoadedRecord());
+    ASSERT_TRUE(current.RePaintStatus());
+    EXPECT_EQ(program->record().SNUM, QStringLiteral("55555555"));
+}
+
+TEST_F(Setvyn, CopyOverTheConnectedDatabaseConnectsTheCopy)
+{
+    earlierRun();
+    addRows(fiveRows());
+    const QString source = work.filePath(QStringLiteral("MXVynBase.sqlite"));
+    addRows(source, {listRow(QStringLiteral("A0000001"), QDate(2019, 1, 1)),
+                     listRow(QStringLiteral("A0000002"), QDate(2019, 1, 2))});
+    ASSERT_TRUE(start());
+    // Unsaved pages of the connected file sit in its journal while it is open.
+    ASSERT_TRUE(program->database().setText(program->database().ids().front(),
+                                            QStringLiteral("COMMENT"), QStringLiteral("wal")));
+    ASSERT_TRUE(program->currentConfiguration().RePaintStatus());
+    copyIntoProgramDirectory(source);
+    EXPECT_EQ(user.messages(), QStringList({QStringLiteral("Файл успешно скопирован!")}));
+    EXPECT_TRUE(program->database().isOpen());
+    EXPECT_EQ(program->database().path(), base());
+    EXPECT_EQ(shownSerials(), QStringList({"A0000001", "A0000002"}));
+    EXPECT_FALSE(program->currentConfiguration().LoadedRecord());
+    // The copy goes on being written, and stays whole.
+    program->record() = newerWithPressures();
+    ASSERT_TRUE(program->currentConfiguration().save(true).posted);
+    EXPECT_EQ(RawDb(base()).value(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+    end();
+    RawDb raw(base());
+    EXPECT_EQ(raw.value(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+    EXPECT_EQ(raw.column(QStringLiteral("SELECT SNUM FROM VYN_Base ORDER BY ID")),
+              QStringList({"A0000001", "A0000002", "12345678"}));
+}
+
+TEST_F(Setvyn, ACopyThatFailsSaysWhyAndLeftoversOfAKilledCopyGo)
+{
+    earlierRun();
+    const QString leftover = path(".own.alt.Ab12Cd");
+    writeAll(leftover, "half");
+    const timeval old[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
+    ASSERT_EQ(::utimes(QFile::encodeName(leftover).constData(), old), 0);
+    writeAll(path(".profile"), "mine");
+    ASSERT_TRUE(start());
+    EXPECT_FALSE(QFileInfo::exists(leftover));
+    EXPECT_TRUE(QFileInfo::exists(path(".profile")));
+    copyIntoProgramDirectory(work.filePath(QStringLiteral("none.alt")));
+    EXPECT_EQ(user.messages(),
+              QStringList({QStringLiteral("Ошибка Копирования файла! Код: 2 (No such file or directory)")}));
+    // A file the program read at its start: the copy counts from the next start.
+    user.shown.clear();
+    const QString conf = work.filePath(QStringLiteral("conf.dat"));
+    ASSERT_TRUE(QFile::copy(path("conf.dat"), conf));
+    copyIntoProgramDirectory(conf);
+    EXPECT_EQ(user.messages(), QStringList({QStringLiteral(
+                                   "Файл успешно скопирован!\nКопия вступит в силу при следующем "
+                                   "запуске программы.")}));
+}
+
+TEST_F(Setvyn, ADatabaseTypedIntoTheInterfaceSettingsIsConnectedByEnter)
+{
+    earlierRun();
+    addRows(fiveRows());
+    const QString other = work.filePath(QStringLiteral("other.sqlite"));
+    addRows(other, {listRow(QStringLiteral("B0000001"), QDate(2019, 1, 1))});
+    ASSERT_TRUE(start());
+    onModal([other](QWidget* w) {
+        w->findChild<QLineEdit*>(QStringLiteral("Edit1"))->setText(other);
+        QTest::mouseClick(w->findChild<QAbstractButton*>(QStringLiteral("BitBtn1")), Qt::LeftButton);
+    });
+    QTest::keyClick(&form(), Qt::Key_I, Qt::ControlModifier);
+    EXPECT_EQ(modalSeen, QStringLiteral("Form6"));
+    EXPECT_EQ(program->database().path(), other);
+    EXPECT_EQ(shownSerials(), QStringList{"B0000001"});
+    EXPECT_EQ(ini("TForm1", "BaseName"), other);
+    EXPECT_TRUE(user.shown.isEmpty()) << user.messages().join(QLatin1Char('|')).toStdString();
+}
+
+TEST_F(Setvyn, EnterWithoutConfDatEndsTheProgram)
+{
+    earlierRun();
+    ASSERT_TRUE(start());
+    QFile::remove(path("conf.dat"));
+    onModal([](QWidget* w) {
+        QTest::mouseClick(w->findChild<QAbstractButton*>(QStringLiteral("BitBtn1")), Qt::LeftButton);
+    });
+    QTest::keyClick(&form(), Qt::Key_I, Qt::ControlModifier);
+    ASSERT_EQ(user.shown.size(), 1);
+    EXPECT_TRUE(user.shown[0].text.endsWith(QStringLiteral("Программа будет закрыта")));
+    QTest::qWait(50);
+    EXPECT_FALSE(form().isVisible());
+}
+
+TEST_F(Setvyn, AReadOnlyDatabaseIsBrowsedAndItsChangesRefused)
+{
+    earlierRun();
+    addRows(fiveRows());
+    QFile::setPermissions(base(), QFileDevice::ReadOwner);
+    ASSERT_TRUE(start());
+    const QString readOnly = QStringLiteral("База данных %1 открыта только для чтения. Изменения "
+                                            "не могут быть сохранены.")
+                                 .arg(base());
+    EXPECT_EQ(user.messages(), QStringList{readOnly});
+    EXPECT_EQ(shownSerials().size(), 5);
+    user.shown.clear();
+    user.answers.enqueue(true);
+    click(QStringLiteral("Удалить"));
+    EXPECT_EQ(user.messages(), QStringList{readOnly});
+    user.shown.clear();
+    form().findChild<QAction*>(QStringLiteral("N6"))->trigger(); // import
+    EXPECT_EQ(user.messages(), QStringList{readOnly});
+    end();
+    QFile::setPermissions(base(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    EXPECT_EQ(RawDb(base()).column(QStringLiteral("SELECT SNUM FROM VYN_Base")).size(), 5);
+}
+
+TEST_F(Setvyn, TwoProgramsKeepEachOthersSettings)
+{
+    earlierRun();
+    ASSERT_TRUE(start());
+    std::unique_ptr<SetvynApplication> first = std::move(program);
+    FakeDialogs secondUser;
+    SetvynOptions o;
+    o.exeDir = home.path() + QLatin1Char('/');
+    o.workingDir = work.path();
+    o.tempRoot = temp.path();
+    o.dialogs = &secondUser;
+    o.ports = [](QStringList& ports) { ports.clear(); };
+    SetvynApplication second(o);
+    ASSERT_TRUE(second.start());
+    first->programStart().settings().writeString(QStringLiteral("TForm8"),
+                                                 QStringLiteral("FilenameEdit1_Text"),
+                                                 QStringLiteral("/from/first"));
+    second.programStart().settings().writeString(QStringLiteral("TFormCommConfig"),
+                                                 QStringLiteral("Port"), QStringLiteral("ttyUSB7"));
+    first->mainWindow().close();
+    first->finish();
+    second.mainWindow().close();
+    second.finish();
+    EXPECT_EQ(ini("TForm8", "FilenameEdit1_Text"), QStringLiteral("/from/first"));
+    EXPECT_EQ(ini("TFormCommConfig", "Port"), QStringLiteral("ttyUSB7"));
+    EXPECT_EQ(ini("TForm1", "BaseName"), base());
+}
+
+// The real program, ended by the session as logout or shutdown end it.
+TEST_F(Setvyn, SessionEndSignalsEndTheProgramAsClosingItDoes)
+{
+    for (int signal : {SIGTERM, SIGHUP, SIGINT}) {
+        earlierRun();
+        QProcess setvyn;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("SETVYN_HOME"), home.path());
+        env.insert(QStringLiteral("TMPDIR"), temp.path());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        setvyn.setProcessEnvironment(env);
+        setvyn.setWorkingDirectory(work.path());
+        setvyn.start(binFile("setvyn"), {});
+        ASSERT_TRUE(setvyn.waitForStarted());
+        // Up once its private directory and its window's band exist.
+        QElapsedTimer waited;
+        waited.start();
+        while (tempEntries().filter(QStringLiteral("Vyn")).isEmpty() && waited.elapsed() < 20000)
+            QTest::qWait(50);
+        ASSERT_FALSE(tempEntries().filter(QStringLiteral("Vyn")).isEmpty());
+        QTest::qWait(500);
+        ::kill(static_cast<pid_t>(setvyn.processId()), signal);
+        ASSERT_TRUE(setvyn.waitForFinished(20000));
+        EXPECT_EQ(setvyn.exitStatus(), QProcess::NormalExit) << signal;
+        EXPECT_TRUE(tempEntries().filter(QStringLiteral("Vyn")).isEmpty()) << signal;
+        EXPECT_FALSE(ini("TForm1", "Width").isEmpty()) << signal;
+        EXPECT_EQ(RawDb(base()).value(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+        EXPECT_FALSE(QFileInfo::exists(base() + QStringLiteral("-wal"))) << signal;
+        QFile::remove(path("setvyn.ini"));
+    }
 }
 
 namespace {

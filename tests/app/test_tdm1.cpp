@@ -43,7 +43,7 @@ TEST(ConfigDatabase, NewAndEmptyFilesGetTheTable)
         RawDb raw(f.path);
         EXPECT_EQ(
             raw.column(QStringLiteral("SELECT name FROM pragma_table_info('VYN_Base')")).size(),
-            56);
+            57); // the record's 56 and the row version
         const auto type = [&](const char* column) {
             return raw.value(
                 QStringLiteral("SELECT type FROM pragma_table_info('VYN_Base') WHERE name = '%1'")
@@ -300,4 +300,112 @@ TEST(ConfigDatabase, ALockedDatabaseFailsThePostAndDamagesNothing)
     EXPECT_EQ(db.readRow(id)->value(QStringLiteral("COMMENT")), QVariant(QStringLiteral("kept")));
     EXPECT_EQ(other.value(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
     EXPECT_TRUE(db.post(id, [](StoredRow r) { return r; }).ok);
+}
+
+TEST(ConfigDatabase, OlderFilesGetTheRowVersionAndKeepTheirRows)
+{
+    DbFile f;
+    {
+        RawDb raw(f.path);
+        ASSERT_TRUE(raw.exec(QStringLiteral("CREATE TABLE VYN_Base (%1)").arg(allColumns(false))));
+        ASSERT_TRUE(raw.exec(
+            QStringLiteral("INSERT INTO VYN_Base (SNUM, COMMENT) VALUES ('11111111', 'old')")));
+    }
+    TDM1 db;
+    ASSERT_TRUE(db.Connect(f.path)) << db.lastError().toStdString();
+    ASSERT_EQ(db.RecordCount(), 1);
+    const qint64 id = *db.currentId();
+    EXPECT_EQ(db.rowVersion(id), 0);
+    EXPECT_EQ(db.readRow(id)->value(QStringLiteral("COMMENT")), QVariant(QStringLiteral("old")));
+    ASSERT_TRUE(db.post(id, [](StoredRow r) { return r; }).ok);
+    EXPECT_EQ(db.rowVersion(id), 1);
+    ASSERT_TRUE(db.setText(id, QStringLiteral("COMMENT"), QStringLiteral("new")));
+    EXPECT_EQ(db.rowVersion(id), 2);
+    // Appended rows start at 0 too; an absent row has no version.
+    const auto added = db.post(std::nullopt, [](StoredRow r) { return r; });
+    ASSERT_TRUE(added.ok);
+    EXPECT_EQ(db.rowVersion(added.id), 0);
+    EXPECT_EQ(db.rowVersion(added.id + 100), std::nullopt);
+    db.Close();
+    EXPECT_EQ(RawDb(f.path).value(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+}
+
+TEST(ConfigDatabase, ARowChangedOrDeletedByAnotherProgramIsNotOverwritten)
+{
+    DbFile f;
+    TDM1 a, b;
+    ASSERT_TRUE(a.Connect(f.path));
+    ASSERT_TRUE(a.appendRows({listRow(QStringLiteral("11111111"), QDate(2020, 1, 1), QStringLiteral("a"))}).ok);
+    ASSERT_TRUE(b.Connect(f.path));
+    a.Refresh();
+    const qint64 id = *a.currentId();
+    const auto seen = a.rowVersion(id);
+    const auto comment = [](const char* text) {
+        return [text](StoredRow r) {
+            r.setValue(QStringLiteral("COMMENT"), QString::fromUtf8(text));
+            return r;
+        };
+    };
+    // Unchanged since read: written.
+    ASSERT_TRUE(a.post(id, comment("a1"), seen).ok);
+    const auto afterA = a.rowVersion(id);
+    ASSERT_TRUE(b.post(id, comment("b"), b.rowVersion(id)).ok);
+
+    const auto stale = a.post(id, comment("a2"), afterA);
+    EXPECT_FALSE(stale.ok);
+    EXPECT_TRUE(stale.changedElsewhere);
+    EXPECT_EQ(a.deleteRow(id, afterA), TDM1::DeleteResult::ChangedElsewhere);
+    EXPECT_EQ(a.readRow(id)->value(QStringLiteral("COMMENT")), QVariant(QStringLiteral("b")));
+
+    ASSERT_EQ(b.deleteRow(id, b.rowVersion(id)), TDM1::DeleteResult::Deleted);
+    const auto gone = a.post(id, comment("a3"), a.rowVersion(id));
+    EXPECT_FALSE(gone.ok);
+    EXPECT_TRUE(gone.gone);
+    EXPECT_EQ(a.deleteRow(id, std::nullopt), TDM1::DeleteResult::Gone);
+    EXPECT_EQ(a.RecordCount(), 0);
+}
+
+TEST(ConfigDatabase, AReadOnlyFileOrDirectoryIsBrowsedOnly)
+{
+    for (bool directory : {false, true}) {
+        DbFile f;
+        {
+            TDM1 db;
+            ASSERT_TRUE(db.Connect(f.path));
+            ASSERT_TRUE(db.appendRows({listRow(QStringLiteral("11111111"), QDate(2020, 1, 1),
+                                               QStringLiteral("kept"))})
+                            .ok);
+        }
+        const QString locked = directory ? f.dir.path() : f.path;
+        const auto permissions = QFile::permissions(locked);
+        QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        const QByteArray bytes = readAll(f.path);
+        {
+            TDM1 db;
+            ASSERT_TRUE(db.Connect(f.path)) << db.lastError().toStdString();
+            EXPECT_TRUE(db.isReadOnly());
+            ASSERT_EQ(db.RecordCount(), 1);
+            const qint64 id = *db.currentId();
+            EXPECT_EQ(db.currentRow()->value(QStringLiteral("COMMENT")),
+                      QVariant(QStringLiteral("kept")));
+            const auto posted = db.post(id, [](StoredRow r) { return r; });
+            EXPECT_FALSE(posted.ok);
+            EXPECT_TRUE(posted.readOnly);
+            EXPECT_TRUE(db.appendRows({listRow(QStringLiteral("2"), QDate(2021, 1, 1))}).readOnly);
+            EXPECT_FALSE(db.setText(id, QStringLiteral("COMMENT"), QStringLiteral("x")));
+            EXPECT_EQ(db.deleteRow(id, std::nullopt), TDM1::DeleteResult::ReadOnly);
+            EXPECT_EQ(db.RecordCount(), 1);
+        }
+        QFile::setPermissions(locked, permissions);
+        EXPECT_EQ(readAll(f.path), bytes) << directory;
+        if (directory) {
+            EXPECT_EQ(QDir(f.dir.path()).entryList(QDir::Files),
+                      QStringList{QStringLiteral("MXVynBase.sqlite")});
+        }
+        // A writable file is written again.
+        TDM1 db;
+        ASSERT_TRUE(db.Connect(f.path));
+        EXPECT_FALSE(db.isReadOnly());
+        EXPECT_TRUE(db.setText(*db.currentId(), QStringLiteral("COMMENT"), QStringLiteral("x")));
+    }
 }

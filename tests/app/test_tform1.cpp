@@ -9,6 +9,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -623,3 +625,71 @@ TEST_F(MainWindow, AMissingHelpDocumentIsReported)
 }
 
 } // namespace
+
+TEST_F(MainWindow, AStoredPlacementIsUsedOnlyWithItsTitleBarOnAScreen)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    struct Case
+    {
+        const char* what;
+        QRect stored;
+        bool used;
+    };
+    const Case cases[] = {
+        {"on the screen", QRect(screen.x() + 60, screen.y() + 70, 600, 400), true},
+        {"title bar above the screen", QRect(screen.x() + 60, screen.y() - 300, 600, 800), false},
+        {"a sliver at the left", QRect(screen.x() - 560, screen.y() + 70, 600, 400), false},
+        {"on no screen at all", QRect(screen.right() + 500, screen.y() + 70, 600, 400), false},
+    };
+    for (const Case& c : cases) {
+        TForm1& f = open(QStringLiteral("[TForm1]\nLeft=%1\nTop=%2\nWidth=%3\nHeight=%4\n")
+                             .arg(c.stored.x())
+                             .arg(c.stored.y())
+                             .arg(c.stored.width())
+                             .arg(c.stored.height())
+                             .toUtf8());
+        if (c.used) {
+            EXPECT_EQ(f.geometry(), c.stored) << c.what;
+        } else {
+            EXPECT_NE(f.geometry(), c.stored) << c.what;
+            EXPECT_TRUE(screen.contains(f.geometry().center())) << c.what;
+        }
+    }
+}
+
+TEST_F(MainWindow, EnterEditsACommentCellAndOpensTheEditorElsewhere)
+{
+    TForm1& f = open();
+    int edits = 0;
+    MainWindowCommands commands;
+    commands.edit = [&edits] { ++edits; };
+    f.setCommands(commands);
+    list()->setFocus();
+    list()->setCurrentIndex(list()->model()->index(1, ColSnum));
+    QTest::keyClick(list(), Qt::Key_Return);
+    EXPECT_EQ(edits, 1);
+
+    list()->setCurrentIndex(list()->model()->index(1, ColComment));
+    // The cell editor that follows the current cell is closed first.
+    if (QWidget* editor = QApplication::focusWidget(); editor && editor != list())
+        QTest::keyClick(editor, Qt::Key_Escape);
+    ASSERT_EQ(QApplication::focusWidget(), list());
+    QTest::keyClick(list(), Qt::Key_Return);
+    EXPECT_EQ(edits, 1);
+    auto* cell = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(cell, nullptr);
+    EXPECT_EQ(cell->parentWidget(), list()->viewport());
+    EXPECT_EQ(cell->maxLength(), 120);
+    EXPECT_TRUE(list()->viewport()->rect().contains(cell->geometry()));
+    EXPECT_EQ(cell->geometry(), list()->visualRect(list()->currentIndex()));
+}
+
+TEST_F(MainWindow, EscapeClosesTheHelp)
+{
+    TForm1& f = open();
+    f.showHelpTopic({});
+    HelpWindow& help = f.helpWindow();
+    ASSERT_TRUE(help.isVisible());
+    QTest::keyClick(help.browser(), Qt::Key_Escape);
+    EXPECT_FALSE(help.isVisible());
+}
