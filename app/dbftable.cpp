@@ -7,6 +7,8 @@
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QtEndian>
+#include <algorithm>
+#include <cstring>
 
 #include <shapefil.h>
 
@@ -86,6 +88,8 @@ struct OldTable::Handle
     DBFHandle dbf = nullptr;
     std::unique_ptr<QTemporaryDir> alias; // shapelib insists on a ".dbf" name
     const char* record = nullptr;
+    // One decoder for every text of the table.
+    QStringDecoder decode;
     ~Handle()
     {
         if (dbf)
@@ -124,6 +128,7 @@ bool OldTable::open(const QString& path)
         return false;
     }
     m_codePage = codePageOfLanguageDriver(header.languageDriver);
+    handle->decode = QStringDecoder(m_codePage.constData());
     for (int i = 0; i < DBFGetFieldCount(handle->dbf); ++i) {
         char fieldName[XBASE_FLDNAME_LEN_READ + 1] = {};
         DBFGetFieldInfo(handle->dbf, i, fieldName, nullptr, nullptr);
@@ -171,23 +176,49 @@ bool OldTable::readRow(int row)
     return true;
 }
 
+namespace {
+
+// yyyyMMdd of eight digits; otherwise the general parser decides.
+QDate dateOfField(QByteArrayView digits)
+{
+    if (digits.size() == 8 && std::all_of(digits.begin(), digits.end(), [](char c) {
+            return c >= '0' && c <= '9';
+        })) {
+        const auto number = [&](int from, int n) {
+            int v = 0;
+            for (int i = from; i < from + n; ++i)
+                v = v * 10 + (digits[i] - '0');
+            return v;
+        };
+        const int year = number(0, 4);
+        if (year > 0)
+            return QDate(year, number(4, 2), number(6, 2));
+    }
+    return QDate::fromString(QString::fromLatin1(digits), QStringLiteral("yyyyMMdd"));
+}
+
+} // namespace
+
 std::optional<QVariant> OldTable::value(int column) const
 {
     if (m_row < 0 || column < 0 || column >= m_columns.size())
         return std::nullopt;
     const DBFInfo* info = m_handle->dbf;
-    QByteArray raw(m_handle->record + info->panFieldOffset[column], info->panFieldSize[column]);
-    if (const qsizetype nul = raw.indexOf('\0'); nul >= 0)
-        raw.truncate(nul);
-    while (raw.endsWith(' '))
-        raw.chop(1);
-    const QByteArray trimmed = raw.trimmed();
+    const char* field = m_handle->record + info->panFieldOffset[column];
+    qsizetype size = info->panFieldSize[column];
+    if (const void* nul = std::memchr(field, '\0', std::size_t(size)))
+        size = static_cast<const char*>(nul) - field;
+    while (size > 0 && field[size - 1] == ' ')
+        --size;
+    const QByteArrayView raw(field, size);
+    const QByteArrayView trimmed = raw.trimmed();
     if (trimmed.isEmpty())
         return QVariant();
 
     switch (m_columns[column].kind) {
     case OldKind::Text: {
-        QStringDecoder decode(m_codePage.constData());
+        QStringDecoder& decode = m_handle->decode;
+        decode.resetState();
         return QVariant(QString(decode(raw)));
     }
     case OldKind::Number: {
@@ -200,7 +231,7 @@ std::optional<QVariant> OldTable::value(int column) const
     case OldKind::Date: {
         if (trimmed == "00000000")
             return QVariant();
-        const QDate d = QDate::fromString(QString::fromLatin1(trimmed), QStringLiteral("yyyyMMdd"));
+        const QDate d = dateOfField(trimmed);
         return d.isValid() ? std::optional<QVariant>(d) : std::nullopt;
     }
     case OldKind::YesNo:

@@ -96,34 +96,49 @@ private:
     bool m_done = false;
 };
 
-QStringList writtenColumns(const StoredRow& row)
+// The table columns a row writes: those it holds, never ID.
+std::uint64_t writtenColumns(const StoredRow& row)
 {
-    QStringList out;
-    for (const QString& name : row.columns()) {
-        const ColumnSpec* spec = findColumn(name);
-        if (spec && spec->kind != ColumnKind::AutoNumber)
-            out << spec->name;
-    }
-    return out;
+    static const std::uint64_t kNotWritten = [] {
+        std::uint64_t mask = 0;
+        const QList<ColumnSpec>& columns = vynBaseColumns();
+        for (int p = 0; p < columns.size(); ++p)
+            if (columns.at(p).kind == ColumnKind::AutoNumber)
+                mask |= std::uint64_t(1) << p;
+        return mask;
+    }();
+    return row.tableColumnsPresent() & ~kNotWritten;
 }
 
-QString insertStatement(const QStringList& columns)
+template <typename F>
+void forEachColumn(std::uint64_t columns, F&& f)
 {
-    if (columns.isEmpty())
+    for (int p = 0; p < kVynBaseColumnCount; ++p)
+        if ((columns >> p) & 1u)
+            f(p, vynBaseColumns().at(p));
+}
+
+QString insertStatement(std::uint64_t columns)
+{
+    if (columns == 0)
         return QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(kTable);
     QStringList names, marks;
-    for (const QString& c : columns) {
-        names << quoted(c);
+    forEachColumn(columns, [&](int, const ColumnSpec& c) {
+        names << quoted(c.name);
         marks << QStringLiteral("?");
-    }
+    });
     return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
         .arg(kTable, names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
 }
 
-void bindRow(QSqlQuery& q, const QStringList& columns, const StoredRow& row)
+// Binds by position from the first placeholder on; returns the next position.
+int bindRow(QSqlQuery& q, std::uint64_t columns, const StoredRow& row)
 {
-    for (const QString& c : columns)
-        q.addBindValue(TDM1::toStored(*findColumn(c), row.value(c)));
+    int placeholder = 0;
+    forEachColumn(columns, [&](int p, const ColumnSpec& c) {
+        q.bindValue(placeholder++, TDM1::toStored(c, row.value(p)));
+    });
+    return placeholder;
 }
 
 } // namespace
@@ -437,20 +452,19 @@ std::optional<StoredRow> TDM1::currentRow() const
 bool TDM1::writeRow(QSqlDatabase& db, std::optional<qint64> id, const StoredRow& row, qint64& newId,
                     QString& error)
 {
-    const QStringList columns = writtenColumns(row);
+    const std::uint64_t columns = writtenColumns(row);
     QSqlQuery q(db);
     if (id) {
-        if (columns.isEmpty()) {
+        if (columns == 0) {
             newId = *id;
             return true;
         }
         QStringList sets;
-        for (const QString& c : columns)
-            sets << quoted(c) + QStringLiteral(" = ?");
+        forEachColumn(columns,
+                      [&](int, const ColumnSpec& c) { sets << quoted(c.name) + QStringLiteral(" = ?"); });
         q.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE ID = ?")
                       .arg(kTable, sets.join(QLatin1Char(','))));
-        bindRow(q, columns, row);
-        q.addBindValue(*id);
+        q.bindValue(bindRow(q, columns, row), *id);
     } else {
         q.prepare(insertStatement(columns));
         bindRow(q, columns, row);
@@ -537,7 +551,7 @@ bool TDM1::Batch::containsSerial(const QString& serial, bool& found, QString& er
 
 bool TDM1::Batch::append(const StoredRow& row, qint64& id, QString& error)
 {
-    const QStringList columns = writtenColumns(row);
+    const std::uint64_t columns = writtenColumns(row);
     if (!m_insertPrepared || columns != m_prepared) {
         if (!m_insert.prepare(insertStatement(columns))) {
             error = m_insert.lastError().text();

@@ -11,6 +11,7 @@
 #include <QSqlQuery>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <unordered_map>
@@ -101,7 +102,7 @@ public:
         explicit Batch(const QSqlDatabase& db);
         QSqlQuery m_find;
         QSqlQuery m_insert;
-        QStringList m_prepared;
+        std::uint64_t m_prepared = 0;
         bool m_insertPrepared = false;
         bool m_findPrepared = false;
     };

@@ -170,7 +170,31 @@ TForm1::TForm1(QString title, BrowsingStore& store, IniFile& settings, UserDialo
     dbEditChange();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    watchTransfer(nullptr);
+}
+
+void TForm1::watchTransfer(OperateState* state)
+{
+    if (m_transfer)
+        m_transfer->setPublishedListener(nullptr);
+    m_transfer = state;
+    if (!state)
+        return;
+    // Queued calls to a window that is gone are dropped by Qt; the listener is
+    // removed before that.
+    state->setPublishedListener([this] {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (m_transfer && m_transfer->busy())
+                    if (const auto published = m_transfer->takePublished())
+                        showPublished(*published);
+            },
+            Qt::QueuedConnection);
+    });
+}
 
 QAction* TForm1::addCommand(const QString& name, const QString& text, const QString& shortcut,
                             const QString& hint, const QString& icon)
@@ -596,14 +620,18 @@ void TForm1::Timer1Timer()
     setPanelText(0, t.elapsed);
     if (t.pageAddress)
         setPanelText(1, *t.pageAddress);
-    if (t.published) {
-        ProgressBar1->setRange(t.published->minimum, std::max(1, t.published->maximum));
-        ProgressBar1->setValue(t.published->position);
-        setPanelText(3, operateStatusText(t.published->status));
-    }
+    if (t.published)
+        showPublished(*t.published);
     if (t.steps > 0)
         ProgressBar1->setValue(
             advancedProgress(ProgressBar1->value(), t.steps, ProgressBar1->maximum()));
+}
+
+void TForm1::showPublished(const OperateState::Published& published)
+{
+    ProgressBar1->setRange(published.minimum, std::max(1, published.maximum));
+    ProgressBar1->setValue(published.position);
+    setPanelText(3, operateStatusText(published.status));
 }
 
 void TForm1::SetProgressBarMax(int maximum)

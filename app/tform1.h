@@ -7,6 +7,7 @@
 #include "browsingstore.h"
 #include "dbfimport.h"
 #include "link/devicecommands.h"
+#include "link/operate.h"
 
 #include <QMainWindow>
 #include <memory>
@@ -61,9 +62,11 @@ public:
     int progressPosition() const;
     int progressMaximum() const;
 
-    // The generation-03 transfer: Timer1 carries its progress to the status bar
-    // every 500 ms while it runs; the write button shows that it is busy.
-    void watchTransfer(OperateState* state) { m_transfer = state; }
+    // The generation-03 transfer: Timer1 carries the elapsed time and the steps
+    // to the status bar every 500 ms while it runs; what the worker publishes is
+    // taken as soon as it is there, since the worker waits for it. The write
+    // button shows that it is busy.
+    void watchTransfer(OperateState* state);
     void transferStarted();
     void transferEnded();
     bool transferTimerActive() const;
@@ -114,6 +117,7 @@ private:
     void readSettings();
     void writeSettings();
     void run(const std::function<void()>& command);
+    void showPublished(const OperateState::Published& published);
 
     QString m_title;
     BrowsingStore& m_store;
