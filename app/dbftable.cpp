@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include <shapefil.h>
@@ -18,6 +19,83 @@ namespace {
 
 // shapelib reports through this hook; our caller gets its own messages.
 void ignoreError(const char*) {}
+
+// shapelib seeks and reads once per record; through the C library every row costs
+// two system calls. These hooks hand it the table from memory, read once.
+struct TableInMemory
+{
+    QByteArray bytes;
+    qint64 position = 0;
+};
+
+TableInMemory* inMemory(SAFile file)
+{
+    return reinterpret_cast<TableInMemory*>(file);
+}
+
+SAFile openInMemory(const char* name, const char* access)
+{
+    if (access[0] != 'r' || std::strchr(access, '+') || std::strchr(access, 'w'))
+        return nullptr; // the import only reads
+    QFile file(QFile::decodeName(name));
+    if (!file.open(QIODevice::ReadOnly))
+        return nullptr;
+    auto* table = new TableInMemory{file.readAll(), 0};
+    if (file.error() != QFileDevice::NoError) {
+        delete table;
+        return nullptr;
+    }
+    return reinterpret_cast<SAFile>(table);
+}
+
+SAOffset readInMemory(void* to, SAOffset size, SAOffset count, SAFile file)
+{
+    TableInMemory* t = inMemory(file);
+    if (size == 0)
+        return 0;
+    const qint64 left = std::max<qint64>(0, t->bytes.size() - t->position);
+    const SAOffset whole = std::min<SAOffset>(count, SAOffset(left) / size);
+    std::memcpy(to, t->bytes.constData() + t->position, whole * size);
+    t->position += qint64(whole * size);
+    return whole;
+}
+
+SAOffset refuseWrite(void*, SAOffset, SAOffset, SAFile)
+{
+    return 0;
+}
+
+SAOffset seekInMemory(SAFile file, SAOffset offset, int whence)
+{
+    TableInMemory* t = inMemory(file);
+    const qint64 base = whence == SEEK_CUR ? t->position : whence == SEEK_END ? t->bytes.size() : 0;
+    const qint64 to = base + qint64(offset);
+    if (to < 0)
+        return SAOffset(-1);
+    t->position = to;
+    return 0;
+}
+
+SAOffset tellInMemory(SAFile file)
+{
+    return SAOffset(inMemory(file)->position);
+}
+
+int flushInMemory(SAFile)
+{
+    return 0;
+}
+
+int closeInMemory(SAFile file)
+{
+    delete inMemory(file);
+    return 0;
+}
+
+int refuseRemove(const char*)
+{
+    return -1;
+}
 
 struct Header
 {
@@ -122,6 +200,14 @@ bool OldTable::open(const QString& path)
     SAHooks hooks;
     SASetupDefaultHooks(&hooks);
     hooks.Error = ignoreError;
+    hooks.FOpen = openInMemory;
+    hooks.FRead = readInMemory;
+    hooks.FWrite = refuseWrite;
+    hooks.FSeek = seekInMemory;
+    hooks.FTell = tellInMemory;
+    hooks.FFlush = flushInMemory;
+    hooks.FClose = closeInMemory;
+    hooks.Remove = refuseRemove;
     handle->dbf = DBFOpenLL(QFile::encodeName(name).constData(), "rb", &hooks);
     if (!handle->dbf) {
         m_error = QStringLiteral("файл не является таблицей dBASE");

@@ -1,0 +1,81 @@
+#include "sqlitestatement.h"
+
+#include <QSqlDriver>
+#include <cstring>
+#include <sqlite3.h>
+
+namespace vyn {
+
+sqlite3* sqliteHandle(const QSqlDatabase& db)
+{
+    if (!db.isOpen() || db.driverName() != QLatin1String("QSQLITE"))
+        return nullptr;
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || std::strcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+
+SqliteStatement::SqliteStatement(sqlite3* db, const char* sql) : m_db(db)
+{
+    if (sqlite3_prepare_v2(db, sql, -1, &m_statement, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(m_statement);
+        m_statement = nullptr;
+        m_failed = true;
+    }
+}
+
+SqliteStatement::~SqliteStatement()
+{
+    sqlite3_finalize(m_statement);
+}
+
+QString SqliteStatement::error() const
+{
+    return QString::fromUtf8(sqlite3_errmsg(m_db));
+}
+
+bool SqliteStatement::next()
+{
+    if (!m_statement)
+        return false;
+    const int rc = sqlite3_step(m_statement);
+    if (rc == SQLITE_ROW)
+        return true;
+    m_failed = rc != SQLITE_DONE;
+    return false;
+}
+
+qint64 SqliteStatement::integer(int column) const
+{
+    return sqlite3_column_int64(m_statement, column);
+}
+
+QVariant SqliteStatement::value(int column) const
+{
+    // As Qt's SQLite driver maps the storage classes.
+    switch (sqlite3_column_type(m_statement, column)) {
+    case SQLITE_INTEGER:
+        return qint64(sqlite3_column_int64(m_statement, column));
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(m_statement, column);
+    case SQLITE_NULL:
+        return QVariant(QMetaType::fromType<QString>());
+    case SQLITE_BLOB:
+        return QByteArray(static_cast<const char*>(sqlite3_column_blob(m_statement, column)),
+                          sqlite3_column_bytes(m_statement, column));
+    default:
+        return text(column);
+    }
+}
+
+QString SqliteStatement::text(int column) const
+{
+    if (sqlite3_column_type(m_statement, column) != SQLITE_TEXT)
+        return value(column).toString();
+    // UTF-8 as stored: no conversion inside SQLite, and Qt's decoder is quick on ASCII.
+    const auto* chars = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
+    return QString::fromUtf8(chars, sqlite3_column_bytes(m_statement, column));
+}
+
+} // namespace vyn
