@@ -30,6 +30,56 @@ SqliteStatement::~SqliteStatement()
     sqlite3_finalize(m_statement);
 }
 
+bool SqliteStatement::bind(int parameter, const QVariant& value)
+{
+    int rc = SQLITE_OK;
+    if (value.isNull()) {
+        rc = sqlite3_bind_null(m_statement, parameter);
+    } else {
+        switch (value.typeId()) {
+        case QMetaType::Bool:
+        case QMetaType::Int:
+            rc = sqlite3_bind_int(m_statement, parameter, value.toInt());
+            break;
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+            rc = sqlite3_bind_int64(m_statement, parameter, value.toLongLong());
+            break;
+        case QMetaType::Double:
+            rc = sqlite3_bind_double(m_statement, parameter, value.toDouble());
+            break;
+        case QMetaType::QByteArray: {
+            const QByteArray bytes = value.toByteArray();
+            rc = sqlite3_bind_blob(m_statement, parameter, bytes.constData(), int(bytes.size()),
+                                   SQLITE_TRANSIENT);
+            break;
+        }
+        default: {
+            const QByteArray text = value.toString().toUtf8();
+            rc = sqlite3_bind_text(m_statement, parameter, text.constData(), int(text.size()),
+                                   SQLITE_TRANSIENT);
+            break;
+        }
+        }
+    }
+    m_failed = rc != SQLITE_OK;
+    return !m_failed;
+}
+
+bool SqliteStatement::run()
+{
+    const int rc = sqlite3_step(m_statement);
+    sqlite3_reset(m_statement);
+    sqlite3_clear_bindings(m_statement);
+    m_failed = rc != SQLITE_DONE && rc != SQLITE_ROW;
+    return !m_failed;
+}
+
+qint64 SqliteStatement::lastInsertId() const
+{
+    return sqlite3_last_insert_rowid(m_db);
+}
+
 QString SqliteStatement::error() const
 {
     return QString::fromUtf8(sqlite3_errmsg(m_db));

@@ -24,6 +24,11 @@ public:
     SqliteStatement& operator=(const SqliteStatement&) = delete;
 
     bool isValid() const { return m_statement != nullptr; }
+    // Binds parameter (1-based) the way Qt's SQLite driver binds that value.
+    bool bind(int parameter, const QVariant& value);
+    // Runs a statement that returns no rows and makes it ready to run again.
+    bool run();
+    qint64 lastInsertId() const;
     QString error() const;
 
     // Next row; false at the end or on a failure (then error() is set).

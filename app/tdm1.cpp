@@ -1,5 +1,7 @@
 #include "tdm1.h"
 
+#include "sqlitestatement.h"
+
 #include <algorithm>
 
 #include <QDate>
@@ -139,6 +141,26 @@ int bindRow(QSqlQuery& q, std::uint64_t columns, const StoredRow& row)
         q.bindValue(placeholder++, TDM1::toStored(c, row.value(p)));
     });
     return placeholder;
+}
+
+// QDate::toString(Qt::ISODate) without its general formatting: an import writes
+// several dates per row.
+QString isoDate(const QDate& date)
+{
+    const int year = date.year();
+    if (!date.isValid() || year < 1 || year > 9999)
+        return date.toString(Qt::ISODate);
+    char16_t text[10] = {};
+    const auto digits = [&](int at, int value, int n) {
+        for (int i = n - 1; i >= 0; --i, value /= 10)
+            text[at + i] = char16_t(u'0' + value % 10);
+    };
+    digits(0, year, 4);
+    text[4] = u'-';
+    digits(5, date.month(), 2);
+    text[7] = u'-';
+    digits(8, date.day(), 2);
+    return QString(reinterpret_cast<const QChar*>(text), 10);
 }
 
 } // namespace
@@ -417,7 +439,7 @@ QVariant TDM1::toStored(const ColumnSpec& column, const QVariant& value)
     case ColumnKind::DateTime:
         // ISO text sorts in time order, which keeps the DATE index meaningful.
         if (value.typeId() == QMetaType::QDate)
-            return value.toDate().toString(Qt::ISODate);
+            return isoDate(value.toDate());
         if (value.typeId() == QMetaType::QDateTime)
             return value.toDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
         return value.toString();
@@ -523,7 +545,7 @@ TDM1::PostResult TDM1::appendRows(const std::vector<StoredRow>& rows)
     });
 }
 
-TDM1::Batch::Batch(const QSqlDatabase& db) : m_find(db), m_insert(db)
+TDM1::Batch::Batch(const QSqlDatabase& db) : m_find(db), m_insert(db), m_sqlite(sqliteHandle(db))
 {
     m_find.setForwardOnly(true);
 }
@@ -549,16 +571,43 @@ bool TDM1::Batch::containsSerial(const QString& serial, bool& found, QString& er
     return true;
 }
 
+bool TDM1::Batch::prepareInsert(std::uint64_t columns, QString& error)
+{
+    const QString sql = insertStatement(columns);
+    if (m_sqlite) {
+        m_sqliteInsert = std::make_unique<SqliteStatement>(m_sqlite, sql.toUtf8().constData());
+        if (!m_sqliteInsert->isValid()) {
+            error = m_sqliteInsert->error();
+            return false;
+        }
+    } else if (!m_insert.prepare(sql)) {
+        error = m_insert.lastError().text();
+        return false;
+    }
+    m_prepared = columns;
+    m_insertPrepared = true;
+    return true;
+}
+
 bool TDM1::Batch::append(const StoredRow& row, qint64& id, QString& error)
 {
     const std::uint64_t columns = writtenColumns(row);
-    if (!m_insertPrepared || columns != m_prepared) {
-        if (!m_insert.prepare(insertStatement(columns))) {
-            error = m_insert.lastError().text();
+    if ((!m_insertPrepared || columns != m_prepared) && !prepareInsert(columns, error))
+        return false;
+    if (m_sqliteInsert) {
+        // An import appends tens of thousands of rows: QSqlQuery's work per bound
+        // value would be most of the time.
+        int parameter = 1;
+        bool bound = true;
+        forEachColumn(columns, [&](int p, const ColumnSpec& c) {
+            bound = bound && m_sqliteInsert->bind(parameter++, TDM1::toStored(c, row.value(p)));
+        });
+        if (!bound || !m_sqliteInsert->run()) {
+            error = m_sqliteInsert->error();
             return false;
         }
-        m_prepared = columns;
-        m_insertPrepared = true;
+        id = m_sqliteInsert->lastInsertId();
+        return true;
     }
     bindRow(m_insert, columns, row);
     if (!m_insert.exec()) {
