@@ -151,11 +151,6 @@ void SetvynApplication::buildWindows()
     m_commConfig->setHelpOpener([this](const QString& topic) { m_form->showHelpTopic(topic); });
     m_form->setCommConfig(m_commConfig.get());
     m_form6->setParent(m_form.get(), m_form6->windowFlags());
-    m_editor = std::make_unique<TFormVynConfig>(
-        TFormVynConfig::Parts{m_record, m_session, m_catalogue ? *m_catalogue : m_noCatalogue,
-                              m_history.get(), *m_dialogs, *m_editorRows, settings,
-                              m_start->title(), NumberLocale::system()},
-        m_form.get());
     m_report = std::make_unique<TVynReport>();
     m_documentCatalogue =
         std::make_unique<InstrumentDocumentCatalogue>(m_catalogue ? *m_catalogue : m_noCatalogue);
@@ -192,10 +187,22 @@ void SetvynApplication::buildWindows()
     commands.programmingCard = [this] { N4Click(); };
     commands.create = [this] { N23Click(); };
     commands.copy = [this] {
-        m_editor->setOptions(toEditorOptions(m_form6->current()));
-        m_editor->runCopyCommand();
+        editor().setOptions(toEditorOptions(m_form6->current()));
+        editor().runCopyCommand();
     };
     m_form->setCommands(std::move(commands));
+}
+
+TFormVynConfig& SetvynApplication::editor()
+{
+    // The start-up does not wait for the largest window, hidden until the user edits.
+    if (!m_editor)
+        m_editor = std::make_unique<TFormVynConfig>(
+            TFormVynConfig::Parts{m_record, m_session, m_catalogue ? *m_catalogue : m_noCatalogue,
+                                  m_history.get(), *m_dialogs, *m_editorRows, m_start->settings(),
+                                  m_start->title(), NumberLocale::system()},
+            m_form.get());
+    return *m_editor;
 }
 
 void SetvynApplication::runDeviceCommand(
@@ -238,15 +245,15 @@ void SetvynApplication::N24Click()
 
 void SetvynApplication::N22Click()
 {
-    m_editor->setOptions(toEditorOptions(m_form6->current()));
-    m_editor->openForStoredRow();
+    editor().setOptions(toEditorOptions(m_form6->current()));
+    editor().openForStoredRow();
 }
 
 void SetvynApplication::N23Click()
 {
-    m_editor->setOptions(toEditorOptions(m_form6->current()));
+    editor().setOptions(toEditorOptions(m_form6->current()));
     runDeviceCommand([this](const DeviceCommandContext& context) {
-        runCreateCommand(context, m_record, *m_editor, NumberLocale::system());
+        runCreateCommand(context, m_record, editor(), NumberLocale::system());
     });
 }
 

@@ -105,8 +105,8 @@ public:
     void N3Click();
     void N4Click();
     DocumentCommandContext documentContext();
-    // The configuration editor, once the windows exist.
-    TFormVynConfig& editor() { return *m_editor; }
+    // The configuration editor, once the windows exist; built when first asked for.
+    TFormVynConfig& editor();
 
 private:
     // OperateHost, called on the worker's thread.

@@ -316,16 +316,28 @@ bool TDM1::openTable()
 
 bool TDM1::loadIds()
 {
-    QSqlQuery q(database());
-    q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("SELECT ID FROM %1 ORDER BY \"DATE\", ID").arg(kTable))) {
-        m_lastError = q.lastError().text();
-        return false;
-    }
+    const QString sql = QStringLiteral("SELECT ID FROM %1 ORDER BY \"DATE\", ID").arg(kTable);
     std::vector<qint64> ids;
     ids.reserve(m_ids.size());
-    while (q.next())
-        ids.push_back(q.value(0).toLongLong());
+    if (sqlite3* handle = sqliteHandle(database())) {
+        // Every start and refresh reads all IDs: straight from SQLite.
+        SqliteStatement q(handle, sql.toUtf8().constData());
+        while (q.next())
+            ids.push_back(q.integer(0));
+        if (q.failed()) {
+            m_lastError = q.error();
+            return false;
+        }
+    } else {
+        QSqlQuery q(database());
+        q.setForwardOnly(true);
+        if (!q.exec(sql)) {
+            m_lastError = q.lastError().text();
+            return false;
+        }
+        while (q.next())
+            ids.push_back(q.value(0).toLongLong());
+    }
     m_ids = std::move(ids);
     m_positions.clear();
     m_positions.reserve(m_ids.size());

@@ -142,9 +142,7 @@ TForm1::TForm1(QString title, BrowsingStore& store, IniFile& settings, UserDialo
                QString helpPath, QWidget* parent)
     : QMainWindow(parent), m_title(std::move(title)), m_store(store), m_settings(settings),
       m_dialogs(dialogs),
-      m_help(std::make_unique<HelpWindow>(std::move(helpPath), m_title, dialogs)),
-      m_altDays(
-          std::make_unique<TFormAltDay>(AltDayEditorSettings::mainProgram(m_title), &dialogs, this))
+      m_help(std::make_unique<HelpWindow>(std::move(helpPath), m_title, dialogs))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(m_title);
@@ -188,9 +186,13 @@ void TForm1::watchTransfer(OperateState* state)
         QMetaObject::invokeMethod(
             this,
             [this] {
-                if (m_transfer && m_transfer->busy())
-                    if (const auto published = m_transfer->takePublished())
-                        showPublished(*published);
+                if (!m_transfer || !m_transfer->busy())
+                    return;
+                // As a tick of Timer1 would: the publication, then the steps since.
+                if (const auto published = m_transfer->takePublished()) {
+                    showPublished(*published);
+                    advanceProgress(m_transfer->takeStep());
+                }
             },
             Qt::QueuedConnection);
     });
@@ -622,9 +624,14 @@ void TForm1::Timer1Timer()
         setPanelText(1, *t.pageAddress);
     if (t.published)
         showPublished(*t.published);
-    if (t.steps > 0)
+    advanceProgress(t.steps);
+}
+
+void TForm1::advanceProgress(int steps)
+{
+    if (steps > 0)
         ProgressBar1->setValue(
-            advancedProgress(ProgressBar1->value(), t.steps, ProgressBar1->maximum()));
+            advancedProgress(ProgressBar1->value(), steps, ProgressBar1->maximum()));
 }
 
 void TForm1::showPublished(const OperateState::Published& published)
@@ -790,6 +797,10 @@ void TForm1::N25Click()
 
 void TForm1::ToolButtonAltDayClick()
 {
+    // Built when first asked for: the start-up does not wait for it.
+    if (!m_altDays)
+        m_altDays = std::make_unique<TFormAltDay>(AltDayEditorSettings::mainProgram(m_title),
+                                                  &m_dialogs, this);
     m_altDays->exec();
 }
 

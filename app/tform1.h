@@ -118,6 +118,7 @@ private:
     void writeSettings();
     void run(const std::function<void()>& command);
     void showPublished(const OperateState::Published& published);
+    void advanceProgress(int steps);
 
     QString m_title;
     BrowsingStore& m_store;
