@@ -147,9 +147,7 @@ void SetvynApplication::buildWindows()
         m_qtDialogs->setParentWidget(m_form.get());
     m_form->watchTransfer(&m_runner.state());
 
-    m_commConfig = std::make_unique<TFormCommConfig>(settings, m_form.get(), m_options.ports);
-    m_commConfig->setHelpOpener([this](const QString& topic) { m_form->showHelpTopic(topic); });
-    m_form->setCommConfig(m_commConfig.get());
+    m_form->setCommConfig([this]() -> TFormCommConfig& { return commConfig(); });
     m_form6->setParent(m_form.get(), m_form6->windowFlags());
     m_report = std::make_unique<TVynReport>();
     m_documentCatalogue =
@@ -193,6 +191,16 @@ void SetvynApplication::buildWindows()
     m_form->setCommands(std::move(commands));
 }
 
+TFormCommConfig& SetvynApplication::commConfig()
+{
+    if (!m_commConfig) {
+        m_commConfig = std::make_unique<TFormCommConfig>(m_start->settings(), m_form.get(),
+                                                         m_options.ports);
+        m_commConfig->setHelpOpener([this](const QString& topic) { m_form->showHelpTopic(topic); });
+    }
+    return *m_commConfig;
+}
+
 TFormVynConfig& SetvynApplication::editor()
 {
     // The start-up does not wait for the largest window, hidden until the user edits.
@@ -208,7 +216,7 @@ TFormVynConfig& SetvynApplication::editor()
 void SetvynApplication::runDeviceCommand(
     const std::function<void(const DeviceCommandContext&)>& command)
 {
-    const CommSettings comm = m_commConfig->current();
+    const CommSettings comm = commConfig().current();
     const DeviceCommandContext context{m_proto, m_session, comm, *m_dialogs, *m_form,
                                        m_start->title()};
     try {

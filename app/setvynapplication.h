@@ -81,7 +81,8 @@ public:
     // The windows exist once start() has returned true.
     bool hasWindows() const { return m_form != nullptr; }
     TForm1& mainWindow() { return *m_form; }
-    TFormCommConfig& commConfig() { return *m_commConfig; }
+    // Built when first asked for: its port list is read then.
+    TFormCommConfig& commConfig();
     TForm6& interfaceSettings() { return *m_form6; }
     ProgramStart& programStart() { return *m_start; }
     TDM1& database() { return m_db; }

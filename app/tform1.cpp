@@ -523,7 +523,14 @@ void TForm1::setCommands(MainWindowCommands commands)
 
 void TForm1::setCommConfig(TFormCommConfig* commConfig)
 {
-    m_commConfig = commConfig;
+    setCommConfig(commConfig ? std::function<TFormCommConfig&()>(
+                                   [commConfig]() -> TFormCommConfig& { return *commConfig; })
+                             : nullptr);
+}
+
+void TForm1::setCommConfig(std::function<TFormCommConfig&()> commConfig)
+{
+    m_commConfig = std::move(commConfig);
     updateCommands();
 }
 
@@ -540,7 +547,7 @@ void TForm1::updateCommands()
     enable({N22}, bool(m_commands.edit));
     enable({N23}, bool(m_commands.create));
     enable({N24}, bool(m_commands.write));
-    enable({N25}, m_commConfig != nullptr);
+    enable({N25}, bool(m_commConfig));
     enable({N26}, bool(m_commands.interfaceSettings));
 }
 
@@ -792,7 +799,7 @@ void TForm1::N7Click()
 void TForm1::N25Click()
 {
     if (m_commConfig)
-        m_commConfig->openDialog();
+        m_commConfig().openDialog();
 }
 
 void TForm1::ToolButtonAltDayClick()

@@ -10,6 +10,7 @@
 #include "link/operate.h"
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -46,6 +47,8 @@ public:
     // Commands of other windows; each enables its menu item and button.
     void setCommands(MainWindowCommands commands);
     void setCommConfig(TFormCommConfig* commConfig);
+    // The same for a window that is built when first asked for.
+    void setCommConfig(std::function<TFormCommConfig&()> commConfig);
 
     // Status bar: panel 0 the row, 1 a count or the device version, 3 hints.
     QString panelText(int panel) const;
@@ -125,7 +128,7 @@ private:
     IniFile& m_settings;
     UserDialogs& m_dialogs;
     MainWindowCommands m_commands;
-    TFormCommConfig* m_commConfig = nullptr;
+    std::function<TFormCommConfig&()> m_commConfig;
     std::unique_ptr<HelpWindow> m_help;
     std::unique_ptr<TFormAltDay> m_altDays;
     bool m_syncing = false;
