@@ -89,16 +89,19 @@ const ColumnSpec* findColumn(const QString& name)
     return p < 0 ? nullptr : &vynBaseColumns().at(p);
 }
 
-bool StoredRow::contains(const QString& column) const
+const StoredRow::Item* StoredRow::other(const QString& column) const
 {
-    const int p = columnPosition(column);
-    if (p >= 0)
-        return contains(p);
     const QString key = column.toUpper();
     for (const Item& item : m_others)
         if (item.key == key)
-            return true;
-    return false;
+            return &item;
+    return nullptr;
+}
+
+bool StoredRow::contains(const QString& column) const
+{
+    const int p = columnPosition(column);
+    return p >= 0 ? contains(p) : other(column) != nullptr;
 }
 
 QVariant StoredRow::value(int position) const
@@ -111,11 +114,8 @@ QVariant StoredRow::value(const QString& column) const
     const int p = columnPosition(column);
     if (p >= 0)
         return value(p);
-    const QString key = column.toUpper();
-    for (const Item& item : m_others)
-        if (item.key == key)
-            return item.value;
-    return {};
+    const Item* item = other(column);
+    return item ? item->value : QVariant();
 }
 
 void StoredRow::setValue(int position, QVariant value)

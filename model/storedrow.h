@@ -62,6 +62,7 @@ private:
         QString name;
         QVariant value;
     };
+    const Item* other(const QString& column) const; // a column beyond the table's
     std::vector<QVariant> m_table; // by position; allocated at the first value
     std::uint64_t m_present = 0;
     QList<Item> m_others; // names that are not table columns, ordered by key
