@@ -1,5 +1,6 @@
 #include "sqlitestatement.h"
 
+#include <QDateTime>
 #include <QSqlDriver>
 #include <cstring>
 #include <sqlite3.h>
@@ -30,10 +31,35 @@ SqliteStatement::~SqliteStatement()
     sqlite3_finalize(m_statement);
 }
 
+namespace {
+
+// As Qt's drivers decide it: a null string, date or array is NULL too.
+bool isNullValue(const QVariant& value)
+{
+    if (value.isNull())
+        return true;
+    switch (value.typeId()) {
+    case QMetaType::QString:
+        return static_cast<const QString*>(value.constData())->isNull();
+    case QMetaType::QByteArray:
+        return static_cast<const QByteArray*>(value.constData())->isNull();
+    case QMetaType::QDate:
+        return static_cast<const QDate*>(value.constData())->isNull();
+    case QMetaType::QTime:
+        return static_cast<const QTime*>(value.constData())->isNull();
+    case QMetaType::QDateTime:
+        return static_cast<const QDateTime*>(value.constData())->isNull();
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
 bool SqliteStatement::bind(int parameter, const QVariant& value)
 {
     int rc = SQLITE_OK;
-    if (value.isNull()) {
+    if (isNullValue(value)) {
         rc = sqlite3_bind_null(m_statement, parameter);
     } else {
         switch (value.typeId()) {
