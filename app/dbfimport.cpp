@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 
 namespace vyn {
 
@@ -79,6 +80,44 @@ QString resistancePair(quint32 code)
     default:
         return QStringLiteral("100|100|");
     }
+}
+
+// What the conversion does for a column of VYN_Base, decided once from its name.
+enum class ColumnRule
+{
+    Plain,
+    FlowMeters,   // RASH
+    Diameters,    // DU
+    PowerSources, // ISTPITRASX
+    Thermometers, // TYPTERM
+    Ratios,       // WKL
+    Immersion,    // LPOG
+    Resistance,   // R0
+    DeviceType,   // TYPE_VYN
+    Accuracy,     // KLASS
+    MaxTemperature,
+    MinTemperature,
+    ColdWater, // TXIZ, TXIL
+};
+
+ColumnRule ruleOf(const ColumnSpec& column)
+{
+    static const QHash<QString, ColumnRule> rules{
+        {QStringLiteral("RASH"), ColumnRule::FlowMeters},
+        {QStringLiteral("DU"), ColumnRule::Diameters},
+        {QStringLiteral("ISTPITRASX"), ColumnRule::PowerSources},
+        {QStringLiteral("TYPTERM"), ColumnRule::Thermometers},
+        {QStringLiteral("WKL"), ColumnRule::Ratios},
+        {QStringLiteral("LPOG"), ColumnRule::Immersion},
+        {QStringLiteral("R0"), ColumnRule::Resistance},
+        {QStringLiteral("TYPE_VYN"), ColumnRule::DeviceType},
+        {QStringLiteral("KLASS"), ColumnRule::Accuracy},
+        {QStringLiteral("TMAX"), ColumnRule::MaxTemperature},
+        {QStringLiteral("TMIN"), ColumnRule::MinTemperature},
+        {QStringLiteral("TXIZ"), ColumnRule::ColdWater},
+        {QStringLiteral("TXIL"), ColumnRule::ColdWater},
+    };
+    return rules.value(column.name.toUpper(), ColumnRule::Plain);
 }
 
 } // namespace
@@ -182,8 +221,14 @@ FileChoice importFileChoice()
 // One pass over the older table.
 struct OldDatabaseImport::Pass
 {
+    struct Column
+    {
+        int old = -1;          // the older column of the same name, or -1
+        bool sameKind = false; // its values are taken as they are
+        ColumnRule rule = ColumnRule::Plain;
+    };
     OldTable& table;
-    QList<int> oldIndex; // per VYN_Base column, its older column or -1
+    QList<Column> columns; // per VYN_Base column
     int tIndex, t2Index, txiIndex, cxemaIndex, fimpIndex;
     int failures = 0;
 
@@ -203,8 +248,11 @@ OldDatabaseImport::Pass OldDatabaseImport::passOver(OldTable& table)
               FindIndexInTable(QStringLiteral("TXI"), old),
               FindIndexInTable(QStringLiteral("Cxema"), old),
               FindIndexInTable(QStringLiteral("FIMP"), old)};
-    for (const ColumnSpec& column : vynBaseColumns())
-        pass.oldIndex << FindIndexInTable(column.name, old);
+    for (const ColumnSpec& column : vynBaseColumns()) {
+        const int index = FindIndexInTable(column.name, old);
+        pass.columns.append(
+            {index, index >= 0 && sameKind(old.at(index).kind, column.kind), ruleOf(column)});
+    }
     return pass;
 }
 
@@ -231,6 +279,7 @@ void OldDatabaseImport::columnFailed(Pass& pass, const QString& key, const Colum
 StoredRow OldDatabaseImport::convertRow(Pass& pass, const QString& key, int deviceType)
 {
     using T = OldIndexTables;
+    using R = ColumnRule;
     StoredRow row;
     const QList<ColumnSpec>& columns = vynBaseColumns();
     for (int c = 0; c < columns.size(); ++c) {
@@ -238,20 +287,20 @@ StoredRow OldDatabaseImport::convertRow(Pass& pass, const QString& key, int devi
         // The database numbers its rows itself.
         if (column.kind == ColumnKind::AutoNumber)
             continue;
-        const QString name = column.name.toUpper();
+        const Pass::Column& how = pass.columns.at(c);
         std::optional<QVariant> value;
-        const int old = pass.oldIndex.at(c);
-        if (old >= 0 && sameKind(pass.table.columns().at(old).kind, column.kind)) {
-            value = pass.table.value(old);
-        } else if (old >= 0) {
-            const std::optional<QVariant> v = pass.table.value(old);
+        if (how.sameKind) {
+            value = pass.table.value(how.old);
+        } else if (how.old >= 0) {
+            const std::optional<QVariant> v = pass.table.value(how.old);
             const auto packed = packedValue(v);
             const auto list = [&](const QStringList& table, bool thermometer) {
                 return packed ? std::optional<QVariant>(
                                     FindStringInArray(*packed, deviceType, table, thermometer))
                               : std::nullopt;
             };
-            if (name == QLatin1String("RASH")) {
+            switch (how.rule) {
+            case R::FlowMeters: {
                 const auto fimp = pass.value(pass.fimpIndex);
                 if (packed && fimp) {
                     QString weights = fimp->isNull() ? QString() : asText(*fimp, m_locale);
@@ -269,69 +318,89 @@ StoredRow OldDatabaseImport::convertRow(Pass& pass, const QString& key, int devi
                     }
                     value = out;
                 }
-            } else if (name == QLatin1String("DU"))
+                break;
+            }
+            case R::Diameters:
                 value = list(T::nominalDiameters(), false);
-            else if (name == QLatin1String("ISTPITRASX"))
+                break;
+            case R::PowerSources:
                 value = FindStringInArray(packed.value_or(65535), deviceType, T::powerSources(),
                                           false);
-            else if (name == QLatin1String("TYPTERM"))
+                break;
+            case R::Thermometers:
                 value = list(T::thermometerTypes(), true);
-            else if (name == QLatin1String("WKL"))
+                break;
+            case R::Ratios:
                 value = list(T::resistanceRatios(), true);
-            else if (name == QLatin1String("LPOG"))
+                break;
+            case R::Immersion:
                 value = list(T::immersionLengths(), true);
-            else if (name == QLatin1String("R0")) {
+                break;
+            case R::Resistance:
                 if (packed)
                     value = resistancePair(*packed & 0xF) +
                             (deviceType == 3 ? resistancePair((*packed >> 4) & 0xF)
                                              : QStringLiteral("||"));
-            } else
-                continue; // another kind that is not converted: stays empty
-        } else if (name == QLatin1String("TYPE_VYN")) {
-            const auto cxema = pass.value(pass.cxemaIndex);
-            QString scheme =
-                cxema && !cxema->isNull() ? asText(*cxema, m_locale) : QStringLiteral("00");
-            if (scheme.size() < 2)
-                scheme = QStringLiteral("00");
-            const QChar second = scheme.at(1);
-            value = second == QLatin1Char('0')   ? QStringLiteral("01")
-                    : second == QLatin1Char('6') || second == QLatin1Char('7')
-                        ? QStringLiteral("02")
-                        : QStringLiteral("03");
-        } else if (name == QLatin1String("KLASS"))
-            value = deviceType == 3 ? QStringLiteral("A|A|A|A|") : QStringLiteral("A|A|||");
-        else if (name == QLatin1String("TMAX") ||
-                 (name == QLatin1String("TMIN") && pass.t2Index >= 0)) {
-            const auto v = pass.value(name == QLatin1String("TMAX") ? pass.tIndex : pass.t2Index);
-            if (v)
-                value = v->isNull() ? QVariant() : QVariant(asText(*v, m_locale));
-        } else if (name == QLatin1String("TMIN"))
-            value = deviceType == 3 ? QStringLiteral("5|5|5|5|") : QStringLiteral("5|5|||");
-        else if (name == QLatin1String("TXIZ") || name == QLatin1String("TXIL")) {
-            if (pass.txiIndex < 0)
-                value = 5.0;
-            else if (const auto v = pass.value(pass.txiIndex)) {
-                if (v->isNull() || v->typeId() == QMetaType::Double)
-                    value = *v;
-                else if (v->typeId() == QMetaType::QString)
-                    if (const auto d = readNumber(v->toString(), m_locale))
-                        value = *d;
-            }
-        } else {
-            switch (column.kind) {
-            case ColumnKind::Text:
-                // CXEMA holds 3 characters: the filler is cut, as the old engine stored it.
-                value = QStringLiteral("||||").left(column.maxLength);
-                break;
-            case ColumnKind::YesNo:
-                value = false;
-                break;
-            case ColumnKind::DateTime:
-                value = QDate(2000, 1, 1);
                 break;
             default:
-                value = 0.0;
+                continue; // another kind that is not converted: stays empty
+            }
+        } else {
+            switch (how.rule) {
+            case R::DeviceType: {
+                const auto cxema = pass.value(pass.cxemaIndex);
+                QString scheme =
+                    cxema && !cxema->isNull() ? asText(*cxema, m_locale) : QStringLiteral("00");
+                if (scheme.size() < 2)
+                    scheme = QStringLiteral("00");
+                const QChar second = scheme.at(1);
+                value = second == QLatin1Char('0')   ? QStringLiteral("01")
+                        : second == QLatin1Char('6') || second == QLatin1Char('7')
+                            ? QStringLiteral("02")
+                            : QStringLiteral("03");
                 break;
+            }
+            case R::Accuracy:
+                value = deviceType == 3 ? QStringLiteral("A|A|A|A|") : QStringLiteral("A|A|||");
+                break;
+            case R::MinTemperature:
+                if (pass.t2Index < 0) {
+                    value = deviceType == 3 ? QStringLiteral("5|5|5|5|") : QStringLiteral("5|5|||");
+                    break;
+                }
+                [[fallthrough]];
+            case R::MaxTemperature:
+                if (const auto v =
+                        pass.value(how.rule == R::MaxTemperature ? pass.tIndex : pass.t2Index))
+                    value = v->isNull() ? QVariant() : QVariant(asText(*v, m_locale));
+                break;
+            case R::ColdWater:
+                if (pass.txiIndex < 0)
+                    value = 5.0;
+                else if (const auto v = pass.value(pass.txiIndex)) {
+                    if (v->isNull() || v->typeId() == QMetaType::Double)
+                        value = *v;
+                    else if (v->typeId() == QMetaType::QString)
+                        if (const auto d = readNumber(v->toString(), m_locale))
+                            value = *d;
+                }
+                break;
+            default:
+                switch (column.kind) {
+                case ColumnKind::Text:
+                    // CXEMA holds 3 characters: the filler is cut, as the old engine stored it.
+                    value = QStringLiteral("||||").left(column.maxLength);
+                    break;
+                case ColumnKind::YesNo:
+                    value = false;
+                    break;
+                case ColumnKind::DateTime:
+                    value = QDate(2000, 1, 1);
+                    break;
+                default:
+                    value = 0.0;
+                    break;
+                }
             }
         }
         const bool fits = value && (column.kind != ColumnKind::Text ||
@@ -340,7 +409,7 @@ StoredRow OldDatabaseImport::convertRow(Pass& pass, const QString& key, int devi
             columnFailed(pass, key, column);
             continue;
         }
-        row.setValue(column.name, *value);
+        row.setValue(c, std::move(*value));
     }
     return row;
 }

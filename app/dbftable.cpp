@@ -7,6 +7,9 @@
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QtEndian>
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
 
 #include <shapefil.h>
 
@@ -16,6 +19,83 @@ namespace {
 
 // shapelib reports through this hook; our caller gets its own messages.
 void ignoreError(const char*) {}
+
+// shapelib seeks and reads once per record; through the C library every row costs
+// two system calls. These hooks hand it the table from memory, read once.
+struct TableInMemory
+{
+    QByteArray bytes;
+    qint64 position = 0;
+};
+
+TableInMemory* inMemory(SAFile file)
+{
+    return reinterpret_cast<TableInMemory*>(file);
+}
+
+SAFile openInMemory(const char* name, const char* access)
+{
+    if (access[0] != 'r' || std::strchr(access, '+') || std::strchr(access, 'w'))
+        return nullptr; // the import only reads
+    QFile file(QFile::decodeName(name));
+    if (!file.open(QIODevice::ReadOnly))
+        return nullptr;
+    auto* table = new TableInMemory{file.readAll(), 0};
+    if (file.error() != QFileDevice::NoError) {
+        delete table;
+        return nullptr;
+    }
+    return reinterpret_cast<SAFile>(table);
+}
+
+SAOffset readInMemory(void* to, SAOffset size, SAOffset count, SAFile file)
+{
+    TableInMemory* t = inMemory(file);
+    if (size == 0)
+        return 0;
+    const qint64 left = std::max<qint64>(0, t->bytes.size() - t->position);
+    const SAOffset whole = std::min<SAOffset>(count, SAOffset(left) / size);
+    std::memcpy(to, t->bytes.constData() + t->position, whole * size);
+    t->position += qint64(whole * size);
+    return whole;
+}
+
+SAOffset refuseWrite(void*, SAOffset, SAOffset, SAFile)
+{
+    return 0;
+}
+
+SAOffset seekInMemory(SAFile file, SAOffset offset, int whence)
+{
+    TableInMemory* t = inMemory(file);
+    const qint64 base = whence == SEEK_CUR ? t->position : whence == SEEK_END ? t->bytes.size() : 0;
+    const qint64 to = base + qint64(offset);
+    if (to < 0)
+        return SAOffset(-1);
+    t->position = to;
+    return 0;
+}
+
+SAOffset tellInMemory(SAFile file)
+{
+    return SAOffset(inMemory(file)->position);
+}
+
+int flushInMemory(SAFile)
+{
+    return 0;
+}
+
+int closeInMemory(SAFile file)
+{
+    delete inMemory(file);
+    return 0;
+}
+
+int refuseRemove(const char*)
+{
+    return -1;
+}
 
 struct Header
 {
@@ -86,6 +166,8 @@ struct OldTable::Handle
     DBFHandle dbf = nullptr;
     std::unique_ptr<QTemporaryDir> alias; // shapelib insists on a ".dbf" name
     const char* record = nullptr;
+    // One decoder for every text of the table.
+    QStringDecoder decode;
     ~Handle()
     {
         if (dbf)
@@ -118,12 +200,21 @@ bool OldTable::open(const QString& path)
     SAHooks hooks;
     SASetupDefaultHooks(&hooks);
     hooks.Error = ignoreError;
+    hooks.FOpen = openInMemory;
+    hooks.FRead = readInMemory;
+    hooks.FWrite = refuseWrite;
+    hooks.FSeek = seekInMemory;
+    hooks.FTell = tellInMemory;
+    hooks.FFlush = flushInMemory;
+    hooks.FClose = closeInMemory;
+    hooks.Remove = refuseRemove;
     handle->dbf = DBFOpenLL(QFile::encodeName(name).constData(), "rb", &hooks);
     if (!handle->dbf) {
         m_error = QStringLiteral("файл не является таблицей dBASE");
         return false;
     }
     m_codePage = codePageOfLanguageDriver(header.languageDriver);
+    handle->decode = QStringDecoder(m_codePage.constData());
     for (int i = 0; i < DBFGetFieldCount(handle->dbf); ++i) {
         char fieldName[XBASE_FLDNAME_LEN_READ + 1] = {};
         DBFGetFieldInfo(handle->dbf, i, fieldName, nullptr, nullptr);
@@ -171,23 +262,49 @@ bool OldTable::readRow(int row)
     return true;
 }
 
+namespace {
+
+// yyyyMMdd of eight digits; otherwise the general parser decides.
+QDate dateOfField(QByteArrayView digits)
+{
+    if (digits.size() == 8 && std::all_of(digits.begin(), digits.end(), [](char c) {
+            return c >= '0' && c <= '9';
+        })) {
+        const auto number = [&](int from, int n) {
+            int v = 0;
+            for (int i = from; i < from + n; ++i)
+                v = v * 10 + (digits[i] - '0');
+            return v;
+        };
+        const int year = number(0, 4);
+        if (year > 0)
+            return QDate(year, number(4, 2), number(6, 2));
+    }
+    return QDate::fromString(QString::fromLatin1(digits), QStringLiteral("yyyyMMdd"));
+}
+
+} // namespace
+
 std::optional<QVariant> OldTable::value(int column) const
 {
     if (m_row < 0 || column < 0 || column >= m_columns.size())
         return std::nullopt;
     const DBFInfo* info = m_handle->dbf;
-    QByteArray raw(m_handle->record + info->panFieldOffset[column], info->panFieldSize[column]);
-    if (const qsizetype nul = raw.indexOf('\0'); nul >= 0)
-        raw.truncate(nul);
-    while (raw.endsWith(' '))
-        raw.chop(1);
-    const QByteArray trimmed = raw.trimmed();
+    const char* field = m_handle->record + info->panFieldOffset[column];
+    qsizetype size = info->panFieldSize[column];
+    if (const void* nul = std::memchr(field, '\0', std::size_t(size)))
+        size = static_cast<const char*>(nul) - field;
+    while (size > 0 && field[size - 1] == ' ')
+        --size;
+    const QByteArrayView raw(field, size);
+    const QByteArrayView trimmed = raw.trimmed();
     if (trimmed.isEmpty())
         return QVariant();
 
     switch (m_columns[column].kind) {
     case OldKind::Text: {
-        QStringDecoder decode(m_codePage.constData());
+        QStringDecoder& decode = m_handle->decode;
+        decode.resetState();
         return QVariant(QString(decode(raw)));
     }
     case OldKind::Number: {
@@ -200,7 +317,7 @@ std::optional<QVariant> OldTable::value(int column) const
     case OldKind::Date: {
         if (trimmed == "00000000")
             return QVariant();
-        const QDate d = QDate::fromString(QString::fromLatin1(trimmed), QStringLiteral("yyyyMMdd"));
+        const QDate d = dateOfField(trimmed);
         return d.isValid() ? std::optional<QVariant>(d) : std::nullopt;
     }
     case OldKind::YesNo:

@@ -147,15 +147,8 @@ void SetvynApplication::buildWindows()
         m_qtDialogs->setParentWidget(m_form.get());
     m_form->watchTransfer(&m_runner.state());
 
-    m_commConfig = std::make_unique<TFormCommConfig>(settings, m_form.get(), m_options.ports);
-    m_commConfig->setHelpOpener([this](const QString& topic) { m_form->showHelpTopic(topic); });
-    m_form->setCommConfig(m_commConfig.get());
+    m_form->setCommConfig([this]() -> TFormCommConfig& { return commConfig(); });
     m_form6->setParent(m_form.get(), m_form6->windowFlags());
-    m_editor = std::make_unique<TFormVynConfig>(
-        TFormVynConfig::Parts{m_record, m_session, m_catalogue ? *m_catalogue : m_noCatalogue,
-                              m_history.get(), *m_dialogs, *m_editorRows, settings,
-                              m_start->title(), NumberLocale::system()},
-        m_form.get());
     m_report = std::make_unique<TVynReport>();
     m_documentCatalogue =
         std::make_unique<CatalogueLookups<InstrumentCatalogue>>(m_catalogue ? m_catalogue.get() : &m_noCatalogue);
@@ -205,16 +198,38 @@ void SetvynApplication::buildWindows()
     commands.copy = [this] {
         if (!hasVisibleRow())
             return;
-        m_editor->setOptions(toEditorOptions(m_form6->current()));
-        m_editor->runCopyCommand();
+        editor().setOptions(toEditorOptions(m_form6->current()));
+        editor().runCopyCommand();
     };
     m_form->setCommands(std::move(commands));
+}
+
+TFormCommConfig& SetvynApplication::commConfig()
+{
+    if (!m_commConfig) {
+        m_commConfig = std::make_unique<TFormCommConfig>(m_start->settings(), m_form.get(),
+                                                         m_options.ports);
+        m_commConfig->setHelpOpener([this](const QString& topic) { m_form->showHelpTopic(topic); });
+    }
+    return *m_commConfig;
+}
+
+TFormVynConfig& SetvynApplication::editor()
+{
+    // The start-up does not wait for the largest window, hidden until the user edits.
+    if (!m_editor)
+        m_editor = std::make_unique<TFormVynConfig>(
+            TFormVynConfig::Parts{m_record, m_session, m_catalogue ? *m_catalogue : m_noCatalogue,
+                                  m_history.get(), *m_dialogs, *m_editorRows, m_start->settings(),
+                                  m_start->title(), NumberLocale::system()},
+            m_form.get());
+    return *m_editor;
 }
 
 void SetvynApplication::runDeviceCommand(
     const std::function<void(const DeviceCommandContext&)>& command)
 {
-    const CommSettings comm = m_commConfig->current();
+    const CommSettings comm = commConfig().current();
     const DeviceCommandContext context{m_proto, m_session, comm, *m_dialogs, *m_form,
                                        m_start->title()};
     // A stop asked of an earlier command is not this one's.
@@ -261,15 +276,15 @@ void SetvynApplication::N22Click()
 {
     if (!hasVisibleRow())
         return;
-    m_editor->setOptions(toEditorOptions(m_form6->current()));
-    m_editor->openForStoredRow();
+    editor().setOptions(toEditorOptions(m_form6->current()));
+    editor().openForStoredRow();
 }
 
 void SetvynApplication::N23Click()
 {
-    m_editor->setOptions(toEditorOptions(m_form6->current()));
+    editor().setOptions(toEditorOptions(m_form6->current()));
     runDeviceCommand([this](const DeviceCommandContext& context) {
-        runCreateCommand(context, m_record, *m_editor, NumberLocale::system());
+        runCreateCommand(context, m_record, editor(), NumberLocale::system());
     });
 }
 

@@ -86,7 +86,8 @@ public:
     // The windows exist once start() has returned true.
     bool hasWindows() const { return m_form != nullptr; }
     TForm1& mainWindow() { return *m_form; }
-    TFormCommConfig& commConfig() { return *m_commConfig; }
+    // Built when first asked for: its port list is read then.
+    TFormCommConfig& commConfig();
     TForm6& interfaceSettings() { return *m_form6; }
     ProgramStart& programStart() { return *m_start; }
     TDM1& database() { return m_db; }
@@ -120,8 +121,8 @@ public:
     void N3Click();
     void N4Click();
     DocumentCommandContext documentContext();
-    // The configuration editor, once the windows exist.
-    TFormVynConfig& editor() { return *m_editor; }
+    // The configuration editor, once the windows exist; built when first asked for.
+    TFormVynConfig& editor();
 
 private:
     // OperateHost, called on the worker's thread.

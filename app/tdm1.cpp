@@ -1,5 +1,7 @@
 #include "tdm1.h"
 
+#include "sqlitestatement.h"
+
 #include <algorithm>
 
 #include <QDate>
@@ -110,34 +112,69 @@ private:
     bool m_done = false;
 };
 
-QStringList writtenColumns(const StoredRow& row)
+// The table columns a row writes: those it holds, never ID.
+std::uint64_t writtenColumns(const StoredRow& row)
 {
-    QStringList out;
-    for (const QString& name : row.columns()) {
-        const ColumnSpec* spec = findColumn(name);
-        if (spec && spec->kind != ColumnKind::AutoNumber)
-            out << spec->name;
-    }
-    return out;
+    static const std::uint64_t kNotWritten = [] {
+        std::uint64_t mask = 0;
+        const QList<ColumnSpec>& columns = vynBaseColumns();
+        for (int p = 0; p < columns.size(); ++p)
+            if (columns.at(p).kind == ColumnKind::AutoNumber)
+                mask |= std::uint64_t(1) << p;
+        return mask;
+    }();
+    return row.tableColumnsPresent() & ~kNotWritten;
 }
 
-QString insertStatement(const QStringList& columns)
+template <typename F>
+void forEachColumn(std::uint64_t columns, F&& f)
 {
-    if (columns.isEmpty())
+    for (int p = 0; p < kVynBaseColumnCount; ++p)
+        if ((columns >> p) & 1u)
+            f(p, vynBaseColumns().at(p));
+}
+
+QString insertStatement(std::uint64_t columns)
+{
+    if (columns == 0)
         return QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(kTable);
     QStringList names, marks;
-    for (const QString& c : columns) {
-        names << quoted(c);
+    forEachColumn(columns, [&](int, const ColumnSpec& c) {
+        names << quoted(c.name);
         marks << QStringLiteral("?");
-    }
+    });
     return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
         .arg(kTable, names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
 }
 
-void bindRow(QSqlQuery& q, const QStringList& columns, const StoredRow& row)
+// Binds by position from the first placeholder on; returns the next position.
+int bindRow(QSqlQuery& q, std::uint64_t columns, const StoredRow& row)
 {
-    for (const QString& c : columns)
-        q.addBindValue(TDM1::toStored(*findColumn(c), row.value(c)));
+    int placeholder = 0;
+    forEachColumn(columns, [&](int p, const ColumnSpec& c) {
+        q.bindValue(placeholder++, TDM1::toStored(c, row.value(p)));
+    });
+    return placeholder;
+}
+
+// QDate::toString(Qt::ISODate) without its general formatting: an import writes
+// several dates per row.
+QString isoDate(const QDate& date)
+{
+    const int year = date.year();
+    if (!date.isValid() || year < 1 || year > 9999)
+        return date.toString(Qt::ISODate);
+    char16_t text[10] = {};
+    const auto digits = [&](int at, int value, int n) {
+        for (int i = n - 1; i >= 0; --i, value /= 10)
+            text[at + i] = char16_t(u'0' + value % 10);
+    };
+    digits(0, year, 4);
+    text[4] = u'-';
+    digits(5, date.month(), 2);
+    text[7] = u'-';
+    digits(8, date.day(), 2);
+    return QString(reinterpret_cast<const QChar*>(text), 10);
 }
 
 } // namespace
@@ -327,16 +364,28 @@ bool TDM1::openTable()
 
 bool TDM1::loadIds()
 {
-    QSqlQuery q(database());
-    q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("SELECT ID FROM %1 ORDER BY \"DATE\", ID").arg(kTable))) {
-        m_lastError = q.lastError().text();
-        return false;
-    }
+    const QString sql = QStringLiteral("SELECT ID FROM %1 ORDER BY \"DATE\", ID").arg(kTable);
     std::vector<qint64> ids;
     ids.reserve(m_ids.size());
-    while (q.next())
-        ids.push_back(q.value(0).toLongLong());
+    if (sqlite3* handle = sqliteHandle(database())) {
+        // Every start and refresh reads all IDs: straight from SQLite.
+        SqliteStatement q(handle, sql.toUtf8().constData());
+        while (q.next())
+            ids.push_back(q.integer(0));
+        if (q.failed()) {
+            m_lastError = q.error();
+            return false;
+        }
+    } else {
+        QSqlQuery q(database());
+        q.setForwardOnly(true);
+        if (!q.exec(sql)) {
+            m_lastError = q.lastError().text();
+            return false;
+        }
+        while (q.next())
+            ids.push_back(q.value(0).toLongLong());
+    }
     m_ids = std::move(ids);
     m_positions.clear();
     m_positions.reserve(m_ids.size());
@@ -452,7 +501,7 @@ QVariant TDM1::toStored(const ColumnSpec& column, const QVariant& value)
     case ColumnKind::DateTime:
         // ISO text sorts in time order, which keeps the DATE index meaningful.
         if (value.typeId() == QMetaType::QDate)
-            return value.toDate().toString(Qt::ISODate);
+            return isoDate(value.toDate());
         if (value.typeId() == QMetaType::QDateTime)
             return value.toDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
         return value.toString();
@@ -487,22 +536,21 @@ std::optional<StoredRow> TDM1::currentRow() const
 bool TDM1::writeRow(QSqlDatabase& db, std::optional<qint64> id, const StoredRow& row, qint64& newId,
                     QString& error)
 {
-    const QStringList columns = writtenColumns(row);
+    const std::uint64_t columns = writtenColumns(row);
     QSqlQuery q(db);
     if (id) {
-        if (columns.isEmpty()) {
+        if (columns == 0) {
             newId = *id;
             return true;
         }
         QStringList sets;
-        for (const QString& c : columns)
-            sets << quoted(c) + QStringLiteral(" = ?");
+        forEachColumn(columns,
+                      [&](int, const ColumnSpec& c) { sets << quoted(c.name) + QStringLiteral(" = ?"); });
         if (m_hasVersion)
             sets << versionBump();
         q.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE ID = ?")
                       .arg(kTable, sets.join(QLatin1Char(','))));
-        bindRow(q, columns, row);
-        q.addBindValue(*id);
+        q.bindValue(bindRow(q, columns, row), *id);
     } else {
         q.prepare(insertStatement(columns));
         bindRow(q, columns, row);
@@ -594,7 +642,7 @@ TDM1::PostResult TDM1::appendRows(const std::vector<StoredRow>& rows)
     });
 }
 
-TDM1::Batch::Batch(const QSqlDatabase& db) : m_find(db), m_insert(db)
+TDM1::Batch::Batch(const QSqlDatabase& db) : m_find(db), m_insert(db), m_sqlite(sqliteHandle(db))
 {
     m_find.setForwardOnly(true);
 }
@@ -620,16 +668,43 @@ bool TDM1::Batch::containsSerial(const QString& serial, bool& found, QString& er
     return true;
 }
 
-bool TDM1::Batch::append(const StoredRow& row, qint64& id, QString& error)
+bool TDM1::Batch::prepareInsert(std::uint64_t columns, QString& error)
 {
-    const QStringList columns = writtenColumns(row);
-    if (!m_insertPrepared || columns != m_prepared) {
-        if (!m_insert.prepare(insertStatement(columns))) {
-            error = m_insert.lastError().text();
+    const QString sql = insertStatement(columns);
+    if (m_sqlite) {
+        m_sqliteInsert = std::make_unique<SqliteStatement>(m_sqlite, sql.toUtf8().constData());
+        if (!m_sqliteInsert->isValid()) {
+            error = m_sqliteInsert->error();
             return false;
         }
-        m_prepared = columns;
-        m_insertPrepared = true;
+    } else if (!m_insert.prepare(sql)) {
+        error = m_insert.lastError().text();
+        return false;
+    }
+    m_prepared = columns;
+    m_insertPrepared = true;
+    return true;
+}
+
+bool TDM1::Batch::append(const StoredRow& row, qint64& id, QString& error)
+{
+    const std::uint64_t columns = writtenColumns(row);
+    if ((!m_insertPrepared || columns != m_prepared) && !prepareInsert(columns, error))
+        return false;
+    if (m_sqliteInsert) {
+        // An import appends tens of thousands of rows: QSqlQuery's work per bound
+        // value would be most of the time.
+        int parameter = 1;
+        bool bound = true;
+        forEachColumn(columns, [&](int p, const ColumnSpec& c) {
+            bound = bound && m_sqliteInsert->bind(parameter++, TDM1::toStored(c, row.value(p)));
+        });
+        if (!bound || !m_sqliteInsert->run()) {
+            error = m_sqliteInsert->error();
+            return false;
+        }
+        id = m_sqliteInsert->lastInsertId();
+        return true;
     }
     bindRow(m_insert, columns, row);
     if (!m_insert.exec()) {

@@ -11,13 +11,18 @@
 #include <QSqlQuery>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <unordered_map>
 #include <vector>
 
+struct sqlite3;
+
 namespace vyn {
 
+class SqliteStatement;
 // Said when a file that cannot be written is opened, and when a change is refused for it.
 QString readOnlyMessage(const QString& path);
 
@@ -124,9 +129,13 @@ public:
     private:
         friend class TDM1;
         explicit Batch(const QSqlDatabase& db);
+        bool prepareInsert(std::uint64_t columns, QString& error);
         QSqlQuery m_find;
         QSqlQuery m_insert;
-        QStringList m_prepared;
+        // The same insert straight on SQLite, when the connection is SQLite's.
+        sqlite3* m_sqlite = nullptr;
+        std::unique_ptr<SqliteStatement> m_sqliteInsert;
+        std::uint64_t m_prepared = 0;
         bool m_insertPrepared = false;
         bool m_findPrepared = false;
     };

@@ -171,9 +171,7 @@ TForm1::TForm1(QString title, BrowsingStore& store, IniFile& settings, UserDialo
                QString helpPath, QWidget* parent)
     : QMainWindow(parent), m_title(std::move(title)), m_store(store), m_settings(settings),
       m_dialogs(dialogs),
-      m_help(std::make_unique<HelpWindow>(std::move(helpPath), m_title, dialogs)),
-      m_altDays(
-          std::make_unique<TFormAltDay>(AltDayEditorSettings::mainProgram(m_title), &dialogs, this))
+      m_help(std::make_unique<HelpWindow>(std::move(helpPath), m_title, dialogs))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(m_title);
@@ -200,7 +198,35 @@ TForm1::TForm1(QString title, BrowsingStore& store, IniFile& settings, UserDialo
     dbEditChange();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    watchTransfer(nullptr);
+}
+
+void TForm1::watchTransfer(OperateState* state)
+{
+    if (m_transfer)
+        m_transfer->setPublishedListener(nullptr);
+    m_transfer = state;
+    if (!state)
+        return;
+    // Queued calls to a window that is gone are dropped by Qt; the listener is
+    // removed before that.
+    state->setPublishedListener([this] {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (!m_transfer || !m_transfer->busy())
+                    return;
+                // As a tick of Timer1 would: the publication, then the steps since.
+                if (const auto published = m_transfer->takePublished()) {
+                    showPublished(*published);
+                    advanceProgress(m_transfer->takeStep());
+                }
+            },
+            Qt::QueuedConnection);
+    });
+}
 
 QAction* TForm1::addCommand(const QString& name, const QString& text, const QString& shortcut,
                             const QString& hint, const QString& icon)
@@ -545,7 +571,14 @@ void TForm1::setCommands(MainWindowCommands commands)
 
 void TForm1::setCommConfig(TFormCommConfig* commConfig)
 {
-    m_commConfig = commConfig;
+    setCommConfig(commConfig ? std::function<TFormCommConfig&()>(
+                                   [commConfig]() -> TFormCommConfig& { return *commConfig; })
+                             : nullptr);
+}
+
+void TForm1::setCommConfig(std::function<TFormCommConfig&()> commConfig)
+{
+    m_commConfig = std::move(commConfig);
     updateCommands();
 }
 
@@ -565,7 +598,7 @@ void TForm1::updateCommands()
     enable({N22}, bool(m_commands.edit));
     enable({N23}, bool(m_commands.create));
     enable({N24}, bool(m_commands.write));
-    enable({N25}, m_commConfig != nullptr);
+    enable({N25}, bool(m_commConfig));
     enable({N26}, bool(m_commands.interfaceSettings));
 }
 
@@ -647,14 +680,23 @@ void TForm1::Timer1Timer()
     setPanelText(0, t.elapsed);
     if (t.pageAddress)
         setPanelText(1, *t.pageAddress);
-    if (t.published) {
-        ProgressBar1->setRange(t.published->minimum, std::max(1, t.published->maximum));
-        ProgressBar1->setValue(t.published->position);
-        setPanelText(3, operateStatusText(t.published->status));
-    }
-    if (t.steps > 0)
+    if (t.published)
+        showPublished(*t.published);
+    advanceProgress(t.steps);
+}
+
+void TForm1::advanceProgress(int steps)
+{
+    if (steps > 0)
         ProgressBar1->setValue(
-            advancedProgress(ProgressBar1->value(), t.steps, ProgressBar1->maximum()));
+            advancedProgress(ProgressBar1->value(), steps, ProgressBar1->maximum()));
+}
+
+void TForm1::showPublished(const OperateState::Published& published)
+{
+    ProgressBar1->setRange(published.minimum, std::max(1, published.maximum));
+    ProgressBar1->setValue(published.position);
+    setPanelText(3, operateStatusText(published.status));
 }
 
 void TForm1::SetProgressBarMax(int maximum)
@@ -808,11 +850,15 @@ void TForm1::N7Click()
 void TForm1::N25Click()
 {
     if (m_commConfig)
-        m_commConfig->openDialog();
+        m_commConfig().openDialog();
 }
 
 void TForm1::ToolButtonAltDayClick()
 {
+    // Built when first asked for: the start-up does not wait for it.
+    if (!m_altDays)
+        m_altDays = std::make_unique<TFormAltDay>(AltDayEditorSettings::mainProgram(m_title),
+                                                  &m_dialogs, this);
     m_altDays->exec();
 }
 

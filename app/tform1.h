@@ -7,8 +7,10 @@
 #include "browsingstore.h"
 #include "dbfimport.h"
 #include "link/devicecommands.h"
+#include "link/operate.h"
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -45,6 +47,8 @@ public:
     // Commands of other windows; each enables its menu item and button.
     void setCommands(MainWindowCommands commands);
     void setCommConfig(TFormCommConfig* commConfig);
+    // The same for a window that is built when first asked for.
+    void setCommConfig(std::function<TFormCommConfig&()> commConfig);
 
     // Status bar: panel 0 the row, 1 a count or the device version, 3 hints.
     QString panelText(int panel) const;
@@ -61,9 +65,11 @@ public:
     int progressPosition() const;
     int progressMaximum() const;
 
-    // The generation-03 transfer: Timer1 carries its progress to the status bar
-    // every 500 ms while it runs; the write button shows that it is busy.
-    void watchTransfer(OperateState* state) { m_transfer = state; }
+    // The generation-03 transfer: Timer1 carries the elapsed time and the steps
+    // to the status bar every 500 ms while it runs; what the worker publishes is
+    // taken as soon as it is there, since the worker waits for it. The write
+    // button shows that it is busy.
+    void watchTransfer(OperateState* state);
     void transferStarted();
     void transferEnded();
     bool transferTimerActive() const;
@@ -115,13 +121,15 @@ private:
     void readSettings();
     void writeSettings();
     void run(const std::function<void()>& command);
+    void showPublished(const OperateState::Published& published);
+    void advanceProgress(int steps);
 
     QString m_title;
     BrowsingStore& m_store;
     IniFile& m_settings;
     UserDialogs& m_dialogs;
     MainWindowCommands m_commands;
-    TFormCommConfig* m_commConfig = nullptr;
+    std::function<TFormCommConfig&()> m_commConfig;
     std::unique_ptr<HelpWindow> m_help;
     std::unique_ptr<TFormAltDay> m_altDays;
     bool m_syncing = false;

@@ -212,7 +212,9 @@ void TForm6::FormCreate(bool creation)
     InterfaceSettings s = current();
     s.takeMainWindowCopies(m_links.settings);
     showSettings(s);
-    reconnect(s.databasePath);
+    // At creation the start-up has just opened that very file: the list is read once.
+    if (!(creation && m_links.database.isOpen() && m_links.database.path() == s.databasePath))
+        reconnect(s.databasePath);
 }
 
 void TForm6::reconnect(const QString& baseName)

@@ -1,5 +1,6 @@
 #include "vynbasemodel.h"
 
+#include "sqlitestatement.h"
 #include "tdm1.h"
 
 #include "model/userdialogs.h"
@@ -7,6 +8,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QSqlQuery>
+#include <algorithm>
 
 namespace vyn {
 
@@ -29,6 +31,19 @@ QString selectList()
     return names.join(QLatin1Char(','));
 }
 
+bool isAscii(const QString& text)
+{
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+// Whether the locale lowers the Latin letters as Unicode does (not Turkish, say):
+// then a text of ASCII only takes the much cheaper Unicode lower case.
+bool lowersAsciiAsUnicode(const QLocale& locale)
+{
+    const QString upper = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+    return locale.toLower(upper) == upper.toLower();
+}
+
 } // namespace
 
 bool Table2FilterRecord(const QString& displayText, const QString& searchText,
@@ -42,7 +57,7 @@ bool Table2FilterRecord(const QString& displayText, const QString& searchText,
 VynBaseModel::VynBaseModel(TDM1& db, UserDialogs& dialogs, NumberLocale numbers, QLocale locale,
                            QObject* parent)
     : QAbstractTableModel(parent), m_db(db), m_dialogs(dialogs), m_numbers(std::move(numbers)),
-      m_locale(std::move(locale))
+      m_locale(std::move(locale)), m_asciiLowersAsUnicode(lowersAsciiAsUnicode(m_locale))
 {
     m_db.setListener([this](std::optional<qint64> id) { onChanged(id); });
 }
@@ -250,23 +265,37 @@ bool VynBaseModel::dbGetCellParams(const QModelIndex& index) const
     return id != 0 && Table2FilterRecord(displayText(id, index.column()), m_searchText, m_locale);
 }
 
+QString VynBaseModel::lowerCase(const QString& text) const
+{
+    return m_asciiLowersAsUnicode && isAscii(text) ? text.toLower() : m_locale.toLower(text);
+}
+
 const std::vector<QString>& VynBaseModel::lowerColumn(int column) const
 {
     if (m_lowerColumn == column)
         return m_lower;
     m_lower.assign(m_db.ids().size(), QString());
     m_lowerColumn = column;
+    const QString sql = QStringLiteral("SELECT ID,\"%1\" FROM VYN_Base").arg(columnName(column));
+    const auto store = [&](qint64 id, const QString& text) {
+        const int position = m_db.positionOf(id);
+        if (position >= 0)
+            m_lower[static_cast<std::size_t>(position)] = lowerCase(text);
+    };
+    if (sqlite3* handle = sqliteHandle(m_db.database())) {
+        // Straight from SQLite into the cache: this loop meets every row.
+        SqliteStatement q(handle, sql.toUtf8().constData());
+        while (q.next())
+            store(q.integer(0), column == Date ? formatDate(q.value(1)) : q.text(1));
+        return m_lower; // a failure leaves the rest rejected
+    }
     QSqlQuery q(m_db.database());
     q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("SELECT ID,\"%1\" FROM VYN_Base").arg(columnName(column))))
+    if (!q.exec(sql))
         return m_lower; // every row rejected
-    while (q.next()) {
-        const int position = m_db.positionOf(q.value(0).toLongLong());
-        if (position < 0)
-            continue;
-        const QString text = column == Date ? formatDate(q.value(1)) : q.value(1).toString();
-        m_lower[static_cast<std::size_t>(position)] = m_locale.toLower(text);
-    }
+    while (q.next())
+        store(q.value(0).toLongLong(),
+              column == Date ? formatDate(q.value(1)) : q.value(1).toString());
     return m_lower;
 }
 
@@ -276,7 +305,7 @@ void VynBaseModel::applyFilter()
     if (m_filterText.isEmpty() || m_filterColumn < 0 || m_filterColumn > Comment)
         return;
     const std::vector<QString>& values = lowerColumn(m_filterColumn);
-    const QString needle = m_locale.toLower(m_filterText);
+    const QString needle = lowerCase(m_filterText);
     for (std::size_t p = 0; p < values.size(); ++p)
         if (values[p].contains(needle))
             m_visible.push_back(static_cast<int>(p));

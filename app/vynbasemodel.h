@@ -98,6 +98,7 @@ private:
     void fetchBlockOf(int listRow) const;
     void fillRow(const QSqlQuery& q, Row& row) const;
     const std::vector<QString>& lowerColumn(int column) const;
+    QString lowerCase(const QString& text) const; // as the filter compares
     void applyFilter();
     QString formatDate(const QVariant& stored) const;
 
@@ -105,6 +106,7 @@ private:
     UserDialogs& m_dialogs;
     NumberLocale m_numbers;
     QLocale m_locale;
+    bool m_asciiLowersAsUnicode = false;
 
     QString m_searchText;
     int m_searchColumn = 0;

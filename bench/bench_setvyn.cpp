@@ -1,6 +1,9 @@
-// The running program over 100,000 stored configurations, offscreen: start-up
-// to the first painted list, filtering with a four-character text, and
-// scrolling to the last row.
+// The running program, offscreen: start-up to the first painted list with an
+// empty database and with 100,000 stored configurations, next to the anchor of
+// the same run, an empty QMainWindow shown and painted; then filtering with a
+// four-character text and scrolling to the last row. Each start is a process of
+// its own (this program, called with a mode), so that none inherits another's
+// warmed caches; rounds are interleaved and medians shown.
 
 #include "app/setvynapplication.h"
 #include "app/tform1.h"
@@ -14,10 +17,14 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QProcess>
 #include <QScrollBar>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 using namespace vyn;
 
@@ -54,6 +61,79 @@ void untilPainted(PaintWatch& watch, QWidget* viewport)
         QApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
+// Start-up of an empty main window to its first paint.
+int emptyWindow()
+{
+    PaintWatch watch;
+    QElapsedTimer t;
+    t.start();
+    QMainWindow window;
+    window.installEventFilter(&watch);
+    window.resize(1280, 1000);
+    window.show();
+    while (watch.paints == 0)
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    std::printf("%.3f\n", ms(t));
+    return 0;
+}
+
+// A program directory with a database of rows whole configurations.
+bool prepare(const QString& exe, int rows)
+{
+    for (const char* name : {"rash.spe", "conf.dat", "prg.vyn"})
+        if (!QFile::copy(QStringLiteral(SETVYN_BIN_DIR_PATH "/") + QLatin1String(name),
+                         exe + QLatin1String(name))) {
+            std::fprintf(stderr, "bench: %s is missing in the build\n", name);
+            return false;
+        }
+    const QString base = exe + QStringLiteral("MXVynBase.sqlite");
+    const NumberLocale comma(QLatin1Char(','), QStringLiteral("dd.MM.yyyy"));
+    const StoredRow whole =
+        saveRecord(test::newerWithPressures(),
+                   {1, QDate(2004, 1, 1), QDate(2015, 1, 1), QStringLiteral("PC\\ivan")}, comma)
+            .row;
+    {
+        TDM1 db;
+        if (!db.Connect(base))
+            return false;
+        std::vector<StoredRow> stored(rows, whole);
+        for (int i = 0; i < rows; ++i) {
+            stored[i].setValue(QStringLiteral("SNUM"),
+                               QStringLiteral("%1").arg(i * 7919 % 100000000, 8, 10, QLatin1Char('0')));
+            stored[i].setValue(QStringLiteral("DATE"), QDate(2010, 1, 1).addDays(i / 30));
+            stored[i].setValue(QStringLiteral("COMMENT"), QStringLiteral("Котельная № %1").arg(i % 977));
+        }
+        if (!db.appendRows(stored).ok)
+            return false;
+    }
+    QFile ini(exe + QStringLiteral("setvyn.ini"));
+    if (!ini.open(QIODevice::WriteOnly))
+        return false;
+    ini.write("[Start]\nFirstStart=\n[TForm1]\nBaseName=" + base.toUtf8() + "\n");
+    return true;
+}
+
+// Milliseconds a child printed on its first line; negative on failure.
+double child(const QStringList& arguments)
+{
+    QProcess p;
+    p.start(QCoreApplication::applicationFilePath(), arguments);
+    if (!p.waitForFinished(300000) || p.exitCode() != 0) {
+        std::fprintf(stderr, "bench: %s failed: %s\n", arguments.join(u' ').toUtf8().constData(),
+                     p.readAllStandardError().constData());
+        return -1;
+    }
+    return p.readAllStandardOutput().split('\n').value(0).toDouble();
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+int program(const QString& exe, bool interact);
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -61,52 +141,61 @@ int main(int argc, char** argv)
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QTemporaryDir home, temp;
-    const QString exe = home.path() + QLatin1Char('/');
-    for (const char* name : {"rash.spe", "conf.dat", "prg.vyn"})
-        if (!QFile::copy(QStringLiteral(SETVYN_BIN_DIR_PATH "/") + QLatin1String(name),
-                         exe + QLatin1String(name))) {
-            std::fprintf(stderr, "bench: %s is missing in the build\n", name);
-            return 1;
-        }
-    const QString base = exe + QStringLiteral("MXVynBase.sqlite");
+    const QStringList args = app.arguments();
+    if (args.value(1) == QLatin1String("--empty-window"))
+        return emptyWindow();
+    if (args.value(1) == QLatin1String("--program"))
+        return program(args.value(2), args.value(3) == QLatin1String("--interact"));
 
-    const NumberLocale comma(QLatin1Char(','), QStringLiteral("dd.MM.yyyy"));
-    const StoredRow whole =
-        saveRecord(test::newerWithPressures(),
-                   {1, QDate(2004, 1, 1), QDate(2015, 1, 1), QStringLiteral("PC\\ivan")}, comma)
-            .row;
+    QTemporaryDir emptyHome, fullHome;
+    const QString empty = emptyHome.path() + QLatin1Char('/');
+    const QString full = fullHome.path() + QLatin1Char('/');
     QElapsedTimer t;
-    {
-        TDM1 db;
-        if (!db.Connect(base))
-            return 1;
-        std::vector<StoredRow> rows(kRows, whole);
-        for (int i = 0; i < kRows; ++i) {
-            rows[i].setValue(QStringLiteral("SNUM"),
-                             QStringLiteral("%1").arg(i * 7919 % 100000000, 8, 10, QLatin1Char('0')));
-            rows[i].setValue(QStringLiteral("DATE"), QDate(2010, 1, 1).addDays(i / 30));
-            rows[i].setValue(QStringLiteral("COMMENT"), QStringLiteral("Котельная № %1").arg(i % 977));
-        }
-        t.start();
-        if (!db.appendRows(rows).ok)
-            return 1;
-        std::printf("create %d rows:                      %8.1f ms\n", kRows, ms(t));
-    }
-    QFile ini(exe + QStringLiteral("setvyn.ini"));
-    ini.open(QIODevice::WriteOnly);
-    ini.write("[Start]\nFirstStart=\n[TForm1]\nBaseName=" + base.toUtf8() + "\n");
-    ini.close();
+    t.start();
+    if (!prepare(empty, 0) || !prepare(full, kRows))
+        return 1;
+    std::printf("create %d rows:                          %8.1f ms\n", kRows, ms(t));
 
+    std::vector<double> anchor, startEmpty, startFull;
+    for (int round = 0; round < 5; ++round) {
+        anchor.push_back(child({QStringLiteral("--empty-window")}));
+        startEmpty.push_back(child({QStringLiteral("--program"), empty}));
+        startFull.push_back(child({QStringLiteral("--program"), full}));
+    }
+    if (*std::min_element(anchor.begin(), anchor.end()) < 0 ||
+        *std::min_element(startEmpty.begin(), startEmpty.end()) < 0 ||
+        *std::min_element(startFull.begin(), startFull.end()) < 0)
+        return 1;
+    const double a = median(anchor);
+    std::printf("anchor, an empty QMainWindow painted:    %8.1f ms\n", a);
+    std::printf("start-up to the painted list, empty:     %8.1f ms, %.1f x the anchor (target <= 3)\n",
+                median(startEmpty), median(startEmpty) / a);
+    std::printf("start-up to the painted list, %d rows: %8.1f ms, %.1f x the anchor (target <= 4)\n",
+                kRows, median(startFull), median(startFull) / a);
+    std::fflush(stdout);
+
+    QProcess p;
+    p.setProcessChannelMode(QProcess::ForwardedChannels);
+    p.start(QCoreApplication::applicationFilePath(),
+            {QStringLiteral("--program"), full, QStringLiteral("--interact")});
+    return p.waitForFinished(300000) && p.exitCode() == 0 ? 0 : 1;
+}
+
+namespace {
+
+int program(const QString& exe, bool interact)
+{
+    QTemporaryDir temp;
     test::FakeDialogs user;
     SetvynOptions options;
     options.exeDir = exe;
-    options.workingDir = home.path();
+    options.workingDir = exe;
     options.tempRoot = temp.path();
     options.dialogs = &user;
     options.ports = [](QStringList& ports) { ports.clear(); };
 
     PaintWatch watch;
+    QElapsedTimer t;
     t.start();
     SetvynApplication program(options);
     if (!program.start())
@@ -118,9 +207,14 @@ int main(int argc, char** argv)
     form.show();
     while (watch.paints == 0)
         QApplication::processEvents(QEventLoop::AllEvents, 5);
+    if (!interact) {
+        std::printf("%.3f\n", ms(t));
+        form.close();
+        program.finish();
+        return user.shown.isEmpty() ? 0 : 1;
+    }
     std::printf("start-up to the first painted list:      %8.1f ms (%d rows)\n", ms(t),
                 list->model()->rowCount());
-
     auto* search = form.findChild<QLineEdit*>(QStringLiteral("SearchText"));
     QAbstractButton* on = nullptr;
     for (QAbstractButton* b : form.findChildren<QAbstractButton*>())
@@ -163,3 +257,5 @@ int main(int argc, char** argv)
     program.finish();
     return user.shown.isEmpty() ? 0 : 1;
 }
+
+} // namespace

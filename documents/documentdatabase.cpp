@@ -129,6 +129,24 @@ void DocumentDatabase::exec(const QString& statement) const
         fail(q, statement);
 }
 
+DocumentDatabase::Transaction::Transaction(DocumentDatabase& db) : m_db(db)
+{
+    m_db.exec(QStringLiteral("BEGIN"));
+}
+
+DocumentDatabase::Transaction::~Transaction()
+{
+    if (!m_done && m_db.isOpen())
+        QSqlQuery(QSqlDatabase::database(m_db.m_connection, false))
+            .exec(QStringLiteral("ROLLBACK"));
+}
+
+void DocumentDatabase::Transaction::commit()
+{
+    m_db.exec(QStringLiteral("COMMIT"));
+    m_done = true;
+}
+
 void DocumentDatabase::CreatePassportTables()
 {
     open();

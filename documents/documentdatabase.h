@@ -68,6 +68,22 @@ public:
     void update(const QString& table, const QString& keyColumn, const QVariant& key,
                 const DocumentValues& values);
 
+    // Statements between its creation and commit() form one transaction; without
+    // commit() they are undone. Throws DocumentDatabaseError.
+    class Transaction
+    {
+    public:
+        explicit Transaction(DocumentDatabase& db);
+        ~Transaction();
+        Transaction(const Transaction&) = delete;
+        Transaction& operator=(const Transaction&) = delete;
+        void commit();
+
+    private:
+        DocumentDatabase& m_db;
+        bool m_done = false;
+    };
+
     // The whole table, rows ordered by its first column (PCode, ID or IDParam).
     DocumentTable read(const QString& table) const;
 

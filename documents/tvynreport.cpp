@@ -12,11 +12,6 @@ QString printRefusedMessage()
     return QStringLiteral("Печать возможна только для подключенного прибора!");
 }
 
-TVynReport::TVynReport(Sleeper& sleeper, DocumentTimings timings)
-    : m_sleeper(sleeper), m_timings(timings)
-{
-}
-
 QString TVynReport::FirstWord(const QString& text)
 {
     const qsizetype blank = text.indexOf(QLatin1Char(' '));
@@ -25,14 +20,20 @@ QString TVynReport::FirstWord(const QString& text)
 
 void TVynReport::BuildPassport(DocumentDatabase& db, const DocumentInputs& in)
 {
-    db.CreatePassportTables();
-    FillQuantityDescriptions(db, in);
-    FillMeasuredParameters(db, in);
-    FillSettings(db, in);
-    FillCompleteness(db, in);
-    FillPassportProperties(db, in);
+    db.open();
+    {
+        // One commit instead of one per row; a run that stops half way leaves the
+        // tables of the run before.
+        DocumentDatabase::Transaction transaction(db);
+        db.CreatePassportTables();
+        FillQuantityDescriptions(db, in);
+        FillMeasuredParameters(db, in);
+        FillSettings(db, in);
+        FillCompleteness(db, in);
+        FillPassportProperties(db, in);
+        transaction.commit();
+    }
     db.close();
-    m_sleeper.sleepMs(m_timings.passportPauseMs);
 }
 
 } // namespace vyn

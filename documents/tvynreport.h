@@ -8,7 +8,6 @@
 #include "documentsettings.h"
 #include "firmdetails.h"
 
-#include "link/sleeper.h"
 #include "model/configrecord.h"
 #include "model/devicesession.h"
 #include "model/numberlocale.h"
@@ -22,12 +21,6 @@
 #include <functional>
 
 namespace vyn {
-
-// The pause between the last passport table and the engine; tests shorten it.
-struct DocumentTimings
-{
-    int passportPauseMs = 500;
-};
 
 // What one document run reads besides the database it fills.
 struct DocumentInputs
@@ -54,13 +47,12 @@ QString printRefusedMessage();
 class TVynReport
 {
 public:
-    explicit TVynReport(Sleeper& sleeper = ThreadSleeper::instance(), DocumentTimings timings = {});
 
     // The leading part of a text up to and including its first blank (the blank
     // before a unit suffix stays); the whole text when it has none.
     static QString FirstWord(const QString& text);
 
-    // Passport: all tables, then the pause before the engine may start.
+    // Passport: all tables in one transaction; the engine reads them at once.
     void BuildPassport(DocumentDatabase& db, const DocumentInputs& in);
     void FillQuantityDescriptions(DocumentDatabase& db, const DocumentInputs& in);
     void FillMeasuredParameters(DocumentDatabase& db, const DocumentInputs& in);
@@ -88,9 +80,6 @@ private:
     void fillCardParameters(DocumentDatabase& db, const DocumentInputs& in);
     void fillCardElectricity(DocumentDatabase& db, const DocumentInputs& in);
     void fillCardDesignations(DocumentDatabase& db, const DocumentInputs& in);
-
-    Sleeper& m_sleeper;
-    DocumentTimings m_timings;
 };
 
 } // namespace vyn

@@ -100,6 +100,15 @@ void OperateState::publish(int minimum, int position, int maximum, OperateStatus
     m_status.store(static_cast<int>(status), std::memory_order_relaxed);
     // The maximum last: it is the signal that the rest is there.
     m_maximum.store(std::max(maximum, 1), std::memory_order_release);
+    const std::lock_guard lock(m_listenerLock);
+    if (m_onPublished)
+        m_onPublished();
+}
+
+void OperateState::setPublishedListener(std::function<void()> listener)
+{
+    const std::lock_guard lock(m_listenerLock);
+    m_onPublished = std::move(listener);
 }
 
 OperateTimings OperateTimings::fromSettings(const CommSettings& settings)

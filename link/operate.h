@@ -19,7 +19,9 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <thread>
 #include <vector>
@@ -60,6 +62,9 @@ public:
     std::optional<Published> takePublished();
     // Progress steps made since the last call.
     int takeStep() { return m_step.exchange(0); }
+    // Called on the worker's thread whenever something has been published, so
+    // the window can take it at once instead of at its next tick. Must be quick.
+    void setPublishedListener(std::function<void()> listener);
     // Address of the page being programmed; none before the first.
     std::optional<int> pageAddress() const;
     std::chrono::steady_clock::duration elapsed() const;
@@ -80,6 +85,8 @@ private:
     std::atomic<int> m_status{0};
     std::atomic<int> m_pageAddress{-1};
     std::atomic<std::int64_t> m_startedNs{0};
+    std::mutex m_listenerLock;
+    std::function<void()> m_onPublished;
 };
 
 // The window's end of the worker's messages.

@@ -13,16 +13,6 @@
 namespace vyn::test {
 
 
-class NoSleep : public Sleeper
-{
-public:
-    int sleptMs = 0;
-    void sleepFor(std::chrono::microseconds d) override
-    {
-        sleptMs += static_cast<int>(d.count() / 1000);
-    }
-};
-
 // A record shaped for a type and scheme by the model's rules. The serial's fifth
 // digit above 2 takes scheme digit 7 away.
 inline ConfigRecord shapedRecord(const char* type, const char* scheme, int generation = 1,
@@ -75,8 +65,7 @@ protected:
     DocumentDatabase db{dir.filePath(QStringLiteral("DBRepData.sqlite"))};
     FakeDialogs dialogs;
     IniDocumentCatalogue catalogue;
-    NoSleep sleeper;
-    TVynReport report{sleeper};
+    TVynReport report;
     StoredRow row;
     int deviceVersion = 4;
     DocumentSettings settings;

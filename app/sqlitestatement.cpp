@@ -1,0 +1,157 @@
+#include "sqlitestatement.h"
+
+#include <QDateTime>
+#include <QSqlDriver>
+#include <cstring>
+#include <sqlite3.h>
+
+namespace vyn {
+
+sqlite3* sqliteHandle(const QSqlDatabase& db)
+{
+    if (!db.isOpen() || db.driverName() != QLatin1String("QSQLITE"))
+        return nullptr;
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || std::strcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+
+SqliteStatement::SqliteStatement(sqlite3* db, const char* sql) : m_db(db)
+{
+    if (sqlite3_prepare_v2(db, sql, -1, &m_statement, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(m_statement);
+        m_statement = nullptr;
+        m_failed = true;
+    }
+}
+
+SqliteStatement::~SqliteStatement()
+{
+    sqlite3_finalize(m_statement);
+}
+
+namespace {
+
+// As Qt's drivers decide it: a null string, date or array is NULL too.
+bool isNullValue(const QVariant& value)
+{
+    if (value.isNull())
+        return true;
+    switch (value.typeId()) {
+    case QMetaType::QString:
+        return static_cast<const QString*>(value.constData())->isNull();
+    case QMetaType::QByteArray:
+        return static_cast<const QByteArray*>(value.constData())->isNull();
+    case QMetaType::QDate:
+        return static_cast<const QDate*>(value.constData())->isNull();
+    case QMetaType::QTime:
+        return static_cast<const QTime*>(value.constData())->isNull();
+    case QMetaType::QDateTime:
+        return static_cast<const QDateTime*>(value.constData())->isNull();
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+bool SqliteStatement::bind(int parameter, const QVariant& value)
+{
+    int rc = SQLITE_OK;
+    if (isNullValue(value)) {
+        rc = sqlite3_bind_null(m_statement, parameter);
+    } else {
+        switch (value.typeId()) {
+        case QMetaType::Bool:
+        case QMetaType::Int:
+            rc = sqlite3_bind_int(m_statement, parameter, value.toInt());
+            break;
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+            rc = sqlite3_bind_int64(m_statement, parameter, value.toLongLong());
+            break;
+        case QMetaType::Double:
+            rc = sqlite3_bind_double(m_statement, parameter, value.toDouble());
+            break;
+        case QMetaType::QByteArray: {
+            const QByteArray bytes = value.toByteArray();
+            rc = sqlite3_bind_blob(m_statement, parameter, bytes.constData(), int(bytes.size()),
+                                   SQLITE_TRANSIENT);
+            break;
+        }
+        default: {
+            const QByteArray text = value.toString().toUtf8();
+            rc = sqlite3_bind_text(m_statement, parameter, text.constData(), int(text.size()),
+                                   SQLITE_TRANSIENT);
+            break;
+        }
+        }
+    }
+    m_failed = rc != SQLITE_OK;
+    return !m_failed;
+}
+
+bool SqliteStatement::run()
+{
+    const int rc = sqlite3_step(m_statement);
+    sqlite3_reset(m_statement);
+    sqlite3_clear_bindings(m_statement);
+    m_failed = rc != SQLITE_DONE && rc != SQLITE_ROW;
+    return !m_failed;
+}
+
+qint64 SqliteStatement::lastInsertId() const
+{
+    return sqlite3_last_insert_rowid(m_db);
+}
+
+QString SqliteStatement::error() const
+{
+    return QString::fromUtf8(sqlite3_errmsg(m_db));
+}
+
+bool SqliteStatement::next()
+{
+    if (!m_statement)
+        return false;
+    const int rc = sqlite3_step(m_statement);
+    if (rc == SQLITE_ROW)
+        return true;
+    m_failed = rc != SQLITE_DONE;
+    return false;
+}
+
+qint64 SqliteStatement::integer(int column) const
+{
+    return sqlite3_column_int64(m_statement, column);
+}
+
+QVariant SqliteStatement::value(int column) const
+{
+    // As Qt's SQLite driver maps the storage classes.
+    switch (sqlite3_column_type(m_statement, column)) {
+    case SQLITE_INTEGER:
+        return qint64(sqlite3_column_int64(m_statement, column));
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(m_statement, column);
+    case SQLITE_NULL:
+        return QVariant(QMetaType::fromType<QString>());
+    case SQLITE_BLOB:
+        return QByteArray(static_cast<const char*>(sqlite3_column_blob(m_statement, column)),
+                          sqlite3_column_bytes(m_statement, column));
+    default:
+        return text(column);
+    }
+}
+
+QString SqliteStatement::text(int column) const
+{
+    if (sqlite3_column_type(m_statement, column) != SQLITE_TEXT)
+        return value(column).toString();
+    // UTF-8 as stored: no conversion inside SQLite, and Qt's decoder is quick on ASCII.
+    const auto* chars = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
+    return QString::fromUtf8(chars, sqlite3_column_bytes(m_statement, column));
+}
+
+} // namespace vyn

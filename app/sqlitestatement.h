@@ -1,0 +1,49 @@
+#pragma once
+// Direct use of SQLite under a Qt connection, for the few loops over every row
+// where QSqlQuery's per-value work dominates. Callers keep a QSqlQuery path for
+// connections of other drivers.
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariant>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace vyn {
+
+// The SQLite handle of an open connection of the QSQLITE driver; nullptr otherwise.
+sqlite3* sqliteHandle(const QSqlDatabase& db);
+
+class SqliteStatement
+{
+public:
+    SqliteStatement(sqlite3* db, const char* sql);
+    ~SqliteStatement();
+    SqliteStatement(const SqliteStatement&) = delete;
+    SqliteStatement& operator=(const SqliteStatement&) = delete;
+
+    bool isValid() const { return m_statement != nullptr; }
+    // Binds parameter (1-based) the way Qt's SQLite driver binds that value.
+    bool bind(int parameter, const QVariant& value);
+    // Runs a statement that returns no rows and makes it ready to run again.
+    bool run();
+    qint64 lastInsertId() const;
+    QString error() const;
+
+    // Next row; false at the end or on a failure (then error() is set).
+    bool next();
+    bool failed() const { return m_failed; }
+    qint64 integer(int column) const;
+    // The value as QSqlQuery::value() gives it for the same column.
+    QVariant value(int column) const;
+    // value(column).toString() without the QVariant for text.
+    QString text(int column) const;
+
+private:
+    sqlite3* m_db;
+    sqlite3_stmt* m_statement = nullptr;
+    bool m_failed = false;
+};
+
+} // namespace vyn
