@@ -21,6 +21,7 @@ public:
     bool loadCurrentRow() override;
     void reloadCurrentRow() override;
     bool saveRecord(bool asNew) override;
+    bool lastSaveComplete() const override { return m_lastSave.failedGroups.isEmpty(); }
     void refreshCurrentRow() override;
 
     // The outcome of the last saveRecord (the posted row's id, the reason of a failure).

@@ -19,6 +19,8 @@ public:
     // The numbered messages of the groups that failed are shown by the store;
     // false when the row was not posted.
     virtual bool saveRecord(bool asNew) = 0;
+    // Whether the last posted save wrote every group of columns.
+    virtual bool lastSaveComplete() const { return true; }
     // After a save: the main window takes up its current row again.
     virtual void refreshCurrentRow() = 0;
 };
