@@ -267,6 +267,8 @@ QWidget* TFormVynConfig::buildLeftPanel()
         s->setSingleStep(0.1);
         s->setDecimals(1);
         s->setLocale(spinLocale(m_locale));
+        // The value changes when the input is finished, so a refused one restores it.
+        s->setKeyboardTracking(false);
         s->setFixedWidth(62);
         return s;
     };

@@ -50,7 +50,9 @@ TEST(PipePairRule, FlowMeterAndThermometerOfAPipeAgree)
     const SaveCheckResult r = runSaveChecks(rec, EditorOptions{}, user, kTitle);
     EXPECT_EQ(r.outcome, SaveCheck::TablesWrong);
     EXPECT_FALSE(r.blocksCloseBox());
-    EXPECT_EQ(user.messages(), QStringList{QStringLiteral("Неверно заполнены таблицы конфигурации")});
+    // The message names the pipe whose pair disagrees.
+    EXPECT_EQ(user.messages(), QStringList{QStringLiteral("Неверно заполнены таблицы конфигурации:\n"
+                                                          "тип указан только у одного из преобразователей V1\\ и t1\\")});
     EXPECT_EQ(rec.FlowTable.systemNumber(1), QString()); // not numbered
 
     // Single pipes ("Vo" with "to") are not pairs of this rule.
