@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QAbstractItemView>
 #include <QLineEdit>
 #include <QTimer>
 
@@ -58,6 +59,8 @@ QWidget* ChannelCellDelegate::createEditor(QWidget* parent, const QStyleOptionVi
         combo->setEditable(ChannelGrid::listTakesTypedText(m_grid.kind(), column));
         combo->addItems(choice.items);
         combo->setMaxVisibleItems(16);
+        // The list opens as wide as its longest entry, however narrow the column.
+        combo->view()->setMinimumWidth(combo->view()->sizeHintForColumn(0) + 2 * combo->view()->frameWidth() + 20);
         const int at = entryOfCell(*combo, remembered);
         combo->setCurrentIndex(at);
         if (at < 0 && combo->isEditable())

@@ -117,6 +117,8 @@ TariffListPanel::TariffListPanel(ConfigRecord& record, QWidget* parent)
     lists->addWidget(ComboBox3, 0, 5);
     lists->addWidget(new QLabel(QStringLiteral("Условие:"), this), 1, 0);
     lists->addWidget(ComboBox4, 1, 1, 1, 5);
+    // A wider panel widens the list, not the controls.
+    lists->setColumnStretch(6, 1);
     auto* buttons = new QHBoxLayout;
     for (QPushButton* b : {Button1, Button2, Button3, Button4}) {
         // The list changes only through a click: Enter in the editor's fields
@@ -124,6 +126,7 @@ TariffListPanel::TariffListPanel(ConfigRecord& record, QWidget* parent)
         b->setAutoDefault(false);
         buttons->addWidget(b);
     }
+    buttons->addStretch();
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(ListView1);

@@ -384,8 +384,15 @@ QWidget* TFormVynConfig::buildTables()
 
     auto* lower = new QHBoxLayout;
     lower->setSpacing(10);
-    Panel5 = new QGroupBox(QStringLiteral("Характеристики измерительных преобразователей давления:"), panel);
+    // Captioned like the two tables above it.
+    Panel5 = new QGroupBox(panel);
+    Panel5->setFlat(true);
+    Panel5->setObjectName(QStringLiteral("pressurePanel"));
+    Panel5->setStyleSheet(QStringLiteral("QGroupBox#pressurePanel { border: none; margin: 0; padding: 0; }"));
     auto* pressureLayout = new QVBoxLayout(Panel5);
+    pressureLayout->setContentsMargins(0, 0, 0, 0);
+    pressureLayout->addWidget(
+        tableCaption(QStringLiteral("Характеристики измерительных преобразователей давления:"), Panel5));
     auto* manUsing = new QGroupBox(QStringLiteral("Датчики давления для расчёта энергии"), Panel5);
     m_manUsing = radioGroup(manUsing, {QStringLiteral("Не использовать"), QStringLiteral("Использовать по возможности"),
                                        QStringLiteral("Использовать всегда")});
@@ -400,7 +407,8 @@ QWidget* TFormVynConfig::buildTables()
     m_listPanel = new TariffListPanel(m_rec, panel);
     m_dayPanel = new DayGridsPanel(m_rec, panel);
     lower->addWidget(Panel5, 0, Qt::AlignTop);
-    lower->addWidget(m_listPanel, 0, Qt::AlignTop);
+    // The list takes the width the tables leave, so no empty area stays beside it.
+    lower->addWidget(m_listPanel, 1, Qt::AlignTop);
     lower->addWidget(m_dayPanel, 0, Qt::AlignTop);
     lower->addStretch();
     column->addLayout(lower);

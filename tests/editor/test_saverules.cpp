@@ -94,6 +94,7 @@ TEST(MassArchiveRule, YesArchivesTheVolumeNoStopsTheSave)
     const SaveCheckResult r = runSaveChecks(rec, EditorOptions{}, yes, kTitle);
     EXPECT_EQ(yes.of(FakeDialogs::Kind::Ask).at(0).text, kMassQuestion);
     EXPECT_EQ(yes.of(FakeDialogs::Kind::Ask).at(0).caption, kTitle);
+    EXPECT_EQ(yes.of(FakeDialogs::Kind::Ask).at(0).messageKind, MessageKind::Warning);
     EXPECT_EQ(rec.FlowTable.cell(1, FlowCol::Archive), QStringLiteral("Объём"));
     EXPECT_EQ(rec.FlowTable.cell(2, FlowCol::Archive), QStringLiteral("1")); // "Vb" is its own system
     // The untyped "to" is a gap: the second question.
@@ -163,6 +164,19 @@ TEST(CompletenessCheck, ColdWaterPressureAndHiddenPressureTableDoNotCount)
     EXPECT_TRUE(recordHasGaps(rec));
     rec.TYPE_VYN = QStringLiteral("03"); // no pressure panel
     EXPECT_FALSE(recordHasGaps(rec));
+}
+
+TEST(CompletenessCheck, ANumberThatDoesNotReadIsAGap)
+{
+    ConfigRecord rec = shaped("04", "10");
+    fill(rec, TableKind::Flow);
+    ASSERT_FALSE(tableHasGaps(rec, TableKind::Flow));
+    for (const char* bad : {"abc", "-50", "50.5", "1e308"}) {
+        rec.FlowTable.setCell(1, FlowCol::Du, QString::fromLatin1(bad));
+        EXPECT_TRUE(tableHasGaps(rec, TableKind::Flow)) << bad;
+    }
+    rec.FlowTable.setCell(1, FlowCol::Du, QStringLiteral("50,5 мм"));
+    EXPECT_FALSE(tableHasGaps(rec, TableKind::Flow));
 }
 
 TEST(CompletenessCheck, SettingOffNeverAsks)
