@@ -10,7 +10,6 @@
 #include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QTreeWidget>
-#include <cstring>
 
 using namespace vyn;
 using namespace vyn::test;
@@ -31,6 +30,21 @@ void fillPipes(EditorWindowFixture& f)
         if (f.flow(r, FlowCol::Type).isEmpty())
             f.edit(f.w().flowGrid(), r, FlowCol::Type, "ВСТ");
     f.edit(f.w().thermoGrid(), 1, ThermoCol::Type, "КТСПР-001");
+}
+
+// The value the generation-04 write sends with the parameter p2 p3 for the record.
+QByteArray sentValue(ConfigRecord rec, int p2, int p3, bool minFlowControl = false)
+{
+    numberSystems(rec);
+    V04WriteInputs in;
+    in.locale = kComma;
+    in.minFlowControl = minFlowControl;
+    in.now = QDateTime(QDate(2025, 3, 14), QTime(10, 0));
+    for (const ParameterWrite& w : buildV04ParameterWrites(rec, in))
+        if (w.prefix[2] == p2 && w.prefix[3] == p3)
+            return w.value;
+    ADD_FAILURE() << "nothing sent as " << p2 << " " << p3;
+    return {};
 }
 
 EditorOptions withoutCompletenessQuestion()
@@ -133,17 +147,8 @@ TEST(EditorInput, AGenericElectricityMeterStaysTheElectricityRow)
     EXPECT_EQ(f.flow(3, FlowCol::Fmax), QStringLiteral("25 кВт"));
     f.window->show();
     EXPECT_TRUE(f.w().dayGridsPanel()->isVisible());
-    // And the calculator hears of an electricity meter, not a flow meter.
-    numberSystems(f.record);
-    V04WriteInputs in;
-    in.locale = kComma;
-    in.now = QDateTime(QDate(2025, 3, 14), QTime(10, 0));
-    const auto writes = buildV04ParameterWrites(f.record, in);
-    const auto flags = std::find_if(writes.begin(), writes.end(), [](const ParameterWrite& w) {
-        return w.prefix[2] == 0x04 && w.prefix[3] == 0x24;
-    });
-    ASSERT_NE(flags, writes.end());
-    EXPECT_EQ(flags->value, QByteArray::fromHex("82"));
+    // And the calculator hears of an electricity meter on channel 3, not a flow meter.
+    EXPECT_EQ(sentValue(f.record, 0x04, 0x24), QByteArray::fromHex("82"));
 }
 
 TEST(EditorInput, CatalogueFlowMinimumsKeepThreeDecimals)
@@ -162,17 +167,7 @@ TEST(EditorInput, CatalogueFlowMinimumsKeepThreeDecimals)
 
     ASSERT_TRUE(f.w().prepareForStoredRow());
     EXPECT_EQ(f.flow(1, FlowCol::Fmin), QStringLiteral("0,006 м3/ч"));
-    numberSystems(f.record);
-    V04WriteInputs in;
-    in.locale = kComma;
-    in.minFlowControl = true;
-    in.now = QDateTime(QDate(2025, 3, 14), QTime(10, 0));
-    const auto writes = buildV04ParameterWrites(f.record, in);
-    const auto fmin = std::find_if(writes.begin(), writes.end(), [](const ParameterWrite& w) {
-        return w.prefix[2] == 0x54 && w.prefix[3] == 0x04;
-    });
-    ASSERT_NE(fmin, writes.end());
-    EXPECT_EQ(fmin->value, QByteArray::fromHex("a69bc43b")); // 0.006 as a single
+    EXPECT_EQ(sentValue(f.record, 0x54, 0x04, true), QByteArray::fromHex("a69bc43b")); // 0.006 as a single
 }
 
 TEST(EditorInput, EnterChangesNoTariffEntry)

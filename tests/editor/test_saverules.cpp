@@ -170,6 +170,7 @@ TEST(CompletenessCheck, ANumberThatDoesNotReadIsAGap)
 {
     ConfigRecord rec = shaped("04", "10");
     fill(rec, TableKind::Flow);
+    numberSystems(rec);
     ASSERT_FALSE(tableHasGaps(rec, TableKind::Flow));
     for (const char* bad : {"abc", "-50", "50.5", "1e308"}) {
         rec.FlowTable.setCell(1, FlowCol::Du, QString::fromLatin1(bad));
