@@ -82,8 +82,8 @@ std::optional<NumberRange> numberRange(TableKind kind, int column, bool electric
             return NumberRange{1, 10000, false};
         case ThermoCol::TMin:
         case ThermoCol::TMax:
-            // Sent as one byte; the cold-water thermometer's fixed -70 is never sent.
-            return NumberRange{-70, 200, true};
+            // Whole degrees, sent as one byte.
+            return NumberRange{0, 200, true};
         case ThermoCol::Pressure:
             return NumberRange{0, 6.5, false};
         default:
@@ -180,6 +180,10 @@ std::optional<QString> unstorableCell(const ConfigRecord& rec, const NumberLocal
 
 bool cellNumberFits(const ConfigRecord& rec, TableKind kind, int row, int column, const NumberLocale& locale)
 {
+    // The cold-water thermometer's limits are fixed (its -70 is never sent).
+    if (kind == TableKind::Thermo && rec.ThermoTable.designation(row) == QLatin1String("tu") &&
+        (column == ThermoCol::TMin || column == ThermoCol::TMax))
+        return true;
     const auto range = numberRange(kind, column, isElectricityRow(rec, kind, row));
     if (!range)
         return true;

@@ -50,6 +50,7 @@ TEST(CellInput, NumbersTakeEitherSeparatorWithinTheirRange)
         {TableKind::Thermo, ThermoCol::TMax, "150", "150"},
         {TableKind::Thermo, ThermoCol::TMax, "7.5", nullptr}, // the calculator takes whole degrees
         {TableKind::Thermo, ThermoCol::TMax, "300", nullptr},
+        {TableKind::Thermo, ThermoCol::TMin, "-5", nullptr}, // one unsigned byte
         {TableKind::Thermo, ThermoCol::Pressure, "0.6", "0,6"},
         {TableKind::Thermo, ThermoCol::Pressure, "7", nullptr},
         // Text columns take text.
@@ -74,7 +75,7 @@ TEST(CellInput, RefusalsNameTheCellAndWhatItTakes)
     EXPECT_EQ(typed(rec, TableKind::Flow, 1, FlowCol::Du, "-50").message,
               QStringLiteral("«Ду» строки V1/: допустимо число от 1 до 3000"));
     EXPECT_EQ(typed(rec, TableKind::Thermo, 1, ThermoCol::TMin, "abc").message,
-              QStringLiteral("«t Min» строки t1/: допустимо целое число от -70 до 200"));
+              QStringLiteral("«t Min» строки t1/: допустимо целое число от 0 до 200"));
     EXPECT_EQ(typed(rec, TableKind::Flow, 1, FlowCol::Serial, "AB|CD").message,
               QStringLiteral("«Сер. номер» строки V1/: символ «|» недопустим"));
     // The electricity row's constant and limit have ranges of their own.
