@@ -10,6 +10,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     const QString title = QStringLiteral("Конструктор альтернативных дней");
     QApplication::setApplicationName(QStringLiteral("VynData"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.setvyn.VynData"));
     QApplication::setApplicationDisplayName(title);
 
     vyn::TFormAltDay window(vyn::AltDayEditorSettings::vynData());

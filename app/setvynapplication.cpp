@@ -1,5 +1,6 @@
 #include "setvynapplication.h"
 
+#include "configexchange.h"
 #include "currentconfigrowstore.h"
 #include "databasebrowsingstore.h"
 #include "databaserowstore.h"
@@ -14,9 +15,12 @@
 #include "editor/tformvynconfig.h"
 #include "link/devicecommands.h"
 #include "link/programmerfile.h"
+#include "model/configfile.h"
 #include "model/messageerror.h"
 #include "ui/qtuserdialogs.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QMetaObject>
 #include <chrono>
 #include <memory>
@@ -75,8 +79,11 @@ SetvynApplication::SetvynApplication(SetvynOptions options)
         m_qtDialogs = std::make_unique<QtUserDialogs>();
         m_dialogs = m_qtDialogs.get();
     }
-    if (m_options.exeDir.isEmpty())
-        m_options.exeDir = ExeDir();
+    if (m_options.exeDir.isEmpty()) {
+        const ProgramFiles files = programFiles();
+        m_options.exeDir = files.userDir;
+        m_options.productDirs = files.productDirs;
+    }
 }
 
 SetvynApplication::~SetvynApplication()
@@ -89,6 +96,7 @@ bool SetvynApplication::start()
 {
     StartInputs in;
     in.exeDir = m_options.exeDir;
+    in.productDirs = m_options.productDirs;
     in.workingDir = m_options.workingDir;
     in.tempRoot = m_options.tempRoot;
     in.database = m_options.database;
@@ -142,7 +150,7 @@ void SetvynApplication::buildWindows()
 {
     IniFile& settings = m_start->settings();
     m_form = std::make_unique<TForm1>(m_start->title(), *m_store, settings, *m_dialogs,
-                                      m_start->GetPathStr() + QStringLiteral("help/setvyn.html"));
+                                      m_start->files().find(QStringLiteral("help/setvyn.html")));
     if (m_qtDialogs)
         m_qtDialogs->setParentWidget(m_form.get());
     m_form->watchTransfer(&m_runner.state());
@@ -188,6 +196,8 @@ void SetvynApplication::buildWindows()
     commands.fileCopy = [this] { m_form8->openDialog(); };
     commands.edit = [this] { N22Click(); };
     commands.import = [this] { N6Click(); };
+    commands.exportConfig = [this] { exportConfiguration(); };
+    commands.importConfig = [this] { importConfigurations(); };
     commands.passport = [this] { N3Click(); };
     commands.programmingCard = [this] { N4Click(); };
     commands.create = [this] { N23Click(); };
@@ -263,6 +273,64 @@ void SetvynApplication::N6Click()
     runImportCommand(m_db, *m_dialogs, *m_form, hooks);
 }
 
+namespace {
+
+FileChoice configFileChoice(const QString& caption, const QString& start)
+{
+    return {caption, start, QStringLiteral("Файлы конфигурации (*.json);;Все файлы (*)"),
+            QStringLiteral("json")};
+}
+
+} // namespace
+
+void SetvynApplication::exportConfiguration()
+{
+    if (!m_store || m_store->currentRow() < 0 || !m_current->RePaintStatus())
+        return;
+    const std::optional<StoredRow> row = m_db.currentRow();
+    if (!row)
+        return;
+    const QString serial = row->value(QStringLiteral("SNUM")).toString().trimmed();
+    const QString start = QDir(m_lastConfigDir.isEmpty() ? QDir::homePath() : m_lastConfigDir)
+                              .filePath((serial.isEmpty() ? QStringLiteral("config") : serial) +
+                                        QStringLiteral(".json"));
+    const QString file = m_dialogs->chooseSaveFile(
+        configFileChoice(QStringLiteral("Экспорт конфигурации"), start));
+    if (file.isEmpty())
+        return;
+    m_lastConfigDir = QFileInfo(file).absolutePath();
+    try {
+        vyn::exportConfiguration(*row, file);
+    } catch (const ConfigFileError& e) {
+        m_dialogs->inform(e.message(), QStringLiteral("Экспорт конфигурации"), MessageKind::Error);
+    }
+}
+
+void SetvynApplication::importConfigurations()
+{
+    const QStringList files = m_dialogs->chooseOpenFiles(configFileChoice(
+        QStringLiteral("Импорт конфигурации"),
+        m_lastConfigDir.isEmpty() ? QDir::homePath() : m_lastConfigDir));
+    if (files.isEmpty())
+        return;
+    m_lastConfigDir = QFileInfo(files.first()).absolutePath();
+    ConfigImportInputs in;
+    in.options = toEditorOptions(m_form6->current());
+    in.title = m_start->title();
+    in.today = m_clock.today();
+    in.manager = systemManagerText();
+    in.catalogue = m_catalogue.get();
+    m_current->setDatabaseBusy(true);
+    const ConfigImportResult result = vyn::importConfigurations(m_db, files, in, *m_dialogs);
+    m_current->setDatabaseBusy(false);
+    if (!result.posted)
+        return;
+    m_current->forgetLoadedRecord();
+    m_form->N19Click();
+    m_dialogs->inform(QStringLiteral("Импортировано конфигураций: %1").arg(result.count),
+                      QStringLiteral("Импорт конфигурации"));
+}
+
 DocumentCommandContext SetvynApplication::documentContext()
 {
     DocumentCommandContext ctx{*m_report,
@@ -282,6 +350,7 @@ DocumentCommandContext SetvynApplication::documentContext()
             throw std::runtime_error("no current row");
         return DocumentSource{m_record, *m_documentRow};
     };
+    ctx.productDirs = m_start->files().productDirs;
     return ctx;
 }
 

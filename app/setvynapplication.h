@@ -47,7 +47,8 @@ class VynBaseModel;
 
 struct SetvynOptions
 {
-    QString exeDir;     // the program directory; empty: ExeDir()
+    QString exeDir;     // the program directory; empty: programFiles()
+    QStringList productDirs; // installed product data below exeDir
     QString workingDir; // empty: the current directory
     QString tempRoot;   // empty: the system's temporary directory
     UserDialogs* dialogs = nullptr; // none: real dialogs over the main window
@@ -101,6 +102,9 @@ public:
     void N23Click();
     // "Импорт".
     void N6Click();
+    // "Экспорт конфигурации..." and "Импорт конфигурации...".
+    void exportConfiguration();
+    void importConfigurations();
     // The passport and the programming card, shown in the preview.
     void N3Click();
     void N4Click();
@@ -143,6 +147,7 @@ private:
     LoaderImage m_loader;
     DeviceImage m_image;
     bool m_noCfgShown = false;
+    QString m_lastConfigDir; // where the last configuration file was exported or imported
     std::unique_ptr<Gen03Link> m_gen03;
 
     std::unique_ptr<TForm1> m_form;

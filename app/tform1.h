@@ -133,6 +133,8 @@ private:
     QAction* N4 = nullptr;  // programming card
     QAction* N5 = nullptr;  // file copy
     QAction* N6 = nullptr;  // import (shortcut only)
+    QAction* m_exportConfig = nullptr; // a configuration file of the current row
+    QAction* m_importConfig = nullptr; // configuration files as new rows
     QAction* N7 = nullptr;  // exit
     QAction* N22 = nullptr; // edit
     QAction* N23 = nullptr; // create

@@ -6,6 +6,7 @@
 #include "commands.h"
 #include "deviceoptions.h"
 
+#include "app/programdir.h"
 #include "documents/documentcommands.h"
 #include "model/configfile.h"
 
@@ -20,12 +21,6 @@
 namespace vyntool {
 
 namespace {
-
-QString programDir()
-{
-    const QString home = qEnvironmentVariable("SETVYN_HOME");
-    return home.isEmpty() ? QCoreApplication::applicationDirPath() : home;
-}
 
 // The user on the terminal: messages on stderr, input boxes read from stdin (an
 // empty line or the end of input takes the offered value); with --defaults every
@@ -176,6 +171,7 @@ int runDocument(const QStringList& args, Document document)
     TerminalDialogs dialogs(parser.isSet(QStringLiteral("defaults")));
     vyn::TVynReport report;
     vyn::PdfFileOutput pdfOutput(outPath);
+    const vyn::ProgramFiles files = vyn::programFiles();
     const vyn::DocumentCommandContext ctx{
         report,
         session,
@@ -183,11 +179,12 @@ int runDocument(const QStringList& args, Document document)
         catalogue,
         dialogs,
         pdf ? &pdfOutput : nullptr,
-        programDir(),
+        files.userDir,
         parser.value(QStringLiteral("db")),
         [&config] { return vyn::DocumentSource{config.record, config.row}; },
         locale,
         QDate::currentDate(),
+        files.productDirs,
     };
     const vyn::DocumentResult result =
         passport ? vyn::runPassportCommand(ctx) : vyn::runCardCommand(ctx);

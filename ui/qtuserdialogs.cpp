@@ -115,6 +115,16 @@ QString QtUserDialogs::chooseOpenFile(const FileChoice& choice)
     return dialog.selectedFiles().value(0);
 }
 
+QStringList QtUserDialogs::chooseOpenFiles(const FileChoice& choice)
+{
+    QFileDialog dialog(m_parent, choice.caption);
+    prepare(dialog, choice, false);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles();
+}
+
 QString QtUserDialogs::chooseSaveFile(const FileChoice& choice)
 {
     QFileDialog dialog(m_parent, choice.caption);

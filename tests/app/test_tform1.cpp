@@ -371,6 +371,8 @@ TEST_F(MainWindow, MenuHasEveryItemShortcutHintAndSeparator)
     EXPECT_EQ(menuItems(f.menuBar(), QStringLiteral("&Файл")),
               (QStringList{"П&росмотр паспорта||Предварительный просмотр паспорта",
                            "Просмотр карты программирования||", "-", "Копировать файл||", "-",
+                           "Экспорт конфигурации...||Запись текущей конфигурации в файл",
+                           "Импорт конфигурации...||Чтение конфигураций из файлов в базу", "-",
                            "&Выход|Ctrl+Q|Выход из программы"}));
     EXPECT_EQ(
         menuItems(f.menuBar(), QStringLiteral("&Конфигурация")),
