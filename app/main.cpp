@@ -3,6 +3,8 @@
 #include "setvynapplication.h"
 #include "tform1.h"
 
+#include "ui/qttranslations.h"
+
 #include <QApplication>
 #include <QIcon>
 #include <QImageReader>
@@ -13,6 +15,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("setvyn"));
     // The desktop shows the entry's icon for the window.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.setvyn.Setvyn"));
+    vyn::installQtRussianTranslations(app);
     if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor"))
         QIcon::setThemeName(QStringLiteral("Adwaita"));
     // The program's own icon is an SVG; without Qt's SVG plugin a stock one stands in.

@@ -11,6 +11,7 @@
 #include "vynbasemodel.h"
 
 #include "documents/documentcommands.h"
+#include "documents/firmdetailswindow.h"
 #include "documents/reportpreview.h"
 #include "editor/tformvynconfig.h"
 #include "link/devicecommands.h"
@@ -37,24 +38,6 @@ WriteConfigInputs writeInputsFromSettings(const InterfaceSettings& settings,
 }
 
 namespace {
-
-// The documents' look-ups in the instrument catalogue the editor reads.
-class InstrumentDocumentCatalogue final : public DocumentCatalogue
-{
-public:
-    explicit InstrumentDocumentCatalogue(const InstrumentCatalogue& catalogue)
-        : m_catalogue(catalogue)
-    {
-    }
-    QString text(const QString& section, const QString& key) const override
-    {
-        return m_catalogue.text(section, key);
-    }
-    bool komplekt(const QString& section) const override { return m_catalogue.komplekt(section); }
-
-private:
-    const InstrumentCatalogue& m_catalogue;
-};
 
 DocumentSettings documentSettings(const InterfaceSettings& s)
 {
@@ -166,10 +149,14 @@ void SetvynApplication::buildWindows()
         m_form.get());
     m_report = std::make_unique<TVynReport>();
     m_documentCatalogue =
-        std::make_unique<InstrumentDocumentCatalogue>(m_catalogue ? *m_catalogue : m_noCatalogue);
+        std::make_unique<CatalogueLookups<InstrumentCatalogue>>(m_catalogue ? m_catalogue.get() : &m_noCatalogue);
     m_preview = std::make_unique<PreviewReportOutput>(*m_dialogs, m_form.get());
     m_form8 = std::make_unique<TForm8>(settings, *m_dialogs, m_start->GetPathStr(),
                                        m_start->title(), m_form.get());
+    // Kept beside the templates the documents are laid out with.
+    m_firmDetails = std::make_unique<FirmDetailsWindow>(
+        m_start->GetPathStr() + firmDetailsFileName(), *m_dialogs, m_form.get());
+    m_form6->setFirmDetailsCommand([this] { m_firmDetails->openDialog(); });
 
     m_gen03 = std::make_unique<Gen03Link>(Gen03Link{m_runner,
                                                     m_comm321,
@@ -194,6 +181,7 @@ void SetvynApplication::buildWindows()
     commands.write = [this] { N24Click(); };
     commands.interfaceSettings = [this] { N26Click(); };
     commands.fileCopy = [this] { m_form8->openDialog(); };
+    commands.firmDetails = [this] { m_firmDetails->openDialog(); };
     commands.edit = [this] { N22Click(); };
     commands.import = [this] { N6Click(); };
     commands.exportConfig = [this] { exportConfiguration(); };

@@ -39,6 +39,7 @@ class TForm6;
 class TForm8;
 class TVynReport;
 class DocumentCatalogue;
+class FirmDetailsWindow;
 class ReportOutput;
 struct DocumentCommandContext;
 class TFormVynConfig;
@@ -155,6 +156,7 @@ private:
     // Created at start-up before the main window, shown over it.
     std::unique_ptr<TForm6> m_form6;
     std::unique_ptr<TForm8> m_form8;
+    std::unique_ptr<FirmDetailsWindow> m_firmDetails;
     std::unique_ptr<TFormVynConfig> m_editor;
 
     std::unique_ptr<TVynReport> m_report;

@@ -239,6 +239,11 @@ void TForm1::buildActions()
                                QString::fromLatin1(c.shortcut), QString::fromUtf8(c.hint),
                                QString::fromLatin1(c.icon));
 
+    m_firmDetailsAction = addCommand(QStringLiteral("firmDetails"),
+                                     QStringLiteral("Реквизиты организации..."), QString(),
+                                     QStringLiteral("Реквизиты организации в паспорте и карте"),
+                                     QString());
+    connect(m_firmDetailsAction, &QAction::triggered, this, [this] { run(m_commands.firmDetails); });
     connect(N3, &QAction::triggered, this, [this] { run(m_commands.passport); });
     connect(ToolButtonPassport, &QAction::triggered, this, [this] { run(m_commands.passport); });
     connect(N4, &QAction::triggered, this, [this] { run(m_commands.programmingCard); });
@@ -268,6 +273,7 @@ void TForm1::buildMenu()
     QMenu* file = menuBar()->addMenu(QStringLiteral("&Файл"));
     file->addAction(N3);
     file->addAction(N4);
+    file->addAction(m_firmDetailsAction);
     file->addSeparator();
     file->addAction(N5);
     file->addSeparator();
@@ -520,6 +526,7 @@ void TForm1::updateCommands()
     enable({N3, ToolButtonPassport}, bool(m_commands.passport));
     enable({N4, ToolButtonCard}, bool(m_commands.programmingCard));
     enable({N5}, bool(m_commands.fileCopy));
+    enable({m_firmDetailsAction}, bool(m_commands.firmDetails));
     enable({N6}, bool(m_commands.import));
     enable({m_exportConfig}, bool(m_commands.exportConfig));
     enable({m_importConfig}, bool(m_commands.importConfig));

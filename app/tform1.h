@@ -148,6 +148,7 @@ private:
     QAction* ToolButton14 = nullptr; // help
     QAction* ToolButtonAltDay = nullptr;
     QAction* N19 = nullptr; // "Обновить"
+    QAction* m_firmDetailsAction = nullptr;
 
     // Control bar.
     QToolBar* ToolBar1 = nullptr;

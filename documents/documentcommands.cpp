@@ -50,6 +50,8 @@ DocumentResult runDocument(const DocumentCommandContext& ctx, Build build,
         if (!ctx.output)
             return DocumentResult::Filled;
         ReportEngine engine(documentDatabasePath(ctx), in.firm, *ctx.output);
+        engine.setFlag(QStringLiteral("ForCalculator"),
+                       ctx.settings.printFor == PrintFor::Calculator);
         engine.LoadReportFromFile(files.find(templateName));
         engine.ShowReport();
     } catch (const MessageError& e) {

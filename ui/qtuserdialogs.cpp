@@ -32,7 +32,9 @@ void prepare(QFileDialog& dialog, const FileChoice& choice, bool save)
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     if (!choice.filter.isEmpty())
         dialog.setNameFilter(choice.filter);
-    if (!choice.defaultSuffix.isEmpty())
+    // Only a new name gets the suffix: an open dialog would turn the typed name
+    // of an existing file into one that does not exist.
+    if (save && !choice.defaultSuffix.isEmpty())
         dialog.setDefaultSuffix(choice.defaultSuffix);
     const QFileInfo start(choice.directory);
     if (!choice.directory.isEmpty() && !start.isDir()) {

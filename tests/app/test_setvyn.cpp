@@ -6,6 +6,7 @@
 #include "app/setvynapplication.h"
 #include "app/tform1.h"
 #include "app/tform6.h"
+#include "documents/firmdetails.h"
 #include "apptesting.h"
 #include "editor/channelgrid.h"
 #include "editor/tformvynconfig.h"
@@ -361,6 +362,36 @@ TEST_F(Setvyn, FileCopyIntoTheProgramDirectory)
     EXPECT_EQ(user.messages(), QStringList({QStringLiteral("Файл успешно скопирован!")}));
     EXPECT_EQ(readAll(path("own.alt")), QByteArray(62, '\1'));
     EXPECT_EQ(ini("TForm8", "FilenameEdit1_Text"), source);
+}
+
+TEST_F(Setvyn, FirmDetailsFromTheFileMenuAndTheInterfaceSettingsGoIntoTheProgramDirectory)
+{
+    earlierRun();
+    ASSERT_TRUE(start());
+    onModal([](QWidget* w) {
+        w->findChild<QLineEdit*>(QStringLiteral("firmName"))->setText(QStringLiteral("ООО «Фирма»"));
+        w->findChild<QLineEdit*>(QStringLiteral("firmPhone"))->setText(QStringLiteral("+7 000"));
+        QTest::mouseClick(w->findChild<QAbstractButton*>(QStringLiteral("saveFirm")), Qt::LeftButton);
+    });
+    QAction* firm = form().findChild<QAction*>(QStringLiteral("firmDetails"));
+    ASSERT_TRUE(firm && firm->isEnabled());
+    firm->trigger();
+    EXPECT_EQ(modalSeen, QStringLiteral("FirmDetailsWindow"));
+    EXPECT_EQ(readFirmDetails(path("firm.ini")).name, QStringLiteral("ООО «Фирма»"));
+
+    // The interface settings reach the same window with the stored details.
+    QString shownName;
+    onModal([this, &shownName](QWidget* settings) {
+        onModal([&shownName](QWidget* w) {
+            shownName = w->findChild<QLineEdit*>(QStringLiteral("firmName"))->text();
+        });
+        auto* button = settings->findChild<QAbstractButton*>(QStringLiteral("firmDetails"));
+        ASSERT_TRUE(button && button->isEnabled());
+        button->click();
+    });
+    form().findChild<QAction*>(QStringLiteral("N26"))->trigger();
+    EXPECT_EQ(shownName, QStringLiteral("ООО «Фирма»"));
+    EXPECT_EQ(modalSeen, QStringLiteral("FirmDetailsWindow"));
 }
 
 TEST_F(Setvyn, EditOpensTheEditorOnTheCurrentRow)

@@ -15,7 +15,7 @@ dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' >"$work/files"
 missing=0
 for f in /usr/bin/setvyn /usr/bin/VynData /usr/bin/vyntool /usr/bin/vynsim \
          /usr/share/setvyn/conf.dat /usr/share/setvyn/rash.spe /usr/share/setvyn/prg.vyn \
-         /usr/share/setvyn/firm.ini /usr/share/setvyn/VynApplication.html \
+         /usr/share/setvyn/VynApplication.html \
          /usr/share/setvyn/VynCardProg.html /usr/share/setvyn/help/setvyn.html \
          /usr/share/applications/org.setvyn.Setvyn.desktop \
          /usr/share/applications/org.setvyn.VynData.desktop \
