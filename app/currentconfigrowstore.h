@@ -22,6 +22,7 @@ public:
     void reloadCurrentRow() override;
     bool saveRecord(bool asNew) override;
     bool lastSaveReported() const override { return m_lastSave.reported; }
+    bool lastSaveComplete() const override { return m_lastSave.failedGroups.isEmpty(); }
     void refreshCurrentRow() override;
 
     // The outcome of the last saveRecord (the posted row's id, the reason of a failure).

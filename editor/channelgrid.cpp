@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QAbstractItemView>
 #include <QLineEdit>
 #include <QTimer>
 
@@ -57,6 +59,8 @@ QWidget* ChannelCellDelegate::createEditor(QWidget* parent, const QStyleOptionVi
         combo->setEditable(ChannelGrid::listTakesTypedText(m_grid.kind(), column));
         combo->addItems(choice.items);
         combo->setMaxVisibleItems(16);
+        // The list opens as wide as its longest entry, however narrow the column.
+        combo->view()->setMinimumWidth(combo->view()->sizeHintForColumn(0) + 2 * combo->view()->frameWidth() + 20);
         const int at = entryOfCell(*combo, remembered);
         combo->setCurrentIndex(at);
         if (at < 0 && combo->isEditable())
@@ -150,6 +154,7 @@ void ChannelGrid::showTable(const ChannelTable& table)
     bold.setBold(true);
     const QColor unused(0xF0, 0xF0, 0xF0);
     const QColor designationBack(0xE6, 0xEC, 0xF5);
+    const QColor lockedBack(0xF4, 0xF4, 0xF4);
     for (int r = 1; r <= rows; ++r) {
         const bool used = !table.designation(r).isEmpty();
         for (int c = 0; c < columns; ++c) {
@@ -161,19 +166,35 @@ void ChannelGrid::showTable(const ChannelTable& table)
             it->setText(table.cell(r, c));
             const bool designation = c == 0;
             const bool system = c == table.systemColumn();
-            Qt::ItemFlags flags = Qt::ItemIsEnabled;
-            if (used && !system && !(designation && m_kind != TableKind::Flow))
-                flags |= Qt::ItemIsSelectable | Qt::ItemIsEditable;
-            it->setFlags(flags);
+            // A cell the rules lock can be neither selected nor edited, and looks it.
+            const bool editable = used && !system && choiceFor(r, c).editable;
+            it->setFlags(editable ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable
+                                  : Qt::ItemIsEnabled);
             it->setTextAlignment(designation || system ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
             if (designation)
                 it->setFont(bold);
-            it->setBackground(!used ? unused : designation ? designationBack : QColor(Qt::white));
-            it->setForeground(system ? QColor(0x70, 0x70, 0x70) : QColor(Qt::black));
+            it->setBackground(!used        ? unused
+                              : designation ? designationBack
+                              : editable    ? QColor(Qt::white)
+                                            : lockedBack);
+            it->setForeground(editable || designation ? QColor(Qt::black) : QColor(0x80, 0x80, 0x80));
         }
     }
     const int height = horizontalHeader()->height() + rows * kRowHeight + 2 * frameWidth();
     setFixedHeight(height);
+}
+
+void ChannelGrid::keyPressEvent(QKeyEvent* event)
+{
+    const QModelIndex at = currentIndex();
+    if (event->key() == Qt::Key_Delete && state() != EditingState && at.isValid() &&
+        (model()->flags(at) & Qt::ItemIsEditable)) {
+        if (m_delete)
+            m_delete(at.row() + 1, at.column());
+        event->accept();
+        return;
+    }
+    QTableWidget::keyPressEvent(event);
 }
 
 QString ChannelGrid::cellText(int row, int column) const

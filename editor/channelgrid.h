@@ -48,6 +48,8 @@ public:
     void setChoiceHandler(ChoiceFn fn) { m_choice = std::move(fn); }
     void setChangeHandler(ChangeFn fn) { m_change = std::move(fn); }
     void setClearHandler(std::function<void()> fn) { m_clear = std::move(fn); }
+    // Delete on a cell that is not being edited.
+    void setDeleteHandler(std::function<void(int row, int column)> fn) { m_delete = std::move(fn); }
 
     // Shows the table's cells; rows without designation and the system column
     // cannot be selected.
@@ -80,6 +82,9 @@ public:
             m_change(row, column, remembered, text);
     }
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void applyWidths();
     QWidget* openEditorWidget() const;
@@ -90,6 +95,7 @@ private:
     ChoiceFn m_choice;
     ChangeFn m_change;
     std::function<void()> m_clear;
+    std::function<void(int, int)> m_delete;
 };
 
 } // namespace vyn

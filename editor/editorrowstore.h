@@ -21,6 +21,8 @@ public:
     virtual bool saveRecord(bool asNew) = 0;
     // Whether the store has already said why the last save was not posted.
     virtual bool lastSaveReported() const { return false; }
+    // Whether the last posted save wrote every group of columns.
+    virtual bool lastSaveComplete() const { return true; }
     // After a save: the main window takes up its current row again.
     virtual void refreshCurrentRow() = 0;
 };

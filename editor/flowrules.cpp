@@ -54,6 +54,14 @@ bool archiveEditable(const ConfigRecord& rec, int row)
     }
 }
 
+// Catalogue flows with two decimals, or three where the catalogue gives them.
+QString flowText(double value, const NumberLocale& locale)
+{
+    const QString two = locale.formatFixed(value, 2);
+    const QString three = locale.formatFixed(value, 3);
+    return three.endsWith(QLatin1Char('0')) ? two : three;
+}
+
 void setCell(ConfigRecord& rec, TableKind kind, int row, int column, const QString& text,
              const EditorContext& ctx)
 {
@@ -194,8 +202,8 @@ void flowCascade(ConfigRecord& rec, int row, int column, const EditorContext& ct
     if (sized) {
         const QString s3 = GetResultStr(rec, row, FlowCol::Fnom, loc);
         const double fmin = ctx.options.minFlowControl ? cat.flowMin(s3) : 0.0;
-        setCell(rec, TableKind::Flow, row, FlowCol::Fmin, loc.formatFixed(fmin, 2), ctx);
-        setCell(rec, TableKind::Flow, row, FlowCol::Fmax, loc.formatFixed(cat.flowMax(s3), 2), ctx);
+        setCell(rec, TableKind::Flow, row, FlowCol::Fmin, flowText(fmin, loc), ctx);
+        setCell(rec, TableKind::Flow, row, FlowCol::Fmax, flowText(cat.flowMax(s3), loc), ctx);
 
         const int digit = governingDigit(rec, row);
         if (digit == 4 && row % 2 == 0) {

@@ -1,6 +1,7 @@
 #include "saverules.h"
 
 #include "flowrules.h"
+#include "model/cellinput.h"
 #include "model/systems.h"
 
 namespace vyn {
@@ -28,6 +29,20 @@ bool counts(TableKind kind, const QString& designation, int column)
 
 std::optional<QString> pipePairFailure(const ConfigRecord& rec)
 {
+    if (const auto pipe = wrongPipePair(rec))
+        return QStringLiteral("Неверно заполнена система") + pipe->first;
+    return std::nullopt;
+}
+
+QString wrongTablesMessage(const std::pair<QString, QString>& pipe)
+{
+    return QStringLiteral("Неверно заполнены таблицы конфигурации:\n"
+                          "тип указан только у одного из преобразователей %1 и %2")
+        .arg(pipe.first, pipe.second);
+}
+
+std::optional<std::pair<QString, QString>> wrongPipePair(const ConfigRecord& rec)
+{
     const ChannelTable& flow = rec.FlowTable;
     const ChannelTable& thermo = rec.ThermoTable;
     for (int f = 1; f <= flow.channelRows(); ++f) {
@@ -39,7 +54,7 @@ std::optional<QString> pipePairFailure(const ConfigRecord& rec)
             if (td.size() != 3 || td.mid(1) != fd.mid(1))
                 continue;
             if (flow.cell(f, FlowCol::Type).isEmpty() != thermo.cell(t, ThermoCol::Type).isEmpty())
-                return QStringLiteral("Неверно заполнена система") + fd;
+                return std::pair{fd, td};
         }
     }
     return std::nullopt;
@@ -56,9 +71,9 @@ bool applyMassArchiveRule(ConfigRecord& rec, UserDialogs& dialogs, const QString
         for (int t = 1; t <= thermo.channelRows() && flow.cell(f, FlowCol::Archive) == mass; ++t) {
             if (!system || systemOf(thermo, t) != system || !thermo.cell(t, ThermoCol::Type).isEmpty())
                 continue;
-            if (!dialogs.ask(QStringLiteral("В системе имеется расчёт массы без соответствующего "
-                                            "датчика температуры. Исправить на расчёт объёма?"),
-                             caption, true))
+            if (!dialogs.askWithIcon(QStringLiteral("В системе имеется расчёт массы без соответствующего "
+                                                    "датчика температуры. Исправить на расчёт объёма?"),
+                                     caption, true, MessageKind::Warning))
                 return false;
             flow.setCell(f, FlowCol::Archive, volume);
             if (const std::optional<int> pair = pairedArchiveRow(rec, f))
@@ -68,7 +83,7 @@ bool applyMassArchiveRule(ConfigRecord& rec, UserDialogs& dialogs, const QString
     return true;
 }
 
-bool tableHasGaps(const ConfigRecord& rec, TableKind kind)
+bool tableHasGaps(const ConfigRecord& rec, TableKind kind, const NumberLocale& locale)
 {
     const ChannelTable& t = rec.table(kind);
     for (int r = 1; r <= t.channelRows(); ++r) {
@@ -76,30 +91,29 @@ bool tableHasGaps(const ConfigRecord& rec, TableKind kind)
         if (d.isEmpty())
             continue;
         for (int c = 1; c < t.columnCount(); ++c)
-            if (counts(kind, d, c) && t.cell(r, c).isEmpty())
+            if (counts(kind, d, c) && (t.cell(r, c).isEmpty() || !cellNumberFits(rec, kind, r, c, locale)))
                 return true;
     }
     return false;
 }
 
-bool recordHasGaps(const ConfigRecord& rec)
+bool recordHasGaps(const ConfigRecord& rec, const NumberLocale& locale)
 {
-    return tableHasGaps(rec, TableKind::Flow) || tableHasGaps(rec, TableKind::Thermo) ||
-           (rec.TYPE_VYN == QLatin1String("04") && tableHasGaps(rec, TableKind::Pressure));
+    return tableHasGaps(rec, TableKind::Flow, locale) || tableHasGaps(rec, TableKind::Thermo, locale) ||
+           (rec.TYPE_VYN == QLatin1String("04") && tableHasGaps(rec, TableKind::Pressure, locale));
 }
 
 SaveCheckResult runSaveChecks(ConfigRecord& rec, const EditorOptions& options, UserDialogs& dialogs,
-                              const QString& title)
+                              const QString& title, const NumberLocale& locale)
 {
-    if (const std::optional<QString> failure = pipePairFailure(rec)) {
-        dialogs.inform(QStringLiteral("Неверно заполнены таблицы конфигурации"), title,
-                       MessageKind::Warning);
-        return {SaveCheck::TablesWrong, *failure};
+    if (const auto pipe = wrongPipePair(rec)) {
+        dialogs.inform(wrongTablesMessage(*pipe), title, MessageKind::Warning);
+        return {SaveCheck::TablesWrong, *pipePairFailure(rec)};
     }
     numberSystems(rec);
     if (!applyMassArchiveRule(rec, dialogs, title))
         return {SaveCheck::MassArchiveRefused, {}};
-    if (options.completenessCheck && recordHasGaps(rec) &&
+    if (options.completenessCheck && recordHasGaps(rec, locale) &&
         !dialogs.ask(QStringLiteral("При создании конфигурации остались не введенные поля\n\r"
                                     "Вы действительно хотите выйти?"),
                      QStringLiteral("Внимание!"), false))

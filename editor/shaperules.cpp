@@ -58,4 +58,24 @@ void clearTable(ConfigRecord& rec, TableKind kind)
     rec.table(kind).clearChannelCells();
 }
 
+bool clearCell(ConfigRecord& rec, TableKind kind, int row, int column)
+{
+    ChannelTable& t = rec.table(kind);
+    if (row < 1 || row > t.channelRows() || column < 1 || column >= t.systemColumn() ||
+        t.designation(row).isEmpty() || t.cell(row, column).isEmpty())
+        return false;
+    if (kind == TableKind::Thermo && t.designation(row) == QLatin1String("tu") &&
+        (column == ThermoCol::TMin || column == ThermoCol::TMax || column == ThermoCol::Pressure))
+        return false;
+    if (column != 1) {
+        t.setCell(row, column, QString());
+        return true;
+    }
+    for (int c = 1; c < t.systemColumn(); ++c)
+        if (!(kind == TableKind::Thermo && t.designation(row) == QLatin1String("tu") &&
+              (c == ThermoCol::TMin || c == ThermoCol::TMax)))
+            t.setCell(row, c, QString());
+    return true;
+}
+
 } // namespace vyn

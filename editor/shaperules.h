@@ -33,4 +33,10 @@ EditorView changeSecondDigit(ConfigRecord& rec, QChar digit, const EditorContext
 // "Очистить таблицу": every cell right of the designations, system numbers included.
 void clearTable(ConfigRecord& rec, TableKind kind);
 
+// Delete on one cell of a used row: the cell emptied. An emptied type takes the
+// row's other values with it (an absent channel stores nothing); designations,
+// system numbers and the cold-water thermometer's fixed values stay. False when
+// the cell cannot be emptied.
+bool clearCell(ConfigRecord& rec, TableKind kind, int row, int column);
+
 } // namespace vyn

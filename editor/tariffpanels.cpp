@@ -117,9 +117,16 @@ TariffListPanel::TariffListPanel(ConfigRecord& record, QWidget* parent)
     lists->addWidget(ComboBox3, 0, 5);
     lists->addWidget(new QLabel(QStringLiteral("Условие:"), this), 1, 0);
     lists->addWidget(ComboBox4, 1, 1, 1, 5);
+    // A wider panel widens the list, not the controls.
+    lists->setColumnStretch(6, 1);
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {Button1, Button2, Button3, Button4})
+    for (QPushButton* b : {Button1, Button2, Button3, Button4}) {
+        // The list changes only through a click: Enter in the editor's fields
+        // must not add, change or delete an entry.
+        b->setAutoDefault(false);
         buttons->addWidget(b);
+    }
+    buttons->addStretch();
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(ListView1);

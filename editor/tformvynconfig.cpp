@@ -7,6 +7,7 @@
 #include "tariffpanels.h"
 #include "thermorules.h"
 
+#include "model/cellinput.h"
 #include "model/inifile.h"
 #include "model/systems.h"
 #include "model/userdialogs.h"
@@ -28,7 +29,9 @@
 #include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QSpinBox>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <functional>
 
 namespace vyn {
 
@@ -108,6 +111,44 @@ QLocale spinLocale(const NumberLocale& locale)
     return l;
 }
 
+// The cold-water temperatures: either decimal separator is typed; a number out of
+// range is refused with a message instead of being cut to what fits.
+class ColdWaterSpinBox : public QDoubleSpinBox
+{
+public:
+    ColdWaterSpinBox(QWidget* parent, std::function<void(const QString&)> refused)
+        : QDoubleSpinBox(parent), m_refused(std::move(refused))
+    {
+    }
+
+    QValidator::State validate(QString& input, int& pos) const override
+    {
+        const QString point = locale().decimalPoint();
+        input.replace(QLatin1Char('.'), point);
+        input.replace(QLatin1Char(','), point);
+        if (outOfRange(input))
+            return QValidator::Intermediate;
+        return QDoubleSpinBox::validate(input, pos);
+    }
+
+    void fixup(QString& input) const override
+    {
+        if (outOfRange(input) && m_refused)
+            m_refused(QStringLiteral("Допустимо число от %1 до %2")
+                          .arg(textFromValue(minimum()), textFromValue(maximum())));
+        QDoubleSpinBox::fixup(input);
+    }
+
+private:
+    bool outOfRange(const QString& input) const
+    {
+        const auto v = readTypedNumber(input);
+        return v && (*v < minimum() || *v > maximum());
+    }
+
+    std::function<void(const QString&)> m_refused;
+};
+
 } // namespace
 
 TFormVynConfig::TFormVynConfig(Parts parts, QWidget* parent)
@@ -158,6 +199,13 @@ void TFormVynConfig::build()
 
     connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
     connect(BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
+
+    // No button of the window answers Enter (the time picker is a window of its own).
+    for (QPushButton* b : findChildren<QPushButton*>())
+        if (b->window() == this) {
+            b->setAutoDefault(false);
+            b->setDefault(false);
+        }
 }
 
 QWidget* TFormVynConfig::buildLeftPanel()
@@ -214,11 +262,13 @@ QWidget* TFormVynConfig::buildLeftPanel()
     auto* seasonGrid = new QGridLayout(season);
     seasonGrid->setHorizontalSpacing(6);
     auto makeSpin = [&] {
-        auto* s = new QDoubleSpinBox(season);
+        auto* s = new ColdWaterSpinBox(season, [this](const QString& message) { refuse(message); });
         s->setRange(0.0, 20.0);
         s->setSingleStep(0.1);
         s->setDecimals(1);
         s->setLocale(spinLocale(m_locale));
+        // The value changes when the input is finished, so a refused one restores it.
+        s->setKeyboardTracking(false);
         s->setFixedWidth(62);
         return s;
     };
@@ -334,8 +384,15 @@ QWidget* TFormVynConfig::buildTables()
 
     auto* lower = new QHBoxLayout;
     lower->setSpacing(10);
-    Panel5 = new QGroupBox(QStringLiteral("Характеристики измерительных преобразователей давления:"), panel);
+    // Captioned like the two tables above it.
+    Panel5 = new QGroupBox(panel);
+    Panel5->setFlat(true);
+    Panel5->setObjectName(QStringLiteral("pressurePanel"));
+    Panel5->setStyleSheet(QStringLiteral("QGroupBox#pressurePanel { border: none; margin: 0; padding: 0; }"));
     auto* pressureLayout = new QVBoxLayout(Panel5);
+    pressureLayout->setContentsMargins(0, 0, 0, 0);
+    pressureLayout->addWidget(
+        tableCaption(QStringLiteral("Характеристики измерительных преобразователей давления:"), Panel5));
     auto* manUsing = new QGroupBox(QStringLiteral("Датчики давления для расчёта энергии"), Panel5);
     m_manUsing = radioGroup(manUsing, {QStringLiteral("Не использовать"), QStringLiteral("Использовать по возможности"),
                                        QStringLiteral("Использовать всегда")});
@@ -350,7 +407,8 @@ QWidget* TFormVynConfig::buildTables()
     m_listPanel = new TariffListPanel(m_rec, panel);
     m_dayPanel = new DayGridsPanel(m_rec, panel);
     lower->addWidget(Panel5, 0, Qt::AlignTop);
-    lower->addWidget(m_listPanel, 0, Qt::AlignTop);
+    // The list takes the width the tables leave, so no empty area stays beside it.
+    lower->addWidget(m_listPanel, 1, Qt::AlignTop);
     lower->addWidget(m_dayPanel, 0, Qt::AlignTop);
     lower->addStretch();
     column->addLayout(lower);
@@ -361,17 +419,17 @@ QWidget* TFormVynConfig::buildTables()
 void TFormVynConfig::bindGrid(ChannelGrid* grid)
 {
     const TableKind kind = grid->kind();
-    grid->setChoiceHandler([this, kind](int row, int column) {
-        const EditorContext ctx = context();
-        switch (kind) {
-        case TableKind::Flow:
-            return flowCellChoice(m_rec, row, column, ctx);
-        case TableKind::Thermo:
-            return thermoCellChoice(m_rec, row, column, ctx);
-        case TableKind::Pressure:
-            return pressureCellChoice(m_rec, row, column, ctx);
-        }
-        return CellChoice::locked();
+    grid->setChoiceHandler([this, kind](int row, int column) { return cellChoice(kind, row, column); });
+    grid->setDeleteHandler([this, kind](int row, int column) { cellDeleted(kind, row, column); });
+    // Only one grid shows a current cell.
+    connect(grid, &QTableWidget::currentCellChanged, this, [this, grid](int row) {
+        if (row < 0)
+            return;
+        for (ChannelGrid* other : {sg1, sg2, sg3})
+            if (other && other != grid) {
+                other->clearSelection();
+                other->setCurrentIndex(QModelIndex());
+            }
     });
     grid->setChangeHandler([this, kind](int row, int column, const QString& remembered, const QString& text) {
         cellChanged(kind, row, column, remembered, text);
@@ -452,11 +510,49 @@ void TFormVynConfig::showGrids()
     sg3->showTable(m_rec.PressureTable);
 }
 
+CellChoice TFormVynConfig::cellChoice(TableKind kind, int row, int column) const
+{
+    const EditorContext ctx = context();
+    switch (kind) {
+    case TableKind::Flow:
+        return flowCellChoice(m_rec, row, column, ctx);
+    case TableKind::Thermo:
+        return thermoCellChoice(m_rec, row, column, ctx);
+    case TableKind::Pressure:
+        return pressureCellChoice(m_rec, row, column, ctx);
+    }
+    return CellChoice::locked();
+}
+
+void TFormVynConfig::refuse(const QString& message)
+{
+    // Shown once the cell editor is closed, never from inside its commit.
+    QTimer::singleShot(0, this, [this, message] {
+        m_dialogs.inform(message, QStringLiteral("Сообщение"), MessageKind::Warning);
+    });
+}
+
+void TFormVynConfig::cellDeleted(TableKind kind, int row, int column)
+{
+    if (cellChoice(kind, row, column).editable && clearCell(m_rec, kind, row, column))
+        showRecord();
+}
+
 void TFormVynConfig::cellChanged(TableKind kind, int row, int column, const QString& remembered, QString text)
 {
     // The list entry the cell already showed (without its unit) is no change.
     if (text != remembered && text == GetStrOld(remembered, m_locale))
         text = remembered;
+    if (!text.isEmpty() && text != remembered) {
+        const CellInput input =
+            checkCellInput(m_rec, kind, row, column, text, cellChoice(kind, row, column).items, m_locale);
+        if (!input.accepted) {
+            refuse(input.message);
+            showRecord();
+            return;
+        }
+        text = input.text;
+    }
     const EditorContext ctx = context();
     switch (kind) {
     case TableKind::Flow:
@@ -509,10 +605,15 @@ bool TFormVynConfig::BitBtn1Click()
 {
     for (ChannelGrid* g : {sg1, sg2, sg3})
         g->finishEdit(true);
-    const SaveCheckResult checks = runSaveChecks(m_rec, m_options, m_dialogs, m_title);
+    const SaveCheckResult checks = runSaveChecks(m_rec, m_options, m_dialogs, m_title, m_locale);
     showRecord();
     if (checks.outcome != SaveCheck::Passed) {
         m_closeRefused = m_closeRefused || checks.blocksCloseBox();
+        return false;
+    }
+    // A value the row cannot hold would cost its whole group: nothing is saved.
+    if (const std::optional<QString> cell = unstorableCell(m_rec, m_locale)) {
+        m_dialogs.inform(*cell, QStringLiteral("Сообщение"), MessageKind::Warning);
         return false;
     }
     const bool posted = m_store.saveRecord(m_newConfiguration);
@@ -523,6 +624,13 @@ bool TFormVynConfig::BitBtn1Click()
                          MessageKind::Error);
     m_store.refreshCurrentRow();
     m_closeRefused = false;
+    if (posted && !m_store.lastSaveComplete()) {
+        // The row holds what could be written; the window keeps everything typed
+        // so that the failed values can be mended and saved into the same row.
+        m_newConfiguration = false;
+        return false;
+    }
+    m_shownRecord = m_rec;
     if (isVisible()) {
         writePlacement();
         QDialog::accept();
@@ -543,9 +651,31 @@ void TFormVynConfig::BitBtn2Click()
     }
 }
 
+bool TFormVynConfig::mayClose()
+{
+    for (ChannelGrid* g : {sg1, sg2, sg3})
+        g->finishEdit(false);
+    if (!hasUnsavedChanges())
+        return true;
+    const std::optional<bool> save = m_dialogs.askYesNoCancel(QStringLiteral("Сохранить изменения конфигурации?"), m_title);
+    if (!save)
+        return false;
+    if (*save)
+        return BitBtn1Click() && !isVisible();
+    return true;
+}
+
 void TFormVynConfig::reject()
 {
-    BitBtn2Click();
+    // Escape: a question first when something would be lost.
+    if (!isVisible() || !hasUnsavedChanges()) {
+        BitBtn2Click();
+        return;
+    }
+    if (!mayClose())
+        return;
+    if (isVisible())
+        BitBtn2Click();
 }
 
 void TFormVynConfig::closeEvent(QCloseEvent* event)
@@ -554,6 +684,7 @@ void TFormVynConfig::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    // Goes through reject(), which asks when something would be lost.
     QDialog::closeEvent(event);
 }
 
@@ -635,6 +766,7 @@ void TFormVynConfig::resetToNewConfiguration()
 void TFormVynConfig::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
+    m_shownRecord = m_rec;
     readPlacement();
 }
 

@@ -23,6 +23,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
+class QTableWidget;
 
 namespace vyn {
 
@@ -84,6 +85,8 @@ public:
     bool closeBoxRefused() const { return m_closeRefused; }
     // The controls show the record again (after the record changed behind them).
     void showRecord();
+    // The record differs from what the window was shown with or last saved.
+    bool hasUnsavedChanges() const { return m_rec != m_shownRecord; }
 
     // --- handlers
     bool BitBtn1Click(); // "Ввод": true when the record was saved
@@ -110,6 +113,8 @@ public:
     DayGridsPanel* dayGridsPanel() const { return m_dayPanel; }
     QPushButton* okButton() const { return BitBtn1; }
     QPushButton* cancelButton() const { return BitBtn2; }
+    QDoubleSpinBox* heatingColdWaterBox() const { return RxSpinEdit1; }
+    QDoubleSpinBox* summerColdWaterBox() const { return RxSpinEdit2; }
 
 protected:
     void reject() override;
@@ -122,7 +127,12 @@ private:
     QWidget* buildLeftPanel();
     QWidget* buildTables();
     void bindGrid(ChannelGrid* grid);
+    CellChoice cellChoice(TableKind kind, int row, int column) const;
     void cellChanged(TableKind kind, int row, int column, const QString& remembered, QString text);
+    void cellDeleted(TableKind kind, int row, int column);
+    void refuse(const QString& message);
+    // Closing with changes: "Да" saves, "Нет" discards; false stays (Отмена or a failed save).
+    bool mayClose();
     void applyView(const EditorView& view);
     void showTariffPanel(TariffPanel panel);
     void showGrids();
@@ -143,6 +153,7 @@ private:
     bool m_newConfiguration = true;
     bool m_closeRefused = false;
     bool m_showing = false; // the controls are being set from the record
+    ConfigRecord m_shownRecord; // the record as shown or last saved
 
     // identity
     QLineEdit* Edit1 = nullptr;     // "Серийный №"

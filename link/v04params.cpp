@@ -1,6 +1,7 @@
 #include "v04params.h"
 
 #include "linkerrors.h"
+#include "model/cellinput.h"
 #include "model/systems.h"
 
 #include <QFile>
@@ -204,9 +205,16 @@ std::uint16_t pressureCode(const QString& cell, int deviceVersion, const NumberL
     return static_cast<std::uint16_t>(static_cast<long long>(std::nearbyint(scaled)) & 0xFFFF);
 }
 
+void refuseUnreadableNumbers(const ConfigRecord& rec, const NumberLocale& locale)
+{
+    if (const std::optional<QString> cell = unreadableNumberCell(rec, locale))
+        throw EComunicatorExcept(QStringLiteral("Конфигурация не записана: ") + *cell);
+}
+
 std::vector<ParameterWrite> buildV04ParameterWrites(const ConfigRecord& rec, const V04WriteInputs& in)
 {
     const NumberLocale& loc = in.locale;
+    refuseUnreadableNumbers(rec, loc);
     const ChannelTable& flow = rec.FlowTable;
     const ChannelTable& thermo = rec.ThermoTable;
     const ChannelTable& press = rec.PressureTable;

@@ -41,7 +41,11 @@ struct V04WriteInputs
 // holds, and no count exceeds 15.
 QByteArray readAltDaysForWrite(const QString& path);
 
-// The writes in the calculator's order. The record must be numbered
+// Raises EComunicatorExcept naming the first numeric cell of the record that does
+// not read as a number: such a cell would reach the calculator as 0.
+void refuseUnreadableNumbers(const ConfigRecord& rec, const NumberLocale& locale);
+
+// The writes in the calculator's order (after refuseUnreadableNumbers). The record must be numbered
 // (numberSystems) first. A thermometer limit, report day or tariff time that is not
 // an integer raises EComunicatorExcept.
 std::vector<ParameterWrite> buildV04ParameterWrites(const ConfigRecord& rec,

@@ -123,6 +123,10 @@ constexpr ListColumn kPressureLimits[] = {
 
 QString name(const char* column) { return QString::fromLatin1(column); }
 
+// The archive list carries the electricity row's designation: the row stays the
+// electricity row whatever the catalogue says of its meter type.
+const QString kElecMark = QStringLiteral("C");
+
 // --- reading values ------------------------------------------------------------
 
 QString rowText(const StoredRow& row, const char* column)
@@ -275,12 +279,15 @@ void loadElectricityRow(const StoredRow& row, ConfigRecord& rec, int elec, int g
 namespace {
 
 template <typename ValueOf>
-QString listOf(const ConfigRecord& rec, TableKind kind, ValueOf valueOf)
+QString listOf(const ConfigRecord& rec, TableKind kind, ValueOf valueOf,
+               const std::function<std::optional<QString>(int)>& fixedPiece = {})
 {
     const ChannelTable& t = rec.table(kind);
     QString out;
     for (int r = 1; r <= t.channelRows(); ++r) {
-        if (!t.cell(r, 1).isEmpty())
+        if (const std::optional<QString> fixed = fixedPiece ? fixedPiece(r) : std::nullopt)
+            out += *fixed;
+        else if (!t.cell(r, 1).isEmpty())
             out += valueOf(r);
         out += QLatin1Char('|');
     }
@@ -300,6 +307,24 @@ void readListWith(ConfigRecord& rec, TableKind kind, int column, const QString& 
 }
 
 } // namespace
+
+QString storedListColumn(TableKind kind, int column)
+{
+    auto find = [&](const ListColumn* begin, const ListColumn* end) -> QString {
+        for (const ListColumn* c = begin; c != end; ++c)
+            if (c->kind == kind && c->column == column)
+                return name(c->name);
+        return {};
+    };
+    for (const QString& found : {find(std::begin(kFlowLists), std::end(kFlowLists)),
+                                 find(std::begin(kThermoLists), std::end(kThermoLists)),
+                                 find(&kThermoPressure, &kThermoPressure + 1),
+                                 find(std::begin(kPressureLists), std::end(kPressureLists)),
+                                 find(std::begin(kPressureLimits), std::end(kPressureLimits))})
+        if (!found.isEmpty())
+            return found;
+    return {};
+}
 
 QString channelList(const ConfigRecord& rec, TableKind kind, int column, const NumberLocale& locale)
 {
@@ -334,6 +359,24 @@ void readPressureList(ConfigRecord& rec, TableKind kind, int column, const QStri
 
 // --- save ------------------------------------------------------------------------
 
+namespace {
+
+// A value holding the separator would shift every later row when read back.
+QString storableList(const ConfigRecord& rec, TableKind kind, int column, const NumberLocale& locale)
+{
+    const ChannelTable& t = rec.table(kind);
+    for (int r = 1; r <= t.channelRows(); ++r)
+        if (t.cell(r, column).contains(QLatin1Char('|')))
+            throw ColumnRefused{};
+    if (kind != TableKind::Flow || column != FlowCol::Archive)
+        return channelList(rec, kind, column, locale);
+    return listOf(rec, kind, [&](int r) { return t.cell(r, column); }, [&](int r) {
+        return t.designation(r) == kElecMark ? std::optional<QString>(kElecMark) : std::nullopt;
+    });
+}
+
+} // namespace
+
 QString saveFailureMessage(int group)
 {
     return QStringLiteral("Была ошибка %1 при создании базы").arg(group);
@@ -359,7 +402,7 @@ SaveResult saveRecord(const ConfigRecord& rec, const SaveContext& context,
     const auto put = [&](const char* column, const QVariant& value) { w.put(name(column), value); };
     const auto putLists = [&](const auto& columns) {
         for (const ListColumn& c : columns)
-            put(c.name, channelList(rec, c.kind, c.column, locale));
+            put(c.name, storableList(rec, c.kind, c.column, locale));
     };
     const auto putPressures = [&](const auto& columns) {
         for (const ListColumn& c : columns)
@@ -472,12 +515,14 @@ void loadRecord(const StoredRow& row, ConfigRecord& rec, const LoadContext& cont
     // 3., 4. Types first: the catalogue marks the electricity row by its type.
     readChannelList(rec, TableKind::Flow, FlowCol::Type, rowText(row, "RASH"), locale);
     readChannelList(rec, TableKind::Flow, FlowCol::Du, rowText(row, "DU"), locale);
-    if (context.catalogue)
-        for (int r = 1; r <= rec.FlowTable.channelRows(); ++r) {
-            const QString& t = rec.FlowTable.cell(r, FlowCol::Type);
-            if (!t.isEmpty() && context.catalogue->isElectricityMeter(t))
-                rec.FlowTable.setCell(r, FlowCol::Designation, QStringLiteral("C"));
-        }
+    // Rows written before the mark was stored are recognised by the catalogue.
+    const QStringList archives = rowText(row, "FlowArhSet").split(QLatin1Char('|'));
+    for (int r = 1; r <= rec.FlowTable.channelRows(); ++r) {
+        const QString& t = rec.FlowTable.cell(r, FlowCol::Type);
+        const bool marked = !rec.FlowTable.designation(r).isEmpty() && archives.value(r - 1) == kElecMark;
+        if (marked || (!t.isEmpty() && context.catalogue && context.catalogue->isElectricityMeter(t)))
+            rec.FlowTable.setCell(r, FlowCol::Designation, kElecMark);
+    }
 
     // 5.
     for (const ListColumn& c : kFlowLists)
@@ -491,6 +536,9 @@ void loadRecord(const StoredRow& row, ConfigRecord& rec, const LoadContext& cont
         readChannelList(rec, c.kind, c.column, rowText(row, c.name), locale);
     for (const ListColumn& c : kPressureLimits)
         readPressureList(rec, c.kind, c.column, rowText(row, c.name), locale);
+
+    if (const int elec = FindElecLine(rec); elec > 0 && rec.FlowTable.cell(elec, FlowCol::Archive) == kElecMark)
+        rec.FlowTable.setCell(elec, FlowCol::Archive, QString());
 
     // 6.
     rec.manUsingType = manUsingFromKey(rowText(row, "ManUsingType"));

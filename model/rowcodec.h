@@ -74,6 +74,9 @@ QString channelList(const ConfigRecord& rec, TableKind kind, int column,
                     const NumberLocale& locale);
 QString pressureList(const ConfigRecord& rec, TableKind kind, int column,
                      const NumberLocale& locale);
+// The stored column that holds the list of a table column; empty for none.
+QString storedListColumn(TableKind kind, int column);
+
 // Pieces go to rows 1, 2, ...; missing pieces empty the rows, extra ones are
 // ignored. Cells get their unit suffix.
 void readChannelList(ConfigRecord& rec, TableKind kind, int column, const QString& list,

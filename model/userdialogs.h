@@ -31,6 +31,18 @@ public:
                         MessageKind kind = MessageKind::Information) = 0;
     // A Yes/No question; true for Yes.
     virtual bool ask(const QString& text, const QString& caption, bool defaultYes) = 0;
+    // The same question with the icon of a message kind (a question that warns).
+    virtual bool askWithIcon(const QString& text, const QString& caption, bool defaultYes, MessageKind icon)
+    {
+        (void)icon;
+        return ask(text, caption, defaultYes);
+    }
+    // A Yes/No/Cancel question ("Да", "Нет", "Отмена", Yes the default): true for
+    // Yes, false for No, no value for Cancel.
+    virtual std::optional<bool> askYesNoCancel(const QString& text, const QString& caption)
+    {
+        return ask(text, caption, true);
+    }
     // An input box; no value when cancelled.
     virtual std::optional<QString> askText(const QString& prompt, const QString& caption,
                                            const QString& initial = {}) = 0;

@@ -62,12 +62,36 @@ void QtUserDialogs::inform(const QString& text, const QString& caption, MessageK
 
 bool QtUserDialogs::ask(const QString& text, const QString& caption, bool defaultYes)
 {
-    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
-                    m_parent);
+    return askWithIcon(text, caption, defaultYes, MessageKind::Information);
+}
+
+bool QtUserDialogs::askWithIcon(const QString& text, const QString& caption, bool defaultYes,
+                                MessageKind icon)
+{
+    // A plain question shows the question mark; a warning or error its own icon.
+    const QMessageBox::Icon shown = icon == MessageKind::Information ? QMessageBox::Question : iconOf(icon);
+    QMessageBox box(shown, caption, text, QMessageBox::Yes | QMessageBox::No, m_parent);
     box.button(QMessageBox::Yes)->setText(QStringLiteral("Да"));
     box.button(QMessageBox::No)->setText(QStringLiteral("Нет"));
     box.setDefaultButton(defaultYes ? QMessageBox::Yes : QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
+}
+
+std::optional<bool> QtUserDialogs::askYesNoCancel(const QString& text, const QString& caption)
+{
+    QMessageBox box(QMessageBox::Question, caption, text,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, m_parent);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("Да"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("Нет"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("Отмена"));
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    const int answer = box.exec();
+    if (answer == QMessageBox::Yes)
+        return true;
+    if (answer == QMessageBox::No)
+        return false;
+    return std::nullopt;
 }
 
 std::optional<QString> QtUserDialogs::askText(const QString& prompt, const QString& caption,

@@ -19,6 +19,8 @@ public:
     void inform(const QString& text, const QString& caption,
                 MessageKind kind = MessageKind::Information) override;
     bool ask(const QString& text, const QString& caption, bool defaultYes) override;
+    bool askWithIcon(const QString& text, const QString& caption, bool defaultYes, MessageKind icon) override;
+    std::optional<bool> askYesNoCancel(const QString& text, const QString& caption) override;
     std::optional<QString> askText(const QString& prompt, const QString& caption,
                                    const QString& initial = {}) override;
     QString chooseOpenFile(const FileChoice& choice) override;

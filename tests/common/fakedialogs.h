@@ -30,6 +30,8 @@ public:
 
     // Scripted answers, taken in order.
     QQueue<bool> answers;
+    // Answers of Yes/No/Cancel questions; an empty queue cancels.
+    QQueue<std::optional<bool>> choices;
     QQueue<std::optional<QString>> texts;
     QQueue<QString> openFiles;
     QQueue<QString> saveFiles;
@@ -45,6 +47,16 @@ public:
     {
         shown.append({Kind::Ask, text, caption, MessageKind::Information, defaultYes, {}});
         return answers.isEmpty() ? defaultYes : answers.dequeue();
+    }
+    bool askWithIcon(const QString& text, const QString& caption, bool defaultYes, MessageKind icon) override
+    {
+        shown.append({Kind::Ask, text, caption, icon, defaultYes, {}});
+        return answers.isEmpty() ? defaultYes : answers.dequeue();
+    }
+    std::optional<bool> askYesNoCancel(const QString& text, const QString& caption) override
+    {
+        shown.append({Kind::Ask, text, caption, MessageKind::Information, true, {}});
+        return choices.isEmpty() ? std::nullopt : choices.dequeue();
     }
     std::optional<QString> askText(const QString& prompt, const QString& caption,
                                    const QString&) override

@@ -50,7 +50,9 @@ TEST(PipePairRule, FlowMeterAndThermometerOfAPipeAgree)
     const SaveCheckResult r = runSaveChecks(rec, EditorOptions{}, user, kTitle);
     EXPECT_EQ(r.outcome, SaveCheck::TablesWrong);
     EXPECT_FALSE(r.blocksCloseBox());
-    EXPECT_EQ(user.messages(), QStringList{QStringLiteral("Неверно заполнены таблицы конфигурации")});
+    // The message names the pipe whose pair disagrees.
+    EXPECT_EQ(user.messages(), QStringList{QStringLiteral("Неверно заполнены таблицы конфигурации:\n"
+                                                          "тип указан только у одного из преобразователей V1\\ и t1\\")});
     EXPECT_EQ(rec.FlowTable.systemNumber(1), QString()); // not numbered
 
     // Single pipes ("Vo" with "to") are not pairs of this rule.
@@ -92,6 +94,7 @@ TEST(MassArchiveRule, YesArchivesTheVolumeNoStopsTheSave)
     const SaveCheckResult r = runSaveChecks(rec, EditorOptions{}, yes, kTitle);
     EXPECT_EQ(yes.of(FakeDialogs::Kind::Ask).at(0).text, kMassQuestion);
     EXPECT_EQ(yes.of(FakeDialogs::Kind::Ask).at(0).caption, kTitle);
+    EXPECT_EQ(yes.of(FakeDialogs::Kind::Ask).at(0).messageKind, MessageKind::Warning);
     EXPECT_EQ(rec.FlowTable.cell(1, FlowCol::Archive), QStringLiteral("Объём"));
     EXPECT_EQ(rec.FlowTable.cell(2, FlowCol::Archive), QStringLiteral("1")); // "Vb" is its own system
     // The untyped "to" is a gap: the second question.
@@ -161,6 +164,20 @@ TEST(CompletenessCheck, ColdWaterPressureAndHiddenPressureTableDoNotCount)
     EXPECT_TRUE(recordHasGaps(rec));
     rec.TYPE_VYN = QStringLiteral("03"); // no pressure panel
     EXPECT_FALSE(recordHasGaps(rec));
+}
+
+TEST(CompletenessCheck, ANumberThatDoesNotReadIsAGap)
+{
+    ConfigRecord rec = shaped("04", "10");
+    fill(rec, TableKind::Flow);
+    numberSystems(rec);
+    ASSERT_FALSE(tableHasGaps(rec, TableKind::Flow));
+    for (const char* bad : {"abc", "-50", "50.5", "1e308"}) {
+        rec.FlowTable.setCell(1, FlowCol::Du, QString::fromLatin1(bad));
+        EXPECT_TRUE(tableHasGaps(rec, TableKind::Flow)) << bad;
+    }
+    rec.FlowTable.setCell(1, FlowCol::Du, QStringLiteral("50,5 мм"));
+    EXPECT_FALSE(tableHasGaps(rec, TableKind::Flow));
 }
 
 TEST(CompletenessCheck, SettingOffNeverAsks)

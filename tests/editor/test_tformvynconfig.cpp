@@ -409,7 +409,8 @@ TEST(TFormVynConfig, SaveStopsWithTheRulesMessagesAndRefusesTheCloseBoxUntilCanc
     // A flow meter on "V1/" without a thermometer on "t1/".
     f.edit(f.w().flowGrid(), 1, FlowCol::Type, "ВСТ");
     EXPECT_FALSE(f.w().BitBtn1Click());
-    EXPECT_EQ(f.dialogs.messages(), QStringList{QStringLiteral("Неверно заполнены таблицы конфигурации")});
+    EXPECT_EQ(f.dialogs.messages(), QStringList{QStringLiteral("Неверно заполнены таблицы конфигурации:\n"
+                                                               "тип указан только у одного из преобразователей V1/ и t1/")});
     EXPECT_TRUE(f.w().isVisible());
     EXPECT_FALSE(f.w().closeBoxRefused());
 

@@ -165,6 +165,34 @@ TEST(V04Writes, NonIntegerLimitAbortsTheWrite)
     EXPECT_THROW(buildV04ParameterWrites(rec, inputs()), EComunicatorExcept);
 }
 
+TEST(V04Writes, UnreadableNumbersAreRefusedBeforeAnythingIsSent)
+{
+    struct Case
+    {
+        TableKind kind;
+        int row;
+        int column;
+        const char* cell;
+        const char* message;
+    };
+    const Case cases[] = {
+        // A point where the locale has a comma once reached the calculator as 0.
+        {TableKind::Flow, 1, FlowCol::Fmax, "40.5", "«Fmax/Лимит» строки V1/: «40.5» не является числом"},
+        {TableKind::Flow, 3, FlowCol::Fimp, "abc", "«Вес имп./Пос. счет.» строки Vc: «abc» не является числом"},
+        {TableKind::Thermo, 1, ThermoCol::Pressure, "six", "«Дог. дав.» строки t1/: «six» не является числом"},
+    };
+    for (const Case& c : cases) {
+        ConfigRecord rec = heatWithColdWater();
+        rec.table(c.kind).setCell(c.row, c.column, QString::fromUtf8(c.cell));
+        try {
+            buildV04ParameterWrites(rec, inputs());
+            ADD_FAILURE() << c.cell << " was sent";
+        } catch (const EComunicatorExcept& e) {
+            EXPECT_EQ(e.message(), QStringLiteral("Конфигурация не записана: ") + QString::fromUtf8(c.message));
+        }
+    }
+}
+
 TEST(V04Writes, PressureCodesByDeviceVersion)
 {
     EXPECT_EQ(pressureCode(QStringLiteral("1,6 МПа"), 4, kComma), 1632);

@@ -143,7 +143,7 @@ TEST(ConfigFile, SampleIsAnOlderCalculatorWithAnElectricityMeter)
     EXPECT_EQ(FindElecLine(rec), 4);
     EXPECT_EQ(rec.FlowTable.designation(1), QStringLiteral("F1/"));
     EXPECT_EQ(rec.FlowTable.cell(1, FlowCol::Du), QStringLiteral("50 мм"));
-    EXPECT_EQ(rec.FlowTable.cell(4, FlowCol::Fimp), QStringLiteral("1000 имп/кВт*ч"));
+    EXPECT_EQ(rec.FlowTable.cell(4, FlowCol::Fimp), QStringLiteral("5000 имп/кВт*ч"));
     EXPECT_EQ(rec.FlowTable.cell(4, FlowCol::Source), QStringLiteral("C1+C2"));
     EXPECT_EQ(rec.ThermoTable.cell(1, ThermoCol::Pressure), QStringLiteral("0,600 МПа"));
     EXPECT_EQ(rec.TariffList.size(), 3u);

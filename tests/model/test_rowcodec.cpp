@@ -400,6 +400,36 @@ TEST(StoredTariffs, CatalogueMarksTheElectricityMeterRow)
     EXPECT_EQ(loaded(row, 1, &none).FlowTable.designation(4), QStringLiteral("Vd"));
 }
 
+TEST(StoredTariffs, TheElectricityRowIsMarkedInTheRowItself)
+{
+    // A generic meter type the catalogue knows nothing of, on a scheme whose row 3
+    // would otherwise be the water meter "Vc".
+    ConfigRecord rec = shaped("04", "16", 1);
+    rec.FlowTable.setCell(3, FlowCol::Designation, QStringLiteral("C"));
+    set(rec, TableKind::Flow, 3, FlowCol::Type, "Электросчетчик");
+    set(rec, TableKind::Flow, 3, FlowCol::Fimp, "1600");
+    set(rec, TableKind::Flow, 3, FlowCol::Fmax, "30");
+    set(rec, TableKind::Flow, 3, FlowCol::Serial, "9001");
+    set(rec, TableKind::Flow, 1, FlowCol::Type, "ВСТ");
+    rec.FlowTable.setCell(1, FlowCol::Archive, QStringLiteral("Масса"));
+    const SaveResult saved = save(rec, 1);
+    ASSERT_TRUE(saved.failedGroups.isEmpty());
+    EXPECT_EQ(saved.row.value(QStringLiteral("FlowArhSet")), QVariant(QStringLiteral("Масса||C|||")));
+
+    const NoElectricityMeters none;
+    for (const ElectricityMeterCatalogue* catalogue : {static_cast<const ElectricityMeterCatalogue*>(&none),
+                                                       static_cast<const ElectricityMeterCatalogue*>(nullptr)}) {
+        const ConfigRecord back = loaded(saved.row, 1, catalogue);
+        EXPECT_EQ(FindElecLine(back), 3);
+        EXPECT_EQ(back.FlowTable.cell(3, FlowCol::Fimp), QStringLiteral("1600 имп/кВт*ч"));
+        EXPECT_EQ(back.FlowTable.cell(3, FlowCol::Fmax), QStringLiteral("30 кВт"));
+        EXPECT_EQ(back.FlowTable.cell(3, FlowCol::Archive), QString());
+        EXPECT_EQ(back.FlowTable.cell(1, FlowCol::Archive), QStringLiteral("Масса"));
+        // Saved again, the row is the same.
+        EXPECT_EQ(save(back, 1).row.value(QStringLiteral("FlowArhSet")), saved.row.value(QStringLiteral("FlowArhSet")));
+    }
+}
+
 // --- failures --------------------------------------------------------------------
 
 TEST(SaveFailures, AFailedGroupStopsItselfAndTheOthersAreWritten)
@@ -429,6 +459,13 @@ TEST(SaveFailures, AFailedGroupStopsItselfAndTheOthersAreWritten)
         {"meter constant",
          [](ConfigRecord& r) { r.FlowTable.setCell(4, FlowCol::Fimp, QStringLiteral("many")); },
          {16}, "CONST_ELEC", nullptr},
+        // A separator inside a value would shift the later rows when read back.
+        {"separator in a serial number",
+         [](ConfigRecord& r) { r.FlowTable.setCell(1, FlowCol::Serial, QStringLiteral("AB|CD")); },
+         {12}, "SERNR", "ISTPITRASX"},
+        {"separator in a thermometer class",
+         [](ConfigRecord& r) { r.ThermoTable.setCell(1, ThermoCol::Klass, QStringLiteral("A|B")); },
+         {13}, "KLASS", "LPOG"},
     };
     for (const Case& c : cases) {
         ConfigRecord rec = shaped("03", "17", 1);

@@ -145,6 +145,39 @@ TEST_F(QtDialogs, QuestionHasRussianButtonsAndTheGivenDefault)
     }
 }
 
+TEST_F(QtDialogs, WarningQuestionShowsTheWarningIcon)
+{
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    whenShown<QMessageBox>([&](QMessageBox* box) {
+        icon = box->icon();
+        buttonWithText(box, QStringLiteral("Да"))->click();
+    });
+    EXPECT_TRUE(m_dialogs.askWithIcon(QStringLiteral("Исправить?"), QStringLiteral("Конфигуратор"), true,
+                                      MessageKind::Warning));
+    EXPECT_EQ(icon, QMessageBox::Warning);
+}
+
+TEST_F(QtDialogs, YesNoCancelQuestionGivesEachAnswer)
+{
+    struct Case
+    {
+        const char* button;
+        std::optional<bool> answer;
+    };
+    for (const Case& c : {Case{"Да", true}, Case{"Нет", false}, Case{"Отмена", std::nullopt}}) {
+        QString defaultText;
+        whenShown<QMessageBox>([&](QMessageBox* box) {
+            defaultText = box->defaultButton()->text();
+            buttonWithText(box, QString::fromUtf8(c.button))->click();
+        });
+        EXPECT_EQ(m_dialogs.askYesNoCancel(QStringLiteral("Сохранить изменения конфигурации?"),
+                                           QStringLiteral("Конфигуратор")),
+                  c.answer)
+            << c.button;
+        EXPECT_EQ(defaultText, QStringLiteral("Да"));
+    }
+}
+
 TEST_F(QtDialogs, InputBoxGivesTheTextOrNothingWhenCancelled)
 {
     whenShown<QInputDialog>([](QInputDialog* d) {
