@@ -17,7 +17,9 @@
 #include "model/messageerror.h"
 #include "ui/qtuserdialogs.h"
 
+#include <QCoreApplication>
 #include <QMetaObject>
+#include <QProgressDialog>
 #include <chrono>
 #include <memory>
 #include <thread>
@@ -33,6 +35,30 @@ WriteConfigInputs writeInputsFromSettings(const InterfaceSettings& settings,
 }
 
 namespace {
+
+// The real program shows what a save waits for while another program imports.
+SetvynOptions withImportWaitWindow(SetvynOptions options)
+{
+    if (options.dialogs || options.database.waitForImport)
+        return options;
+    auto window = std::make_shared<std::unique_ptr<QProgressDialog>>();
+    options.database.waitForImport = [window](const QString& text) {
+        if (text.isEmpty()) {
+            window->reset();
+            return true;
+        }
+        if (!*window) {
+            *window = std::make_unique<QProgressDialog>(text, QStringLiteral("Отмена"), 0, 0);
+            (*window)->setWindowTitle(QStringLiteral("Ожидание"));
+            (*window)->setWindowModality(Qt::ApplicationModal);
+            (*window)->setMinimumDuration(0);
+            (*window)->show();
+        }
+        QCoreApplication::processEvents();
+        return !(*window)->wasCanceled();
+    };
+    return options;
+}
 
 // The documents' look-ups in the instrument catalogue the editor reads.
 class InstrumentDocumentCatalogue final : public DocumentCatalogue
@@ -66,7 +92,7 @@ DocumentSettings documentSettings(const InterfaceSettings& s)
 } // namespace
 
 SetvynApplication::SetvynApplication(SetvynOptions options)
-    : m_options(std::move(options)), m_db(m_options.database),
+    : m_options(withImportWaitWindow(std::move(options))), m_db(m_options.database),
       m_proto(ThreadSleeper::instance(), m_options.protoTimings.value_or(ProtoTimings{}))
 {
     if (m_options.dialogs) {
