@@ -29,7 +29,7 @@ public:
         // as this returns true; it is called every few tenths of a second with the
         // text to show, and once with an empty text when the wait is over. None:
         // after the busy timeout the write fails with kImportBusyMessage.
-        std::function<bool(const QString& text)> waitForImport;
+        std::function<bool(const QString& text)> waitForImport = nullptr;
     };
 
     // What a write says when another program's import holds the database.
