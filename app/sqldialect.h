@@ -1,0 +1,74 @@
+#pragma once
+// Where the configuration database lives and the few places where the SQL of
+// the two supported engines differs. A stored "BaseName" is either a plain
+// path (an SQLite file) or a connection URI "postgresql://user@host:port/db"
+// (a team database on a PostgreSQL server). Every other statement of the
+// database layer is written once and holds for both.
+
+#include "model/storedrow.h"
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace vyn {
+
+enum class SqlEngine
+{
+    Sqlite,
+    Postgres
+};
+
+struct DatabaseLocation
+{
+    SqlEngine engine = SqlEngine::Sqlite;
+    QString path; // SQLite: the file
+    // PostgreSQL: what the URI names; empty fields take libpq's defaults.
+    QString host;
+    int port = 0;
+    QString database;
+    QString user;
+    QStringList options; // "sslmode=require", ... as the URI's query gives them
+
+    bool isServer() const { return engine == SqlEngine::Postgres; }
+    // The text kept in the settings: the path itself, or the URI (no password,
+    // ever: it comes from ~/.pgpass or is asked for).
+    QString toString() const;
+
+    // A text starting "postgresql://" or "postgres://" is a server; anything
+    // else is a path. Nullopt with error set for a URI that cannot be read
+    // (a password in it is refused, so it is never stored by accident).
+    static std::optional<DatabaseLocation> parse(const QString& text, QString& error);
+    static bool looksLikeServer(const QString& text);
+};
+
+class SqlDialect
+{
+public:
+    explicit SqlDialect(SqlEngine engine) : m_engine(engine) {}
+    SqlEngine engine() const { return m_engine; }
+    // The Qt driver of the engine.
+    QString driver() const;
+
+    // A name as the schema spells it; quoted so that PostgreSQL keeps its case.
+    static QString quoted(const QString& name);
+    QString columnType(const ColumnSpec& column) const;
+    // CREATE TABLE and its indexes for VYN_Base.
+    QStringList schemaStatements() const;
+
+    // The column equal to one bound value, compared as SQLite's NOCASE does
+    // (the Latin letters only, whatever the server's collation), in a form the
+    // SNUM index of schemaStatements() answers.
+    QString serialMatch(const QString& column) const;
+    // Starts a write transaction that takes the write lock before it reads.
+    QString beginWrite() const;
+    // The names of the user tables, one per row.
+    QString tablesQuery() const;
+    // The column names of a table, one per row in column 0.
+    QString columnsQuery(const QString& table) const;
+
+private:
+    SqlEngine m_engine;
+};
+
+} // namespace vyn
