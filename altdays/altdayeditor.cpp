@@ -1,5 +1,7 @@
 #include "altdayeditor.h"
 
+#include <QFileInfo>
+
 namespace vyn {
 
 namespace {
@@ -8,6 +10,8 @@ int weekdayOf(const QDate& date)
 {
     return date.dayOfWeek() - 1; // Monday = 0 .. Sunday = 6
 }
+
+const QString kEditorTitle = QStringLiteral("Конструктор альтернативных дней");
 
 } // namespace
 
@@ -19,7 +23,7 @@ AltDayEditorSettings AltDayEditorSettings::mainProgram(const QString& programTit
 
 AltDayEditorSettings AltDayEditorSettings::vynData(std::function<QDate()> today)
 {
-    return {QStringLiteral("Конструктор альтернативных дней"), std::move(today),
+    return {kEditorTitle, std::move(today),
             QDate(2001, 7, 11), QSize(564, 184), NumberLocale::system()};
 }
 
@@ -36,6 +40,16 @@ AltDayButtons AltDayEditor::buttons(AltDayPage page) const
 {
     const qsizetype n = entries(page).size();
     return {n < kAltDaysPerList, n > 0, n > 0};
+}
+
+QString AltDayEditor::windowTitle() const
+{
+    QString title = kEditorTitle;
+    if (!m_fileName.isEmpty())
+        title += QStringLiteral(" — ") + QFileInfo(m_fileName).fileName();
+    if (m_modified)
+        title += QLatin1Char('*');
+    return title;
 }
 
 QString AltDayEditor::dateText(const AltDay& entry) const
@@ -90,6 +104,7 @@ bool AltDayEditor::add(AltDayPage page)
     if (list.entries.size() >= kAltDaysPerList)
         return false;
     list.entries.append({m_calendar, list.weekday});
+    m_modified = true;
     return true;
 }
 
@@ -99,6 +114,7 @@ bool AltDayEditor::change(AltDayPage page)
     if (list.selected < 0)
         return false;
     list.entries[list.selected] = {m_calendar, list.weekday};
+    m_modified = true;
     return true;
 }
 
@@ -109,6 +125,7 @@ bool AltDayEditor::remove(AltDayPage page)
         return false;
     list.entries.removeAt(list.selected);
     list.selected = -1;
+    m_modified = true;
     return true;
 }
 
@@ -118,12 +135,27 @@ FileChoice AltDayEditor::fileChoice(const QString& caption, const QString& start
             QStringLiteral("alt")};
 }
 
+bool AltDayEditor::confirmDiscard(UserDialogs& dialogs)
+{
+    if (!m_modified)
+        return true;
+    const QString question =
+        m_fileName.isEmpty()
+            ? QStringLiteral("Списки дней изменены и не сохранены.\nСохранить их в файл?")
+            : QStringLiteral("Списки дней изменены.\nСохранить изменения в файле «%1»?")
+                  .arg(QFileInfo(m_fileName).fileName());
+    if (!dialogs.ask(question, m_settings.programTitle, true))
+        return true;
+    return save(dialogs);
+}
+
 void AltDayEditor::open(UserDialogs& dialogs)
 {
-    const QString name = dialogs.chooseOpenFile(fileChoice(QStringLiteral("Открыть"), m_lastOpened));
+    if (!confirmDiscard(dialogs))
+        return;
+    const QString name = dialogs.chooseOpenFile(fileChoice(QStringLiteral("Открыть"), m_fileName));
     if (name.isEmpty())
         return;
-    m_lastOpened = name;
     AltDaysLists read;
     try {
         read = readAltDaysFile(name, m_settings.today().year());
@@ -134,7 +166,8 @@ void AltDayEditor::open(UserDialogs& dialogs)
         return;
     }
     // Every entry goes in through the calendar and the page's drop-down, so
-    // they show the last entry read.
+    // they show the last entry read. Nothing is selected: the buttons act on
+    // what the user picks next.
     const std::array<const QList<AltDay>*, 2> lists{&read.alternative, &read.holidays};
     for (std::size_t i = 0; i < m_lists.size(); ++i) {
         List& list = m_lists[i];
@@ -148,29 +181,28 @@ void AltDayEditor::open(UserDialogs& dialogs)
             list.entries.append(entry);
         }
     }
-    // The current file name stays: "Сохранить" still goes where the last save went.
-}
-
-void AltDayEditor::save(UserDialogs& dialogs)
-{
-    if (m_fileName.isEmpty()) {
-        saveAs(dialogs);
-        return;
-    }
-    writeFile(dialogs);
-}
-
-void AltDayEditor::saveAs(UserDialogs& dialogs)
-{
-    const QString name = dialogs.chooseSaveFile(
-        fileChoice(QStringLiteral("Сохранить как"), m_fileName.isEmpty() ? m_lastOpened : m_fileName));
-    if (name.isEmpty())
-        return;
+    // "Сохранить" now writes back to the file just opened.
     m_fileName = name;
-    writeFile(dialogs);
+    m_modified = false;
 }
 
-void AltDayEditor::writeFile(UserDialogs& dialogs)
+bool AltDayEditor::save(UserDialogs& dialogs)
+{
+    if (m_fileName.isEmpty())
+        return saveAs(dialogs);
+    return writeFile(m_fileName, dialogs);
+}
+
+bool AltDayEditor::saveAs(UserDialogs& dialogs)
+{
+    const QString name =
+        dialogs.chooseSaveFile(fileChoice(QStringLiteral("Сохранить как"), m_fileName));
+    if (name.isEmpty())
+        return false;
+    return writeFile(name, dialogs);
+}
+
+bool AltDayEditor::writeFile(const QString& name, UserDialogs& dialogs)
 {
     // Each used entry is visited as a click while the record is built, so the
     // last one of each list ends selected and the calendar shows the last of all.
@@ -182,10 +214,15 @@ void AltDayEditor::writeFile(UserDialogs& dialogs)
         list.weekday = list.entries.last().weekday;
     }
     try {
-        writeAltDaysFile(m_fileName, entries(AltDayPage::Alternative), entries(AltDayPage::Holidays));
+        writeAltDaysFile(name, entries(AltDayPage::Alternative), entries(AltDayPage::Holidays));
     } catch (const AltDaysFileError& e) {
         dialogs.inform(e.message(), m_settings.programTitle, MessageKind::Error);
+        return false;
     }
+    // A file that could not be written does not become the current one.
+    m_fileName = name;
+    m_modified = false;
+    return true;
 }
 
 } // namespace vyn

@@ -1,7 +1,9 @@
 #pragma once
 // What the alternative-days window decides, without widgets: the two lists, the
 // calendar's working date, the two weekday drop-downs, the selections, the
-// button states and the file commands with their current-file-name rules.
+// button states and the file commands with their current-file rules: the current
+// file is the one last opened or saved, and changes not saved yet are asked about
+// before the lists are replaced or the window closes.
 // The window binds its controls to this and redraws from it after every action.
 
 #include "model/altdays.h"
@@ -56,6 +58,10 @@ public:
     int weekday(AltDayPage page) const { return at(page).weekday; }   // drop-down index
     QDate calendarDate() const { return m_calendar; }
     QString currentFileName() const { return m_fileName; }
+    // The lists differ from the current file (or nothing was saved yet).
+    bool isModified() const { return m_modified; }
+    // "Конструктор альтернативных дней — days.alt", an asterisk while modified.
+    QString windowTitle() const;
     AltDayButtons buttons(AltDayPage page) const;
 
     // An entry as the list shows it: the short date and the weekday name.
@@ -77,10 +83,13 @@ public:
     bool change(AltDayPage page);
     bool remove(AltDayPage page);
 
-    // The "Файл" menu.
+    // The "Файл" menu. save and saveAs are true when the file was written.
     void open(UserDialogs& dialogs);
-    void save(UserDialogs& dialogs);
-    void saveAs(UserDialogs& dialogs);
+    bool save(UserDialogs& dialogs);
+    bool saveAs(UserDialogs& dialogs);
+    // Before the lists are dropped (closing, opening another file): true when
+    // nothing unsaved is lost, or the user saved them or chose to drop them.
+    bool confirmDiscard(UserDialogs& dialogs);
 
 private:
     struct List
@@ -93,13 +102,13 @@ private:
     const List& at(AltDayPage page) const { return m_lists[static_cast<std::size_t>(page)]; }
 
     FileChoice fileChoice(const QString& caption, const QString& start) const;
-    void writeFile(UserDialogs& dialogs);
+    bool writeFile(const QString& name, UserDialogs& dialogs);
 
     AltDayEditorSettings m_settings;
     std::array<List, 2> m_lists;
     QDate m_calendar;
-    QString m_fileName;   // the name last chosen in the save dialog
-    QString m_lastOpened; // where the open dialog starts next time
+    QString m_fileName; // the file last opened or saved
+    bool m_modified = false;
 };
 
 } // namespace vyn

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QCalendarWidget>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -34,7 +35,7 @@ TFormAltDay::TFormAltDay(AltDayEditorSettings settings, UserDialogs* dialogs, QW
         m_ownDialogs = std::make_unique<QtUserDialogs>(this);
         m_dialogs = m_ownDialogs.get();
     }
-    setWindowTitle(QStringLiteral("Конструктор альтернативных дней"));
+    setWindowTitle(m_editor.windowTitle());
     // Fixed border with system menu and minimize box.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
@@ -188,7 +189,9 @@ void TFormAltDay::refresh()
     for (AltDayPage page : {AltDayPage::Alternative, AltDayPage::Holidays}) {
         Page& p = m_pages[static_cast<std::size_t>(page)];
         const QList<AltDay>& entries = m_editor.entries(page);
-        p.list->clearSelection();
+        // Selection and current row both go: a highlighted row is the one the
+        // buttons act on.
+        p.list->selectionModel()->clear();
         p.list->setRowCount(static_cast<int>(entries.size()));
         for (int row = 0; row < entries.size(); ++row) {
             const AltDay& entry = entries.at(row);
@@ -203,6 +206,7 @@ void TFormAltDay::refresh()
         p.combo->setCurrentIndex(m_editor.weekday(page));
     }
     m_syncing = false;
+    setWindowTitle(m_editor.windowTitle());
     RePaintButton();
 }
 
@@ -286,6 +290,16 @@ void TFormAltDay::showEvent(QShowEvent* event)
         }
     }
     QDialog::showEvent(event);
+}
+
+void TFormAltDay::closeEvent(QCloseEvent* event)
+{
+    const bool close = m_editor.confirmDiscard(*m_dialogs);
+    refresh();
+    if (close)
+        QDialog::closeEvent(event); // ends a modal exec()
+    else
+        event->ignore();
 }
 
 void TFormAltDay::keyPressEvent(QKeyEvent* event)

@@ -34,6 +34,8 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // Unsaved lists are asked about; the close is refused when saving them failed.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     struct Page

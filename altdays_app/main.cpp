@@ -2,15 +2,18 @@
 // settings and writes only the files the user saves.
 
 #include "altdays/tformaltday.h"
+#include "ui/qttranslations.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    const QString title = QStringLiteral("Конструктор альтернативных дней");
+    // No display name: the window's own title carries the file name, and Qt
+    // would append the display name to it.
     QApplication::setApplicationName(QStringLiteral("VynData"));
-    QApplication::setApplicationDisplayName(title);
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.setvyn.VynData"));
+    vyn::installQtRussianTranslations(app);
 
     vyn::TFormAltDay window(vyn::AltDayEditorSettings::vynData());
     window.show();

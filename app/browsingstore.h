@@ -67,7 +67,10 @@ struct MainWindowCommands
     std::function<void()> passport;
     std::function<void()> programmingCard;
     std::function<void()> fileCopy;
+    std::function<void()> firmDetails; // "Реквизиты организации"
     std::function<void()> import;
+    std::function<void()> exportConfig; // "Экспорт конфигурации..."
+    std::function<void()> importConfig; // "Импорт конфигурации..."
     std::function<void()> interfaceSettings;
     // The record band's "Копировать"; none: the store's copyCurrentRow.
     std::function<void()> copy;

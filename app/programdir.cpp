@@ -2,6 +2,8 @@
 
 #include "model/userdialogs.h"
 
+#include "setvyn_installdirs.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -22,21 +24,6 @@ bool writableDir(const QString& dir)
 {
     const QFileInfo info(dir);
     return info.isDir() && info.isWritable();
-}
-
-// Regular, non-executable files: the programs themselves stay where they are.
-void seedFrom(const QString& source, const QString& target)
-{
-    const QDir dir(source);
-    if (!dir.exists())
-        return;
-    for (const QFileInfo& f : dir.entryInfoList(QDir::Files | QDir::Hidden)) {
-        if (f.isSymLink() || f.isExecutable())
-            continue;
-        const QString dest = target + f.fileName();
-        if (!QFileInfo::exists(dest))
-            QFile::copy(f.filePath(), dest);
-    }
 }
 
 void makeOwnerWritable(const QString& path)
@@ -70,29 +57,37 @@ bool removeTree(const QString& dir, UserDialogs& dialogs)
 
 } // namespace
 
-QString resolveExeDir(const ProgramDirInputs& in)
+ProgramFiles resolveProgramFiles(const ProgramDirInputs& in)
 {
     if (!in.setvynHome.isEmpty())
-        return withSlash(QDir(in.setvynHome).absolutePath());
+        return {withSlash(QDir(in.setvynHome).absolutePath()), {}};
     if (writableDir(in.executableDir))
-        return withSlash(in.executableDir);
-    const QString target = withSlash(in.userDataDir);
-    QDir().mkpath(target);
-    for (const QString& source : in.seedDirs)
-        seedFrom(source, target);
-    return target;
+        return {withSlash(in.executableDir), in.productDirs};
+    const QString userDir = withSlash(in.userDataDir);
+    QDir().mkpath(userDir);
+    return {userDir, in.productDirs};
 }
 
-QString ExeDir()
+ProgramFiles programFiles()
 {
-    const QString appDir = QCoreApplication::applicationDirPath();
+    return programFilesFor(QCoreApplication::applicationDirPath());
+}
+
+ProgramFiles programFilesFor(const QString& appDir)
+{
     ProgramDirInputs in;
     in.setvynHome = qEnvironmentVariable("SETVYN_HOME");
     in.executableDir = appDir;
     in.userDataDir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
                      QStringLiteral("/setvyn");
-    in.seedDirs = {QDir(appDir).absoluteFilePath(QStringLiteral("../share/setvyn")), appDir};
-    return resolveExeDir(in);
+    // The installed layout first; a portable copy holds its data beside the programs.
+    in.productDirs = {QDir::cleanPath(appDir + QStringLiteral("/" SETVYN_DATA_FROM_BIN)), appDir};
+    return resolveProgramFiles(in);
+}
+
+QString ExeDir()
+{
+    return programFiles().userDir;
 }
 
 bool MyRemoveDir(const QString& dir, UserDialogs& dialogs)

@@ -2,6 +2,8 @@
 // The program directory (ExeDir) and the removal of the private temporary
 // directory.
 
+#include "model/programfiles.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -14,16 +16,24 @@ struct ProgramDirInputs
     QString setvynHome;    // $SETVYN_HOME; wins when set
     QString executableDir; // directory of the running program
     QString userDataDir;   // used when executableDir is not writable
-    QStringList seedDirs;  // installed product data, copied into userDataDir
+    QStringList productDirs; // installed product data, read where the user has no copy
 };
 
-// The program directory with a trailing '/'. An installed copy (executable
-// directory not writable) works in userDataDir, which gets the product data files
-// it lacks from seedDirs; the user's own files there are never replaced.
-QString resolveExeDir(const ProgramDirInputs& inputs);
+// The program directory (userDir, with a trailing '/') and where product data is
+// read. $SETVYN_HOME is the whole program directory, product data included. Else
+// a writable executable directory is (a portable copy such as build/bin). An
+// installed copy works in userDataDir, created when missing; its product data
+// stays where it was installed and is never copied.
+ProgramFiles resolveProgramFiles(const ProgramDirInputs& inputs);
 
-// resolveExeDir for this process: $SETVYN_HOME, the application directory,
-// ~/.local/share/setvyn seeded from <prefix>/share/setvyn and the program directory.
+// resolveProgramFiles for this process: $SETVYN_HOME, the application directory,
+// $XDG_DATA_HOME/setvyn (~/.local/share/setvyn) over <prefix>/share/setvyn.
+// setvyn.ini lives with the other user files: the settings name the databases
+// and files beside it, and vyntool reads it from the same place.
+ProgramFiles programFiles();
+// The same for a program in executableDir.
+ProgramFiles programFilesFor(const QString& executableDir);
+// The user's directory of programFiles().
 QString ExeDir();
 
 // Removes the directory and everything in it. Symbolic links are removed, never

@@ -125,7 +125,8 @@ bool ProgramStart::decodeCatalogue(QFile& spe)
 void ProgramStart::writeFirstStartDefaults()
 {
     const QString& dir = m_in.exeDir;
-    m_settings.writeString(kForm1, QStringLiteral("Prg"), dir + QStringLiteral("prg.vyn"));
+    const QString prg = files().find(QStringLiteral("prg.vyn"));
+    m_settings.writeString(kForm1, QStringLiteral("Prg"), prg);
     m_settings.writeString(kForm1, kBaseName, dir + kDatabaseFile);
     m_settings.writeString(kForm6, QStringLiteral("Edit1_Text"), dir + kDatabaseFile);
     const QStringList alt =
@@ -134,7 +135,7 @@ void ProgramStart::writeFirstStartDefaults()
         m_settings.writeString(kForm6, QStringLiteral("Edit3_Text"), dir + alt.first());
     m_settings.writeString(kForm6, QStringLiteral("Edit4_Text"),
                            dir + QStringLiteral("save_tarif.trf"));
-    m_settings.writeString(kForm6, QStringLiteral("Edit5_Text"), dir + QStringLiteral("prg.vyn"));
+    m_settings.writeString(kForm6, QStringLiteral("Edit5_Text"), prg);
 }
 
 void ProgramStart::FormCreate()
@@ -152,7 +153,7 @@ void ProgramStart::FormCreate()
         inform(QStringLiteral("Временная директория не может быть создана"), QString());
         m_stop = true;
     } else {
-        QFile spe(m_in.exeDir + QStringLiteral("rash.spe"));
+        QFile spe(files().find(QStringLiteral("rash.spe")));
         if (!spe.open(QIODevice::ReadOnly)) {
             inform(QStringLiteral("Не возможно открыть файл : rash.spe") + kProgramEnds);
             m_stop = true;
@@ -210,8 +211,7 @@ void ProgramStart::FormCreate()
 
 bool ProgramStart::LoadConf()
 {
-    const QString path = m_in.exeDir + QStringLiteral("conf.dat");
-    QFile file(path);
+    QFile file(files().find(QStringLiteral("conf.dat")));
     if (!file.open(QIODevice::ReadOnly)) {
         m_dialogs.inform(
             QStringLiteral("Файл conf.dat должен находится в рабочем каталоге программы. "

@@ -10,6 +10,7 @@
 
 #include "model/devicesession.h"
 #include "model/inifile.h"
+#include "model/programfiles.h"
 #include "model/schemetable.h"
 
 #include <QFile>
@@ -67,6 +68,7 @@ struct StartInputs
     QString tempRoot;   // the system's temporary directory
     VersionData version = VersionData::fromBuild();
     TDM1::Options database;
+    QStringList productDirs = {}; // installed product data, read where exeDir has no copy
 };
 
 class ProgramStart
@@ -90,6 +92,8 @@ public:
     bool firstStart() const { return m_firstStart; }
 
     QString GetPathStr() const { return m_in.exeDir; }
+    // The program directory over the installed product data.
+    ProgramFiles files() const { return {m_in.exeDir, m_in.productDirs}; }
     // setvyn.ini; the windows read and write their sections in it.
     IniFile& settings() { return m_settings; }
     IniFile& InputHistory() { return m_history; }

@@ -1,5 +1,6 @@
 #include "setvynapplication.h"
 
+#include "configexchange.h"
 #include "currentconfigrowstore.h"
 #include "databasebrowsingstore.h"
 #include "databaserowstore.h"
@@ -10,14 +11,18 @@
 #include "vynbasemodel.h"
 
 #include "documents/documentcommands.h"
+#include "documents/firmdetailswindow.h"
 #include "documents/reportpreview.h"
 #include "editor/tformvynconfig.h"
 #include "link/devicecommands.h"
 #include "link/programmerfile.h"
+#include "model/configfile.h"
 #include "model/messageerror.h"
 #include "ui/qtuserdialogs.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QMetaObject>
 #include <QProgressDialog>
 #include <chrono>
@@ -60,24 +65,6 @@ SetvynOptions withImportWaitWindow(SetvynOptions options)
     return options;
 }
 
-// The documents' look-ups in the instrument catalogue the editor reads.
-class InstrumentDocumentCatalogue final : public DocumentCatalogue
-{
-public:
-    explicit InstrumentDocumentCatalogue(const InstrumentCatalogue& catalogue)
-        : m_catalogue(catalogue)
-    {
-    }
-    QString text(const QString& section, const QString& key) const override
-    {
-        return m_catalogue.text(section, key);
-    }
-    bool komplekt(const QString& section) const override { return m_catalogue.komplekt(section); }
-
-private:
-    const InstrumentCatalogue& m_catalogue;
-};
-
 DocumentSettings documentSettings(const InterfaceSettings& s)
 {
     DocumentSettings d;
@@ -101,8 +88,11 @@ SetvynApplication::SetvynApplication(SetvynOptions options)
         m_qtDialogs = std::make_unique<QtUserDialogs>();
         m_dialogs = m_qtDialogs.get();
     }
-    if (m_options.exeDir.isEmpty())
-        m_options.exeDir = ExeDir();
+    if (m_options.exeDir.isEmpty()) {
+        const ProgramFiles files = programFiles();
+        m_options.exeDir = files.userDir;
+        m_options.productDirs = files.productDirs;
+    }
 }
 
 SetvynApplication::~SetvynApplication()
@@ -115,6 +105,7 @@ bool SetvynApplication::start()
 {
     StartInputs in;
     in.exeDir = m_options.exeDir;
+    in.productDirs = m_options.productDirs;
     in.workingDir = m_options.workingDir;
     in.tempRoot = m_options.tempRoot;
     in.database = m_options.database;
@@ -168,7 +159,7 @@ void SetvynApplication::buildWindows()
 {
     IniFile& settings = m_start->settings();
     m_form = std::make_unique<TForm1>(m_start->title(), *m_store, settings, *m_dialogs,
-                                      m_start->GetPathStr() + QStringLiteral("help/setvyn.html"));
+                                      m_start->files().find(QStringLiteral("help/setvyn.html")));
     if (m_qtDialogs)
         m_qtDialogs->setParentWidget(m_form.get());
     m_form->watchTransfer(&m_runner.state());
@@ -184,10 +175,14 @@ void SetvynApplication::buildWindows()
         m_form.get());
     m_report = std::make_unique<TVynReport>();
     m_documentCatalogue =
-        std::make_unique<InstrumentDocumentCatalogue>(m_catalogue ? *m_catalogue : m_noCatalogue);
+        std::make_unique<CatalogueLookups<InstrumentCatalogue>>(m_catalogue ? m_catalogue.get() : &m_noCatalogue);
     m_preview = std::make_unique<PreviewReportOutput>(*m_dialogs, m_form.get());
     m_form8 = std::make_unique<TForm8>(settings, *m_dialogs, m_start->GetPathStr(),
                                        m_start->title(), m_form.get());
+    // Kept beside the templates the documents are laid out with.
+    m_firmDetails = std::make_unique<FirmDetailsWindow>(
+        m_start->GetPathStr() + firmDetailsFileName(), *m_dialogs, m_form.get());
+    m_form6->setFirmDetailsCommand([this] { m_firmDetails->openDialog(); });
 
     m_gen03 = std::make_unique<Gen03Link>(Gen03Link{m_runner,
                                                     m_comm321,
@@ -212,8 +207,11 @@ void SetvynApplication::buildWindows()
     commands.write = [this] { N24Click(); };
     commands.interfaceSettings = [this] { N26Click(); };
     commands.fileCopy = [this] { m_form8->openDialog(); };
+    commands.firmDetails = [this] { m_firmDetails->openDialog(); };
     commands.edit = [this] { N22Click(); };
     commands.import = [this] { N6Click(); };
+    commands.exportConfig = [this] { exportConfiguration(); };
+    commands.importConfig = [this] { importConfigurations(); };
     commands.passport = [this] { N3Click(); };
     commands.programmingCard = [this] { N4Click(); };
     commands.create = [this] { N23Click(); };
@@ -289,6 +287,64 @@ void SetvynApplication::N6Click()
     runImportCommand(m_db, *m_dialogs, *m_form, hooks);
 }
 
+namespace {
+
+FileChoice configFileChoice(const QString& caption, const QString& start)
+{
+    return {caption, start, QStringLiteral("Файлы конфигурации (*.json);;Все файлы (*)"),
+            QStringLiteral("json")};
+}
+
+} // namespace
+
+void SetvynApplication::exportConfiguration()
+{
+    if (!m_store || m_store->currentRow() < 0 || !m_current->RePaintStatus())
+        return;
+    const std::optional<StoredRow> row = m_db.currentRow();
+    if (!row)
+        return;
+    const QString serial = row->value(QStringLiteral("SNUM")).toString().trimmed();
+    const QString start = QDir(m_lastConfigDir.isEmpty() ? QDir::homePath() : m_lastConfigDir)
+                              .filePath((serial.isEmpty() ? QStringLiteral("config") : serial) +
+                                        QStringLiteral(".json"));
+    const QString file = m_dialogs->chooseSaveFile(
+        configFileChoice(QStringLiteral("Экспорт конфигурации"), start));
+    if (file.isEmpty())
+        return;
+    m_lastConfigDir = QFileInfo(file).absolutePath();
+    try {
+        vyn::exportConfiguration(*row, file);
+    } catch (const ConfigFileError& e) {
+        m_dialogs->inform(e.message(), QStringLiteral("Экспорт конфигурации"), MessageKind::Error);
+    }
+}
+
+void SetvynApplication::importConfigurations()
+{
+    const QStringList files = m_dialogs->chooseOpenFiles(configFileChoice(
+        QStringLiteral("Импорт конфигурации"),
+        m_lastConfigDir.isEmpty() ? QDir::homePath() : m_lastConfigDir));
+    if (files.isEmpty())
+        return;
+    m_lastConfigDir = QFileInfo(files.first()).absolutePath();
+    ConfigImportInputs in;
+    in.options = toEditorOptions(m_form6->current());
+    in.title = m_start->title();
+    in.today = m_clock.today();
+    in.manager = systemManagerText();
+    in.catalogue = m_catalogue.get();
+    m_current->setDatabaseBusy(true);
+    const ConfigImportResult result = vyn::importConfigurations(m_db, files, in, *m_dialogs);
+    m_current->setDatabaseBusy(false);
+    if (!result.posted)
+        return;
+    m_current->forgetLoadedRecord();
+    m_form->N19Click();
+    m_dialogs->inform(QStringLiteral("Импортировано конфигураций: %1").arg(result.count),
+                      QStringLiteral("Импорт конфигурации"));
+}
+
 DocumentCommandContext SetvynApplication::documentContext()
 {
     DocumentCommandContext ctx{*m_report,
@@ -308,6 +364,7 @@ DocumentCommandContext SetvynApplication::documentContext()
             throw std::runtime_error("no current row");
         return DocumentSource{m_record, *m_documentRow};
     };
+    ctx.productDirs = m_start->files().productDirs;
     return ctx;
 }
 

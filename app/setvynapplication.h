@@ -39,6 +39,7 @@ class TForm6;
 class TForm8;
 class TVynReport;
 class DocumentCatalogue;
+class FirmDetailsWindow;
 class ReportOutput;
 struct DocumentCommandContext;
 class TFormVynConfig;
@@ -47,7 +48,8 @@ class VynBaseModel;
 
 struct SetvynOptions
 {
-    QString exeDir;     // the program directory; empty: ExeDir()
+    QString exeDir;     // the program directory; empty: programFiles()
+    QStringList productDirs; // installed product data below exeDir
     QString workingDir; // empty: the current directory
     QString tempRoot;   // empty: the system's temporary directory
     UserDialogs* dialogs = nullptr; // none: real dialogs over the main window
@@ -101,6 +103,9 @@ public:
     void N23Click();
     // "Импорт".
     void N6Click();
+    // "Экспорт конфигурации..." and "Импорт конфигурации...".
+    void exportConfiguration();
+    void importConfigurations();
     // The passport and the programming card, shown in the preview.
     void N3Click();
     void N4Click();
@@ -143,6 +148,7 @@ private:
     LoaderImage m_loader;
     DeviceImage m_image;
     bool m_noCfgShown = false;
+    QString m_lastConfigDir; // where the last configuration file was exported or imported
     std::unique_ptr<Gen03Link> m_gen03;
 
     std::unique_ptr<TForm1> m_form;
@@ -150,6 +156,7 @@ private:
     // Created at start-up before the main window, shown over it.
     std::unique_ptr<TForm6> m_form6;
     std::unique_ptr<TForm8> m_form8;
+    std::unique_ptr<FirmDetailsWindow> m_firmDetails;
     std::unique_ptr<TFormVynConfig> m_editor;
 
     std::unique_ptr<TVynReport> m_report;

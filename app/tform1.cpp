@@ -68,6 +68,7 @@ QStyle::StandardPixmap fallbackFor(const QString& icon)
         {QStringLiteral("edit-copy"), QStyle::SP_FileLinkIcon},
         {QStringLiteral("edit-delete"), QStyle::SP_TrashIcon},
         {QStringLiteral("document-open"), QStyle::SP_DialogOpenButton},
+        {QStringLiteral("document-save-as"), QStyle::SP_DialogSaveButton},
         {QStringLiteral("view-refresh"), QStyle::SP_BrowserReload},
         {QStringLiteral("edit-find"), QStyle::SP_FileDialogContentsView},
     };
@@ -207,6 +208,10 @@ void TForm1::buildActions()
         {&N4, "N4", "Просмотр карты программирования", "", "", "document-print"},
         {&N5, "N5", "Копировать файл", "", "", ""},
         {&N6, "N6", "&Импорт...", "Ctrl+O", "Импорт данных в базу", ""},
+        {&m_exportConfig, "ExportConfig", "Экспорт конфигурации...", "",
+         "Запись текущей конфигурации в файл", "document-save-as"},
+        {&m_importConfig, "ImportConfig", "Импорт конфигурации...", "",
+         "Чтение конфигураций из файлов в базу", "document-open"},
         {&N7, "N7", "&Выход", "Ctrl+Q", "Выход из программы", "application-exit"},
         {&N22, "N22", "&Редактирование конфигурации", "Ctrl+E",
          "Редактирование текущей конфигурации", "document-edit"},
@@ -234,12 +239,19 @@ void TForm1::buildActions()
                                QString::fromLatin1(c.shortcut), QString::fromUtf8(c.hint),
                                QString::fromLatin1(c.icon));
 
+    m_firmDetailsAction = addCommand(QStringLiteral("firmDetails"),
+                                     QStringLiteral("Реквизиты организации..."), QString(),
+                                     QStringLiteral("Реквизиты организации в паспорте и карте"),
+                                     QString());
+    connect(m_firmDetailsAction, &QAction::triggered, this, [this] { run(m_commands.firmDetails); });
     connect(N3, &QAction::triggered, this, [this] { run(m_commands.passport); });
     connect(ToolButtonPassport, &QAction::triggered, this, [this] { run(m_commands.passport); });
     connect(N4, &QAction::triggered, this, [this] { run(m_commands.programmingCard); });
     connect(ToolButtonCard, &QAction::triggered, this, [this] { run(m_commands.programmingCard); });
     connect(N5, &QAction::triggered, this, [this] { run(m_commands.fileCopy); });
     connect(N6, &QAction::triggered, this, [this] { run(m_commands.import); });
+    connect(m_exportConfig, &QAction::triggered, this, [this] { run(m_commands.exportConfig); });
+    connect(m_importConfig, &QAction::triggered, this, [this] { run(m_commands.importConfig); });
     connect(N7, &QAction::triggered, this, [this] { N7Click(); });
     connect(N22, &QAction::triggered, this, [this] { N22Click(); });
     connect(N23, &QAction::triggered, this, [this] { run(m_commands.create); });
@@ -261,8 +273,12 @@ void TForm1::buildMenu()
     QMenu* file = menuBar()->addMenu(QStringLiteral("&Файл"));
     file->addAction(N3);
     file->addAction(N4);
+    file->addAction(m_firmDetailsAction);
     file->addSeparator();
     file->addAction(N5);
+    file->addSeparator();
+    file->addAction(m_exportConfig);
+    file->addAction(m_importConfig);
     file->addSeparator();
     file->addAction(N7);
 
@@ -510,7 +526,10 @@ void TForm1::updateCommands()
     enable({N3, ToolButtonPassport}, bool(m_commands.passport));
     enable({N4, ToolButtonCard}, bool(m_commands.programmingCard));
     enable({N5}, bool(m_commands.fileCopy));
+    enable({m_firmDetailsAction}, bool(m_commands.firmDetails));
     enable({N6}, bool(m_commands.import));
+    enable({m_exportConfig}, bool(m_commands.exportConfig));
+    enable({m_importConfig}, bool(m_commands.importConfig));
     enable({N22}, bool(m_commands.edit));
     enable({N23}, bool(m_commands.create));
     enable({N24}, bool(m_commands.write));

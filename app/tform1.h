@@ -133,6 +133,8 @@ private:
     QAction* N4 = nullptr;  // programming card
     QAction* N5 = nullptr;  // file copy
     QAction* N6 = nullptr;  // import (shortcut only)
+    QAction* m_exportConfig = nullptr; // a configuration file of the current row
+    QAction* m_importConfig = nullptr; // configuration files as new rows
     QAction* N7 = nullptr;  // exit
     QAction* N22 = nullptr; // edit
     QAction* N23 = nullptr; // create
@@ -146,6 +148,7 @@ private:
     QAction* ToolButton14 = nullptr; // help
     QAction* ToolButtonAltDay = nullptr;
     QAction* N19 = nullptr; // "Обновить"
+    QAction* m_firmDetailsAction = nullptr;
 
     // Control bar.
     QToolBar* ToolBar1 = nullptr;

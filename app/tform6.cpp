@@ -124,6 +124,15 @@ TForm6::TForm6(TForm6Links links, QWidget* parent) : QDialog(parent), m_links(st
     passportLayout->addWidget(RadioComplex);
     passportLayout->addWidget(RadioCalculator);
     passportLayout->addStretch(1);
+    m_firmDetailsButton = new QPushButton(QStringLiteral("Реквизиты организации..."), passport);
+    m_firmDetailsButton->setObjectName(QStringLiteral("firmDetails"));
+    m_firmDetailsButton->setAutoDefault(false);
+    m_firmDetailsButton->setEnabled(false);
+    connect(m_firmDetailsButton, &QPushButton::clicked, this, [this] {
+        if (m_firmDetails)
+            m_firmDetails();
+    });
+    passportLayout->addWidget(m_firmDetailsButton);
     root->addWidget(passport);
 
     Label7 = new QLabel(QStringLiteral("Виды паспортов"), this);
@@ -149,6 +158,12 @@ TForm6::TForm6(TForm6Links links, QWidget* parent) : QDialog(parent), m_links(st
     // The controls' own defaults, for keys the settings file does not hold.
     showSettings(InterfaceSettings());
     FormCreate(true);
+}
+
+void TForm6::setFirmDetailsCommand(std::function<void()> command)
+{
+    m_firmDetails = std::move(command);
+    m_firmDetailsButton->setEnabled(bool(m_firmDetails));
 }
 
 InterfaceSettings TForm6::current() const

@@ -17,6 +17,7 @@ class QCheckBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QListWidget;
 class QRadioButton;
 class QToolButton;
@@ -51,6 +52,9 @@ public:
 
     // The live settings: what the controls hold.
     InterfaceSettings current() const;
+
+    // The "Реквизиты организации..." button beside the passport settings.
+    void setFirmDetailsCommand(std::function<void()> command);
 
     // Reads section "TForm6" into the controls and shows the window modally.
     int openDialog();
@@ -101,6 +105,8 @@ private:
     QCheckBox* CheckBox2 = nullptr; // serial numbers on the programming card
     QRadioButton* RadioComplex = nullptr;
     QRadioButton* RadioCalculator = nullptr;
+    QPushButton* m_firmDetailsButton = nullptr;
+    std::function<void()> m_firmDetails;
     QLabel* Label7 = nullptr;      // "Виды паспортов"
     QListWidget* ListBox1 = nullptr;
 };

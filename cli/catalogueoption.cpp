@@ -14,7 +14,7 @@ CatalogueOption::CatalogueOption(const QString& path, const vyn::NumberLocale& l
 {
     QString file = path;
     if (file.isEmpty()) {
-        file = QDir(programDir()).filePath(QStringLiteral("rash.spe"));
+        file = productFile(QStringLiteral("rash.spe"));
         if (!QFileInfo::exists(file))
             return;
     }

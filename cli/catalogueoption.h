@@ -19,6 +19,8 @@ public:
 
     // None when no catalogue is at hand: then no type counts as an electricity meter.
     const vyn::ElectricityMeterCatalogue* electricityMeters() const;
+    // The catalogue read; none when no catalogue is at hand.
+    const vyn::InstrumentCatalogue* catalogue() const { return m_catalogue.get(); }
 
 private:
     QTemporaryDir m_dir; // the decoded rash.ini of a packed catalogue

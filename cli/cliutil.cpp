@@ -1,5 +1,7 @@
 #include "cliutil.h"
 
+#include "app/programdir.h"
+
 #include <QCoreApplication>
 #include <QSaveFile>
 #include <cstdio>
@@ -49,8 +51,12 @@ void writeFileOrFail(const QString& path, QByteArrayView data)
 
 QString programDir()
 {
-    const QString home = qEnvironmentVariable("SETVYN_HOME");
-    return home.isEmpty() ? QCoreApplication::applicationDirPath() : home;
+    return vyn::ExeDir();
+}
+
+QString productFile(const QString& name)
+{
+    return vyn::programFiles().find(name);
 }
 
 vyn::CommSettings commSettingsFor(const QString& port, int speed)

@@ -39,8 +39,12 @@ int intValue(const QCommandLineParser& parser, const QString& name, int fallback
 // on failure.
 void writeFileOrFail(const QString& path, QByteArrayView data);
 
-// The program directory: $SETVYN_HOME when set, else the directory of vyntool.
+// The program directory as setvyn has it: $SETVYN_HOME when set, else the
+// directory of vyntool when writable, else the user's data directory.
 QString programDir();
+// A product file (conf.dat, rash.spe, prg.vyn, templates): the program
+// directory's copy, else the installed one.
+QString productFile(const QString& name);
 
 // The line settings of a device command: the port and one of the speeds the
 // communication settings offer; UsageError for another speed.

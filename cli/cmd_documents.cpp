@@ -2,10 +2,12 @@
 // the calculator on a port, as the program builds them, written as a PDF or as
 // the tables of the document database in JSON.
 
+#include "catalogueoption.h"
 #include "cliutil.h"
 #include "commands.h"
 #include "deviceoptions.h"
 
+#include "app/programdir.h"
 #include "documents/documentcommands.h"
 #include "model/configfile.h"
 
@@ -21,19 +23,14 @@ namespace vyntool {
 
 namespace {
 
-QString programDir()
-{
-    const QString home = qEnvironmentVariable("SETVYN_HOME");
-    return home.isEmpty() ? QCoreApplication::applicationDirPath() : home;
-}
-
 // The user on the terminal: messages on stderr, input boxes read from stdin (an
 // empty line or the end of input takes the offered value); with --defaults every
-// input box takes its offered value unasked.
+// input box takes its offered value unasked. One stream reads stdin for the whole
+// run, so answers typed ahead or piped in are all used.
 class TerminalDialogs final : public vyn::UserDialogs
 {
 public:
-    explicit TerminalDialogs(bool defaults) : m_defaults(defaults) {}
+    explicit TerminalDialogs(bool defaults) : m_defaults(defaults), m_in(stdin) {}
 
     void inform(const QString& text, const QString& caption, vyn::MessageKind) override
     {
@@ -52,8 +49,7 @@ public:
         std::fputs(QStringLiteral("%1: %2 [%3]: ").arg(caption, prompt, initial).toUtf8().constData(),
                    stderr);
         std::fflush(stderr);
-        QTextStream in(stdin);
-        const QString line = in.readLine();
+        const QString line = m_in.readLine();
         if (line.isNull() || line.trimmed().isEmpty())
             return initial;
         return line.trimmed();
@@ -63,6 +59,7 @@ public:
 
 private:
     bool m_defaults;
+    QTextStream m_in;
 };
 
 // A file's first "*.alt" of the program directory, as the settings start with.
@@ -103,24 +100,34 @@ int runDocument(const QStringList& args, Document document)
     const bool passport = document == Document::Passport;
     QCommandLineParser parser;
     const auto opt = [&](const char* name, const char* value, const char* help) {
-        parser.addOption(QCommandLineOption(QString::fromLatin1(name), QString::fromLatin1(help),
+        parser.addOption(QCommandLineOption(QString::fromLatin1(name), QString::fromUtf8(help),
                                             QString::fromLatin1(value)));
     };
     const auto flagOpt = [&](const char* name, const char* help) {
-        parser.addOption(QCommandLineOption(QString::fromLatin1(name), QString::fromLatin1(help)));
+        parser.addOption(QCommandLineOption(QString::fromLatin1(name), QString::fromUtf8(help)));
     };
     opt("config", "FILE", "Configuration file (JSON).");
     addDeviceOptions(parser);
     opt("pdf", "OUT", "Write the document as a PDF file.");
     opt("tables-json", "OUT", "Write the filled tables of the document database as JSON.");
     opt("db", "FILE", "Document database (default: DBRepData.sqlite of the program directory).");
-    opt("catalogue", "FILE", "Instrument catalogue as a readable INI file (default: none).");
-    flagOpt("defaults", "Take the offered value for every missing catalogue error value.");
-    opt("print-for", "KIND", "Passport for the \"complex\" (default) or the \"calculator\".");
-    flagOpt("serials", "Print serial numbers (\"Печатать серийные номера...\").");
-    flagOpt("min-flow", "Minimum-flow control set in the calculator.");
-    flagOpt("dst", "The calculator switches to summer and winter time.");
-    opt("alt", "FILE", "Alternative-days file (default: the first *.alt of the program directory).");
+    opt("catalogue", "FILE",
+        "Instrument catalogue, packed (rash.spe) or readable (rash.ini) (default: rash.spe of the "
+        "program directory).");
+    // Each document lists only the settings it reads.
+    if (passport) {
+        flagOpt("defaults", "Take the offered value for every missing catalogue error value.");
+        opt("print-for", "KIND", "Passport for the \"complex\" (default) or the \"calculator\".");
+        flagOpt("serials", "Serial numbers beside the types in the completeness list "
+                           "(\"Печатать серийные номера в карте программирования\").");
+        flagOpt("min-flow", "Minimum-flow control set in the calculator.");
+    } else {
+        flagOpt("serials", "Serial numbers in the instrument list "
+                           "(\"Печатать серийные номера в карте программирования\").");
+        flagOpt("dst", "The calculator switches to summer and winter time.");
+        opt("alt", "FILE",
+            "Alternative-days file (default: the first *.alt of the program directory).");
+    }
     if (!parseCommand(parser, args,
                       passport ? QStringLiteral("Builds the passport of a configuration for the "
                                                 "calculator on a port.")
@@ -136,46 +143,50 @@ int runDocument(const QStringList& args, Document document)
     const QString outPath = requiredValue(parser, pdf ? QStringLiteral("pdf")
                                                       : QStringLiteral("tables-json"));
     vyn::DocumentSettings settings;
-    const QString printFor = parser.value(QStringLiteral("print-for"));
+    const QString printFor = passport ? parser.value(QStringLiteral("print-for")) : QString();
     if (printFor == QLatin1String("calculator"))
         settings.printFor = vyn::PrintFor::Calculator;
     else if (!printFor.isEmpty() && printFor != QLatin1String("complex"))
         throw UsageError(
             QStringLiteral("--print-for is complex or calculator, not \"%1\"").arg(printFor));
     settings.serialNumbers = parser.isSet(QStringLiteral("serials"));
-    settings.minFlowControl = parser.isSet(QStringLiteral("min-flow"));
-    settings.noSeasonTimeChange = !parser.isSet(QStringLiteral("dst"));
-    settings.altDaysFile = parser.isSet(QStringLiteral("alt")) ? parser.value(QStringLiteral("alt"))
-                                                               : defaultAltDaysFile();
+    settings.minFlowControl = passport && parser.isSet(QStringLiteral("min-flow"));
+    settings.noSeasonTimeChange = passport || !parser.isSet(QStringLiteral("dst"));
+    if (!passport)
+        settings.altDaysFile = parser.isSet(QStringLiteral("alt"))
+                                   ? parser.value(QStringLiteral("alt"))
+                                   : defaultAltDaysFile();
 
     const vyn::NumberLocale locale = vyn::NumberLocale::system();
+    // The catalogue as the program reads it: the designation, the verification
+    // intervals, the error values and which meter is the electricity meter.
+    const CatalogueOption catalogueOption(parser.value(QStringLiteral("catalogue")), locale);
+    const vyn::CatalogueLookups<vyn::InstrumentCatalogue> catalogue(catalogueOption.catalogue());
     vyn::LoadedConfig config;
     try {
-        config = vyn::loadConfigFile(configPath, locale, QDate::currentDate(), nullptr);
+        config = vyn::loadConfigFile(configPath, locale, QDate::currentDate(),
+                                     catalogueOption.electricityMeters());
     } catch (const vyn::MessageError& e) {
         throw Failure(e.message());
     }
-    vyn::IniDocumentCatalogue catalogue;
-    if (parser.isSet(QStringLiteral("catalogue"))) {
-        vyn::IniFile ini;
-        if (!ini.load(parser.value(QStringLiteral("catalogue"))) ||
-            !QFileInfo::exists(parser.value(QStringLiteral("catalogue"))))
-            throw Failure(QStringLiteral("cannot read the catalogue %1")
-                              .arg(parser.value(QStringLiteral("catalogue"))));
-        catalogue = vyn::IniDocumentCatalogue(ini);
-    }
 
     // The documents are printed for the calculator on the line only.
-    const vyn::Identification id = identifyFromOptions(parser);
+    vyn::Identification id;
+    try {
+        id = identifyFromOptions(parser);
+    } catch (const Failure& e) {
+        throw Failure(QString::fromUtf8(e.what()) + QLatin1Char('\n') + vyn::printRefusedMessage());
+    }
     vyn::DeviceSession session;
     session.DeviceGeneration = id.generation;
     session.DeviceFirmwareDate = id.firmwareDate;
     session.DeviceVersion = std::max(0, id.version);
     session.IdentifiedSerial = id.serial.left(8);
 
-    TerminalDialogs dialogs(parser.isSet(QStringLiteral("defaults")));
+    TerminalDialogs dialogs(passport && parser.isSet(QStringLiteral("defaults")));
     vyn::TVynReport report;
     vyn::PdfFileOutput pdfOutput(outPath);
+    const vyn::ProgramFiles files = vyn::programFiles();
     const vyn::DocumentCommandContext ctx{
         report,
         session,
@@ -183,16 +194,20 @@ int runDocument(const QStringList& args, Document document)
         catalogue,
         dialogs,
         pdf ? &pdfOutput : nullptr,
-        programDir(),
+        files.userDir,
         parser.value(QStringLiteral("db")),
         [&config] { return vyn::DocumentSource{config.record, config.row}; },
         locale,
         QDate::currentDate(),
+        files.productDirs,
     };
     const vyn::DocumentResult result =
         passport ? vyn::runPassportCommand(ctx) : vyn::runCardCommand(ctx);
     if (result != vyn::DocumentResult::Shown && result != vyn::DocumentResult::Filled)
         return ExitFailure; // the reason is on stderr already
+    // The documents print without a firm block until the details are filled in.
+    if (!vyn::readFirmDetails(QDir(programDir()).filePath(vyn::firmDetailsFileName())).isFilled())
+        printErr(vyn::firmDetailsMissingMessage());
     if (json) {
         const QJsonObject tables = tablesJson(vyn::documentDatabasePath(ctx),
                                               passport ? vyn::passportTableNames()

@@ -115,7 +115,7 @@ int runImage(const QStringList& args)
     if (explicitConf || in.ImageLayout != 2) {
         const QString confPath = explicitConf
                                      ? parser.value(QStringLiteral("conf"))
-                                     : QDir(programDir()).filePath(QStringLiteral("conf.dat"));
+                                     : productFile(QStringLiteral("conf.dat"));
         try {
             in.schemes = vyn::SchemeTable::fromFile(confPath);
         } catch (const vyn::SchemeTableError& e) {

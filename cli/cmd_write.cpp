@@ -99,12 +99,12 @@ int runWrite(const QStringList& args)
     vyn::LoaderImage loader;
     const QString prg = parser.isSet(QStringLiteral("prg"))
                             ? parser.value(QStringLiteral("prg"))
-                            : programDir() + QStringLiteral("/prg.vyn");
+                            : productFile(QStringLiteral("prg.vyn"));
     vyn::LoadProg(loader, prg, dialogs, title);
     vyn::SchemeTable schemes;
     const QString conf = parser.isSet(QStringLiteral("conf"))
                              ? parser.value(QStringLiteral("conf"))
-                             : programDir() + QStringLiteral("/conf.dat");
+                             : productFile(QStringLiteral("conf.dat"));
     try {
         schemes = vyn::SchemeTable::fromFile(conf);
     } catch (const vyn::SchemeTableError& e) {

@@ -33,4 +33,24 @@ private:
     IniFile m_file;
 };
 
+// The documents' look-ups in a catalogue that answers text(section, key) and
+// komplekt(section) itself (the editor's instrument catalogue); none: all empty.
+template <class Catalogue>
+class CatalogueLookups final : public DocumentCatalogue
+{
+public:
+    explicit CatalogueLookups(const Catalogue* catalogue) : m_catalogue(catalogue) {}
+    QString text(const QString& section, const QString& key) const override
+    {
+        return m_catalogue ? m_catalogue->text(section, key) : QString();
+    }
+    bool komplekt(const QString& section) const override
+    {
+        return m_catalogue && m_catalogue->komplekt(section);
+    }
+
+private:
+    const Catalogue* m_catalogue;
+};
+
 } // namespace vyn

@@ -1,5 +1,7 @@
 #include "documentcommands.h"
 
+#include "model/programfiles.h"
+
 #include <QDir>
 
 namespace vyn {
@@ -21,7 +23,7 @@ DocumentResult runDocument(const DocumentCommandContext& ctx, Build build,
         ctx.dialogs.inform(printRefusedMessage(), QString());
         return DocumentResult::Refused;
     }
-    const QDir dir(ctx.programDir);
+    const ProgramFiles files{ctx.programDir, ctx.productDirs};
     const DocumentInputs in{current->record,
                             current->row,
                             ctx.session.DeviceVersion,
@@ -29,7 +31,7 @@ DocumentResult runDocument(const DocumentCommandContext& ctx, Build build,
                             ctx.catalogue,
                             ctx.dialogs,
                             ctx.locale,
-                            readFirmDetails(dir.filePath(firmDetailsFileName())),
+                            readFirmDetails(files.find(firmDetailsFileName())),
                             ctx.today,
                             [&ctx] {
                                 try {
@@ -48,7 +50,9 @@ DocumentResult runDocument(const DocumentCommandContext& ctx, Build build,
         if (!ctx.output)
             return DocumentResult::Filled;
         ReportEngine engine(documentDatabasePath(ctx), in.firm, *ctx.output);
-        engine.LoadReportFromFile(dir.filePath(templateName));
+        engine.setFlag(QStringLiteral("ForCalculator"),
+                       ctx.settings.printFor == PrintFor::Calculator);
+        engine.LoadReportFromFile(files.find(templateName));
         engine.ShowReport();
     } catch (const MessageError& e) {
         ctx.dialogs.inform(e.message(), QStringLiteral("Ошибка"), MessageKind::Error);

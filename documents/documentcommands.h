@@ -18,6 +18,7 @@
 #include "model/userdialogs.h"
 
 #include <QDate>
+#include <QStringList>
 #include <QString>
 #include <functional>
 
@@ -46,6 +47,8 @@ struct DocumentCommandContext
     std::function<DocumentSource()> refresh;
     NumberLocale locale = NumberLocale::system();
     QDate today = QDate::currentDate();
+    // Installed product data, for the templates and firm.ini programDir has no copy of.
+    QStringList productDirs = {};
 };
 
 enum class DocumentResult {

@@ -4,6 +4,7 @@
 #include "model/configrecord.h"
 #include "model/numberlocale.h"
 
+#include <QDate>
 #include <QString>
 #include <optional>
 
@@ -22,6 +23,12 @@ inline bool rowInUse(const ChannelTable& t, int row)
 inline QString twoDigits(int n)
 {
     return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+}
+
+// Dates in the documents read the same whatever the system's locale.
+inline QString documentDate(const QDate& date)
+{
+    return date.toString(QStringLiteral("dd.MM.yyyy"));
 }
 
 // 1 kgf/cm² is 0.0980665 MPa; the quotient is held in single precision.

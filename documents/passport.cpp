@@ -22,13 +22,10 @@ bool pressureGroupShown(const ConfigRecord& rec)
     return rec.TYPE_VYN == QLatin1String("04");
 }
 
-// Day and month of a season start as the short date shows them ("15.10").
-QString seasonStart(const DayMonth& dm, const NumberLocale& locale)
+// Day and month of a season start ("15.10"), as the document says: " дд.мм".
+QString seasonStart(const DayMonth& dm)
 {
-    const QDate date(2000, dm.month, dm.day);
-    if (!date.isValid())
-        return twoDigits(dm.day) + QLatin1Char('.') + twoDigits(dm.month);
-    return date.toString(locale.shortDateFormat()).left(5);
+    return twoDigits(dm.day) + QLatin1Char('.') + twoDigits(dm.month);
 }
 
 // Settings rows 11 to 15 look at thermometer rows whose designation names a pipe.
@@ -106,11 +103,11 @@ void TVynReport::FillSettings(DocumentDatabase& db, const DocumentInputs& in)
         {QStringLiteral("Дата начала отчетного периода"),
          rec.DSTART > 0 ? QString::number(rec.DSTART) : QString()},
         {QStringLiteral("Начало отопительного периода "),
-         cold ? seasonStart(rec.DATEZ, in.locale) + QStringLiteral(" дд.мм") : QString()},
+         cold ? seasonStart(rec.DATEZ) + QStringLiteral(" дд.мм") : QString()},
         {QStringLiteral("Температура холодного источника в отопительный период"),
          cold ? rec.TXIZ + QStringLiteral(" °С") : QString()},
         {QStringLiteral("Начало летнего периода"),
-         cold ? seasonStart(rec.DATEL, in.locale) + QStringLiteral(" дд.мм") : QString()},
+         cold ? seasonStart(rec.DATEL) + QStringLiteral(" дд.мм") : QString()},
         {QStringLiteral("Температура холодного источника в летний период"),
          cold ? rec.TXIL + QStringLiteral(" °С") : QString()},
         {QStringLiteral("Контроль разницы температур"),
@@ -222,7 +219,7 @@ void TVynReport::FillPassportProperties(DocumentDatabase& db, const DocumentInpu
     const QDate date = variantDate(in.row.value(QStringLiteral("DATE")));
     db.update(QStringLiteral("ApplicProp"), QStringLiteral("PCode"), 1,
               {{QStringLiteral("VynName"), designation + QStringLiteral(", зав. № ") + in.record.SNUM},
-               {QStringLiteral("DateConf"), date.toString(in.locale.shortDateFormat())},
+               {QStringLiteral("DateConf"), documentDate(date)},
                {QStringLiteral("RD1"), in.firm.name},
                {QStringLiteral("RD2"), in.firm.address},
                {QStringLiteral("RD3"), in.firm.phone},

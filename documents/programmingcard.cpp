@@ -417,7 +417,7 @@ void TVynReport::fillCardElectricity(DocumentDatabase& db, const DocumentInputs&
     const ParamWriter w{db, QStringLiteral("TListElectroParam")};
     const int elec = FindElecLine(rec);
     const QString prog = QStringLiteral("Prog_C");
-    w.add(QStringLiteral("dt"), in.today.toString(in.locale.shortDateFormat()),
+    w.add(QStringLiteral("dt"), documentDate(in.today),
           QStringLiteral("Дата ввода списка измененных дней ДЕНЬ, МЕСЯЦ,ГОД"), prog);
     w.add(QStringLiteral("C"), FirstWord(rec.FlowTable.cell(elec, FlowCol::Fimp)),
           QStringLiteral("Постоянная электросчетчика (передаточное число), имп/кВт•ч"), prog);
@@ -446,27 +446,27 @@ void TVynReport::fillCardElectricity(DocumentDatabase& db, const DocumentInputs&
         }
     }
 
+    // A file that is not a days file (another size, a count above 15) is refused
+    // like one that cannot be opened: the card must not list what it is not.
     QFile file(in.settings.altDaysFile);
-    if (in.settings.altDaysFile.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+    QByteArray bytes;
+    if (!in.settings.altDaysFile.isEmpty() && file.open(QIODevice::ReadOnly) &&
+        file.size() == kAltDaysFileSize)
+        bytes = file.read(kAltDaysFileSize);
+    if (bytes.size() != kAltDaysFileSize || static_cast<std::uint8_t>(bytes.at(0)) > kAltDaysPerList ||
+        static_cast<std::uint8_t>(bytes.at(1)) > kAltDaysPerList) {
         in.dialogs.inform(QStringLiteral("Файл ") + in.settings.altDaysFile +
                               QStringLiteral("не может быть открыт"),
                           QString());
         throw AltDaysFileError(QStringLiteral("Ошибка открытия файла."));
     }
-    // A short file: what it lacks is not listed.
-    const QByteArray bytes = file.read(kAltDaysFileSize);
-    const auto byte = [&bytes](int i) {
-        return i < bytes.size() ? static_cast<std::uint8_t>(bytes.at(i)) : std::uint8_t{0};
-    };
-    const auto present = [&bytes](int first) { return first + 1 < bytes.size(); };
+    const auto byte = [&bytes](int i) { return static_cast<std::uint8_t>(bytes.at(i)); };
     const int count1 = byte(0), count2 = byte(1);
     const QString alt = QStringLiteral("ALt_d"), hol = QStringLiteral("HoL_d");
     w.add(QStringLiteral("No"), QString::number(count1),
           QStringLiteral("Количество измененных дней (от 1 до 15)"), alt);
     for (int i = 0; i < kAltDaysPerList && i < count1; ++i) {
         const int at = 2 + 2 * i;
-        if (!present(at))
-            break;
         const int kind = byte(at + 1) >> 6;
         // Pattern 11 is never written; it reads as a working day.
         const QString code = kind == 1   ? QStringLiteral("Sc")
@@ -484,8 +484,6 @@ void TVynReport::fillCardElectricity(DocumentDatabase& db, const DocumentInputs&
           QStringLiteral("Количество праздничных дней (от 1 до 15)"), hol);
     for (int i = 0; i < kAltDaysPerList && i < count2; ++i) {
         const int at = 32 + 2 * i;
-        if (!present(at))
-            break;
         w.add(twoDigits(i + 1),
               twoDigits(byte(at)) + QLatin1Char('.') + twoDigits(byte(at + 1) & 0x3F),
               QStringLiteral("Праздничный день, ДЕНЬ МЕСЯЦ"), hol);

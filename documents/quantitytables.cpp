@@ -145,13 +145,8 @@ QStringList descriptionRow(int index, int system)
     const System& s = kSystems[system];
     const auto t = [&s](const char* text) { return forSystem(text, s); };
     switch (index) {
-    case 0: {
-        QString masses = t(kMasses);
-        // The second system's mass text is keyed dG2/ in this table.
-        if (system == 1)
-            masses.prepend(QLatin1Char('d'));
-        return {t(kHeatSupply), t(kVolumes), masses, t(kTemperatures), t(kPressures)};
-    }
+    case 0:
+        return {t(kHeatSupply), t(kVolumes), t(kMasses), t(kTemperatures), t(kPressures)};
     case 1:
         return {t(kHeatReturn), t(kVolumes), t(kMasses), t(kTemperatures), t(kPressures)};
     case 2:
@@ -174,6 +169,12 @@ QStringList descriptionRow(int index, int system)
     default:
         return {};
     }
+}
+
+// The key of an explanation text: its first word.
+QString textKey(const QString& text)
+{
+    return text.section(QLatin1Char(' '), 0, 0);
 }
 
 QStringList extraTexts()
@@ -376,13 +377,20 @@ void collect(const ConfigRecord& rec, const QStringList& symbols, std::vector<En
         if (rows.empty())
             continue;
         const QChar first = symbol.at(0);
+        // A mass-archived meter is listed under its mass symbol; where the row
+        // has no such symbol (single pipes), the volume symbol stands for it.
+        const QString massSymbol = QLatin1Char('G') + symbol.mid(1);
+        const bool massListed = symbols.contains(massSymbol);
         // The values come from the last matching row.
         const int valueRow = rows.back();
         for (int r : rows) {
             const bool mass = g.table == &rec.FlowTable &&
                               rec.FlowTable.cell(r, FlowCol::Archive) == kMass;
-            if (first == QLatin1Char('V') && mass)
+            if (first == QLatin1Char('V') && mass) {
+                if (!massListed)
+                    out.push_back({massSymbol, valueRow});
                 continue;
+            }
             if (first == QLatin1Char('G') && !mass)
                 continue;
             out.push_back({symbol, valueRow});
@@ -433,7 +441,7 @@ void TVynReport::FillQuantityDescriptions(DocumentDatabase& db, const DocumentIn
         for (qsizetype i = 0; i < texts.size(); ++i) {
             if (texts[i].isEmpty() || used[static_cast<std::size_t>(i)])
                 continue;
-            const QString key = texts[i].section(QLatin1Char(' '), 0, 0);
+            const QString key = textKey(texts[i]);
             const QChar first = key.isEmpty() ? QChar() : key.at(0);
             const bool known = first == QLatin1Char('V') || first == QLatin1Char('Q') ||
                                first == QLatin1Char('C') || first == QLatin1Char('t') ||
@@ -441,12 +449,17 @@ void TVynReport::FillQuantityDescriptions(DocumentDatabase& db, const DocumentIn
             if (!known)
                 continue;
             const GridTarget g = gridOf(rec, key);
+            // The mass text of the same quantity, if the row has one.
+            qsizetype massText = -1;
+            if (first == QLatin1Char('V'))
+                for (qsizetype j = 0; j < texts.size() && massText < 0; ++j)
+                    if (textKey(texts[j]) == QLatin1Char('G') + key.mid(1))
+                        massText = j;
             for (int r : matchingRows(g)) {
                 QString text = texts[i];
-                if (first == QLatin1Char('V') && i + 1 < texts.size() &&
-                    rec.FlowTable.cell(r, FlowCol::Archive) == kMass) {
-                    text = texts[i + 1];
-                    used[static_cast<std::size_t>(i + 1)] = true;
+                if (massText >= 0 && rec.FlowTable.cell(r, FlowCol::Archive) == kMass) {
+                    text = texts[massText];
+                    used[static_cast<std::size_t>(massText)] = true;
                 }
                 db.append(QStringLiteral("ApplicPart1"),
                           {{QStringLiteral("PCode"), code++}, {QStringLiteral("PName"), text}});

@@ -10,7 +10,12 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRegularExpression>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
+#include <QUrl>
 
 #include <mstch/mstch.hpp>
 
@@ -73,6 +78,72 @@ mstch::array rowsOf(const DocumentTable& table, const QList<int>& which)
     return rows;
 }
 
+// Room below every table of the body, so the heading that follows one keeps its
+// distance (the layout drops a paragraph's top margin after a table).
+void spaceAfterTables(QTextDocument& doc, qreal space)
+{
+    for (QTextFrame* frame : doc.rootFrame()->childFrames()) {
+        if (auto* table = qobject_cast<QTextTable*>(frame)) {
+            QTextTableFormat format = table->format();
+            format.setBottomMargin(qMax(format.bottomMargin(), space));
+            table->setFormat(format);
+        }
+    }
+}
+
+// The first block of what follows a heading: for a table, its first row below
+// the header rows (the header alone would stand there just like the heading).
+QTextBlock contentAfter(const QTextBlock& heading)
+{
+    QTextBlock next = heading.next();
+    while (next.isValid() && next.blockFormat().headingLevel() > 0)
+        next = next.next();
+    if (!next.isValid())
+        return next;
+    if (QTextTable* table = QTextCursor(next).currentTable()) {
+        const int row = table->format().headerRowCount();
+        if (row < table->rows())
+            return table->cellAt(row, 0).firstCursorPosition().block();
+    }
+    return next;
+}
+
+// A heading, or a chain of them (a section title and a table caption), never
+// ends a page: when what follows it starts on a later page, the chain starts
+// that page instead. Each move changes the layout after it, so it is redone.
+void keepHeadingsWithNext(QTextDocument& doc)
+{
+    QAbstractTextDocumentLayout* layout = doc.documentLayout();
+    const qreal pageHeight = doc.pageSize().height();
+    const auto pageOf = [&](const QTextBlock& b, bool bottom) {
+        const QRectF r = layout->blockBoundingRect(b);
+        return static_cast<int>((bottom ? r.bottom() - 1 : r.top()) / pageHeight);
+    };
+    for (int pass = 0; pass < 100; ++pass) {
+        bool moved = false;
+        for (QTextBlock b = doc.begin(); b.isValid() && !moved; b = b.next()) {
+            const QTextBlockFormat format = b.blockFormat();
+            if (format.headingLevel() == 0 || QTextCursor(b).currentTable())
+                continue;
+            const QTextBlock previous = b.previous();
+            if (previous.isValid() && previous.blockFormat().headingLevel() > 0 &&
+                !QTextCursor(previous).currentTable())
+                continue; // the chain is judged by its first heading
+            if (format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
+                continue;
+            const QTextBlock content = contentAfter(b);
+            if (!content.isValid() || pageOf(content, true) <= pageOf(b, false))
+                continue;
+            QTextBlockFormat breakBefore;
+            breakBefore.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+            QTextCursor(b).mergeBlockFormat(breakBefore);
+            moved = true;
+        }
+        if (!moved)
+            return;
+    }
+}
+
 } // namespace
 
 ReportEngine::ReportEngine(QString databasePath, FirmDetails firm, ReportOutput& output)
@@ -94,13 +165,19 @@ RenderedReport ReportEngine::render() const
 {
     if (m_templatePath.isEmpty())
         throw ReportError(QStringLiteral("Шаблон документа не загружен"));
+    // A logo that cannot be read is left out; the details still print.
+    const QImage logo = m_firm.logo.isEmpty() ? QImage() : QImage(m_firm.logo);
     mstch::map context{
         {"FirmName", text(m_firm.name)},
         {"FirmAddress", text(m_firm.address)},
         {"FirmPhone", text(m_firm.phone)},
         {"FirmEmail", text(m_firm.email)},
+        {"FirmLogo", std::string(logo.isNull() ? "" : "firmlogo")},
+        {"HasFirm", m_firm.isFilled()},
         {"Today", text(QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")))},
     };
+    for (auto it = m_flags.cbegin(); it != m_flags.cend(); ++it)
+        context.emplace(it.key().toStdString(), it.value());
     const QStringList tables =
         metaContent(m_template, QStringLiteral("vyn-tables")).split(QLatin1Char(' '), Qt::SkipEmptyParts);
     const QStringList groupSpecs =
@@ -162,7 +239,7 @@ RenderedReport ReportEngine::render() const
     static const QRegularExpression titleRe(QStringLiteral("<title>([^<]*)</title>"),
                                             QRegularExpression::CaseInsensitiveOption);
     const QString title = titleRe.match(html).captured(1).trimmed();
-    return {title, html};
+    return {title, html, logo, !m_firm.isFilled()};
 }
 
 void ReportEngine::ShowReport()
@@ -181,13 +258,19 @@ void paintReport(const RenderedReport& report, QPagedPaintDevice& device)
     doc.documentLayout()->setPaintDevice(&device);
     doc.setDefaultFont(QFont(QStringLiteral("DejaVu Sans"), 9));
     doc.setDocumentMargin(0);
+    if (!report.logo.isNull())
+        doc.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("firmlogo")), report.logo);
     doc.setHtml(report.html);
+    // Formats are changed before the first layout: a table's format changed
+    // afterwards leaves what follows it unlaid.
+    spaceAfterTables(doc, 10);
 
     const int dpi = device.logicalDpiY();
     const QRect paint = device.pageLayout().paintRectPixels(device.logicalDpiX());
     const qreal footer = 8.0 / 25.4 * dpi; // 8 mm for the page number
     const QSizeF body(paint.width(), paint.height() - footer);
     doc.setPageSize(body);
+    keepHeadingsWithNext(doc);
 
     QPainter painter(&device);
     QFont footerFont(QStringLiteral("DejaVu Sans"), 8);

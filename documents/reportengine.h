@@ -9,13 +9,17 @@
 //   <meta name="vyn-group" content="TListParam:GroupName">
 // Each table T is a list of rows (column -> text, plus Number 1.. and Filled);
 // T_first holds the first row only, HasT tells whether any row is filled; a grouping gives T_groups, a list of
-// {GroupName, Number, rows}. FirmName, FirmAddress, FirmPhone, FirmEmail and
-// Today are always there. Line breaks inside values are kept.
+// {GroupName, Number, rows}. FirmName, FirmAddress, FirmPhone, FirmEmail,
+// FirmLogo (the image's name for <img src>, empty without a logo), HasFirm and
+// Today are always there, and the flags the command sets. Line breaks inside
+// values are kept.
 
 #include "firmdetails.h"
 
 #include "model/messageerror.h"
 
+#include <QImage>
+#include <QMap>
 #include <QPagedPaintDevice>
 #include <QString>
 
@@ -31,6 +35,8 @@ struct RenderedReport
 {
     QString title; // the template's <title>
     QString html;
+    QImage logo;   // the firm's logo, the image "firmlogo" of the html
+    bool firmMissing = false; // no firm details filled in yet
 };
 
 // Lays the report out on the device's pages (A4) with "Страница N из M" below.
@@ -67,9 +73,13 @@ public:
     // Throws ReportError or DocumentDatabaseError.
     void ShowReport();
 
+    // A yes/no value for the template's sections ({{#Name}}...{{/Name}}).
+    void setFlag(const QString& name, bool on) { m_flags.insert(name, on); }
+
     RenderedReport render() const;
 
 private:
+    QMap<QString, bool> m_flags;
     QString m_databasePath;
     FirmDetails m_firm;
     ReportOutput& m_output;

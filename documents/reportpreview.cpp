@@ -13,8 +13,11 @@ void PreviewReportOutput::present(const RenderedReport& report)
     QPrinter printer(QPrinter::ScreenResolution);
     printer.setDocName(report.title);
     QPrintPreviewDialog dialog(&printer, m_parent);
-    dialog.setWindowTitle(report.title.isEmpty() ? QStringLiteral("Предварительный просмотр")
-                                                 : report.title);
+    QString title =
+        report.title.isEmpty() ? QStringLiteral("Предварительный просмотр") : report.title;
+    if (report.firmMissing)
+        title += QStringLiteral(" — ") + firmDetailsMissingMessage();
+    dialog.setWindowTitle(title);
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested,
                      [&report](QPrinter* p) { paintReport(report, *p); });
     if (auto* bar = dialog.findChild<QToolBar*>()) {

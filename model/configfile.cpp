@@ -21,14 +21,14 @@ QString kindName(ColumnKind kind)
 {
     switch (kind) {
     case ColumnKind::Text:
-        return QStringLiteral("a string");
+        return QStringLiteral("строкой");
     case ColumnKind::Double:
     case ColumnKind::AutoNumber:
-        return QStringLiteral("a number");
+        return QStringLiteral("числом");
     case ColumnKind::YesNo:
-        return QStringLiteral("true or false");
+        return QStringLiteral("true или false");
     case ColumnKind::DateTime:
-        return QStringLiteral("a date \"YYYY-MM-DD\" or \"YYYY-MM-DDTHH:MM:SS\"");
+        return QStringLiteral("датой \"ГГГГ-ММ-ДД\" или \"ГГГГ-ММ-ДДTЧЧ:ММ:СС\"");
     }
     return {};
 }
@@ -67,7 +67,7 @@ QVariant valueOf(const ColumnSpec& spec, const QString& key, const QJsonValue& v
     }
     }
     if (!ok)
-        throw ConfigFileError(QStringLiteral("key \"%1\": the value must be %2")
+        throw ConfigFileError(QStringLiteral("ключ \"%1\": значение должно быть %2")
                                   .arg(key, kindName(spec.kind)));
     return out;
 }
@@ -107,19 +107,19 @@ StoredRow parseConfigJson(const QByteArray& json)
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(json, &error);
     if (error.error != QJsonParseError::NoError)
-        throw ConfigFileError(QStringLiteral("not valid JSON: %1 at offset %2")
+        throw ConfigFileError(QStringLiteral("ошибка в JSON: %1, позиция %2")
                                   .arg(error.errorString())
                                   .arg(error.offset));
     if (!doc.isObject())
-        throw ConfigFileError(QStringLiteral("the configuration must be a JSON object"));
+        throw ConfigFileError(QStringLiteral("конфигурация должна быть объектом JSON"));
     const QJsonObject object = doc.object();
     StoredRow row;
     for (auto it = object.begin(); it != object.end(); ++it) {
         const ColumnSpec* spec = findColumn(it.key());
         if (!spec)
-            throw ConfigFileError(QStringLiteral("key \"%1\": not a column of VYN_Base").arg(it.key()));
+            throw ConfigFileError(QStringLiteral("ключ \"%1\": такого столбца нет в VYN_Base").arg(it.key()));
         if (row.contains(it.key()))
-            throw ConfigFileError(QStringLiteral("key \"%1\": the column is given twice").arg(it.key()));
+            throw ConfigFileError(QStringLiteral("ключ \"%1\": столбец указан дважды").arg(it.key()));
         row.setValue(it.key(), valueOf(*spec, it.key(), it.value()));
     }
     return row;
@@ -141,10 +141,10 @@ StoredRow readConfigFile(const QString& fileName)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        throw ConfigFileError(QStringLiteral("%1: cannot open: %2").arg(fileName, file.errorString()));
+        throw ConfigFileError(QStringLiteral("%1: не удаётся открыть файл: %2").arg(fileName, file.errorString()));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw ConfigFileError(QStringLiteral("%1: cannot read: %2").arg(fileName, file.errorString()));
+        throw ConfigFileError(QStringLiteral("%1: не удаётся прочитать файл: %2").arg(fileName, file.errorString()));
     try {
         return parseConfigJson(bytes);
     } catch (const ConfigFileError& e) {
@@ -157,7 +157,7 @@ void writeConfigFile(const QString& fileName, const StoredRow& row)
     QSaveFile file(fileName);
     const QByteArray bytes = configJson(row);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw ConfigFileError(QStringLiteral("%1: cannot write: %2").arg(fileName, file.errorString()));
+        throw ConfigFileError(QStringLiteral("%1: не удаётся записать файл: %2").arg(fileName, file.errorString()));
 }
 
 LoadedConfig loadConfigFile(const QString& fileName, const NumberLocale& locale,

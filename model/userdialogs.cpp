@@ -42,4 +42,10 @@ QString withDefaultSuffix(const QString& fileName, const QString& suffix)
                                                : fileName + QLatin1Char('.') + bare;
 }
 
+QStringList UserDialogs::chooseOpenFiles(const FileChoice& choice)
+{
+    const QString file = chooseOpenFile(choice);
+    return file.isEmpty() ? QStringList() : QStringList{file};
+}
+
 } // namespace vyn

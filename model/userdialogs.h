@@ -4,6 +4,7 @@
 // tests pass a scripted fake and check the exact texts.
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace vyn {
@@ -36,6 +37,9 @@ public:
     // The chosen path, or empty when the user cancelled.
     virtual QString chooseOpenFile(const FileChoice& choice) = 0;
     virtual QString chooseSaveFile(const FileChoice& choice) = 0;
+    // Several existing files at once; empty when cancelled. Without a dialog of
+    // its own: the one file of chooseOpenFile.
+    virtual QStringList chooseOpenFiles(const FileChoice& choice);
 };
 
 // "Описание|*.a;*.b|Другое|*.c" as Qt's "Описание (*.a *.b);;Другое (*.c)". A

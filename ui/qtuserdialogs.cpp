@@ -32,7 +32,9 @@ void prepare(QFileDialog& dialog, const FileChoice& choice, bool save)
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     if (!choice.filter.isEmpty())
         dialog.setNameFilter(choice.filter);
-    if (!choice.defaultSuffix.isEmpty())
+    // Only a new name gets the suffix: an open dialog would turn the typed name
+    // of an existing file into one that does not exist.
+    if (save && !choice.defaultSuffix.isEmpty())
         dialog.setDefaultSuffix(choice.defaultSuffix);
     const QFileInfo start(choice.directory);
     if (!choice.directory.isEmpty() && !start.isDir()) {
@@ -89,6 +91,16 @@ QString QtUserDialogs::chooseOpenFile(const FileChoice& choice)
     if (dialog.exec() != QDialog::Accepted)
         return {};
     return dialog.selectedFiles().value(0);
+}
+
+QStringList QtUserDialogs::chooseOpenFiles(const FileChoice& choice)
+{
+    QFileDialog dialog(m_parent, choice.caption);
+    prepare(dialog, choice, false);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles();
 }
 
 QString QtUserDialogs::chooseSaveFile(const FileChoice& choice)

@@ -22,6 +22,7 @@ public:
     std::optional<QString> askText(const QString& prompt, const QString& caption,
                                    const QString& initial = {}) override;
     QString chooseOpenFile(const FileChoice& choice) override;
+    QStringList chooseOpenFiles(const FileChoice& choice) override;
     QString chooseSaveFile(const FileChoice& choice) override;
 
 private:

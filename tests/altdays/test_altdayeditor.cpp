@@ -221,6 +221,7 @@ TEST_F(Editor, OpenReadsIntoTheCurrentYearAndAWeekendHolidayBecomesMonday)
     m_today = QDate(2026, 3, 15);
     AltDayEditor reader(settings(true));
     addEntry(reader, kAlt, QDate(2001, 1, 1), 0); // replaced by the file
+    m_user.answers.enqueue(false);
     m_user.openFiles.enqueue(path("days.alt"));
     reader.open(m_user);
     EXPECT_EQ(reader.entries(kAlt), (QList<AltDay>{{QDate(2026, 5, 7), 5}}));
@@ -242,36 +243,117 @@ TEST_F(Editor, OpenReadsIntoTheCurrentYearAndAWeekendHolidayBecomesMonday)
     EXPECT_TRUE(m_user.messages().isEmpty());
 }
 
-TEST_F(Editor, OpenDoesNotChangeTheFileNameSoSaveStillAsksOrGoesToTheLastSave)
+TEST_F(Editor, SaveAfterOpenWritesTheOpenedFileAndNotTheLastSavedOne)
 {
+    AltDayEditor e(settings());
+    addEntry(e, kHol, QDate(2026, 1, 7), 2);
+    m_user.saveFiles.enqueue(path("saved.alt"));
+    ASSERT_TRUE(e.save(m_user));
+    const QByteArray saved = bytesOf(path("saved.alt"));
     {
         AltDayEditor writer(settings());
-        addEntry(writer, kHol, QDate(2026, 1, 7), 2);
-        m_user.saveFiles.enqueue(path("source.alt"));
+        addEntry(writer, kAlt, QDate(2026, 5, 7), 5);
+        m_user.saveFiles.enqueue(path("opened.alt"));
+        ASSERT_TRUE(writer.save(m_user));
+    }
+
+    m_user.shown.clear();
+    m_user.openFiles.enqueue(path("opened.alt"));
+    e.open(m_user);
+    EXPECT_EQ(e.currentFileName(), path("opened.alt"));
+    EXPECT_TRUE(m_user.of(FakeDialogs::Kind::Ask).isEmpty()); // nothing was unsaved
+    addEntry(e, kHol, QDate(2026, 3, 8), 0);
+    EXPECT_TRUE(e.save(m_user));
+    EXPECT_TRUE(m_user.of(FakeDialogs::Kind::SaveFile).isEmpty());
+    EXPECT_EQ(bytesOf(path("saved.alt")), saved);
+    EXPECT_EQ(bytesOf(path("opened.alt")).mid(0, 4), QByteArray::fromHex("01010785"));
+    EXPECT_EQ(bytesOf(path("opened.alt")).mid(32, 2), QByteArray::fromHex("0803"));
+
+    // The save dialog starts at the current file.
+    e.saveAs(m_user);
+    ASSERT_EQ(m_user.of(FakeDialogs::Kind::SaveFile).size(), 1);
+    EXPECT_EQ(m_user.of(FakeDialogs::Kind::SaveFile).at(0).file.directory, path("opened.alt"));
+}
+
+TEST_F(Editor, TitleNamesTheCurrentFileWithAnAsteriskWhileModified)
+{
+    AltDayEditor e(settings());
+    const QString base = QStringLiteral("Конструктор альтернативных дней");
+    EXPECT_EQ(e.windowTitle(), base);
+    addEntry(e, kHol, QDate(2026, 1, 7), 2);
+    EXPECT_EQ(e.windowTitle(), base + QStringLiteral("*"));
+    m_user.saveFiles.enqueue(path("days.alt"));
+    e.save(m_user);
+    EXPECT_EQ(e.windowTitle(), base + QStringLiteral(" — days.alt"));
+    EXPECT_FALSE(e.isModified());
+
+    // Every change of a list marks it; a failed write keeps the mark and the name.
+    e.entryClicked(kHol, 0);
+    ASSERT_TRUE(e.change(kHol));
+    EXPECT_EQ(e.windowTitle(), base + QStringLiteral(" — days.alt*"));
+    e.save(m_user);
+    e.entryClicked(kHol, 0);
+    ASSERT_TRUE(e.remove(kHol));
+    EXPECT_TRUE(e.isModified());
+    m_user.saveFiles.enqueue(path("no-such-dir/other.alt"));
+    EXPECT_FALSE(e.saveAs(m_user));
+    EXPECT_EQ(e.windowTitle(), base + QStringLiteral(" — days.alt*"));
+    EXPECT_EQ(e.currentFileName(), path("days.alt"));
+
+    m_user.answers.enqueue(false); // drop the change
+    m_user.openFiles.enqueue(path("days.alt"));
+    e.open(m_user);
+    EXPECT_EQ(e.windowTitle(), base + QStringLiteral(" — days.alt"));
+}
+
+TEST_F(Editor, UnsavedListsAreAskedAboutBeforeTheyAreDropped)
+{
+    AltDayEditor e(settings());
+    EXPECT_TRUE(e.confirmDiscard(m_user)); // nothing to lose: no question
+    EXPECT_TRUE(m_user.shown.isEmpty());
+
+    // Never saved: "Да" asks for a name; cancelling it keeps the window.
+    addEntry(e, kAlt, QDate(2026, 5, 7), 5);
+    m_user.answers.enqueue(true);
+    EXPECT_FALSE(e.confirmDiscard(m_user));
+    ASSERT_EQ(m_user.of(FakeDialogs::Kind::Ask).size(), 1);
+    const FakeDialogs::Shown question = m_user.of(FakeDialogs::Kind::Ask).at(0);
+    EXPECT_EQ(question.text, QStringLiteral("Списки дней изменены и не сохранены.\nСохранить их в файл?"));
+    EXPECT_EQ(question.caption, QStringLiteral("Конфигуратор Vyn"));
+    EXPECT_TRUE(question.defaultYes);
+    EXPECT_EQ(m_user.of(FakeDialogs::Kind::SaveFile).size(), 1);
+
+    m_user.answers.enqueue(true);
+    m_user.saveFiles.enqueue(path("days.alt"));
+    EXPECT_TRUE(e.confirmDiscard(m_user));
+    EXPECT_EQ(bytesOf(path("days.alt")).mid(0, 4), QByteArray::fromHex("01000785"));
+
+    // A known file: "Да" writes there; "Нет" drops the change unwritten.
+    addEntry(e, kHol, QDate(2026, 1, 7), 2);
+    m_user.shown.clear();
+    m_user.answers.enqueue(false);
+    EXPECT_TRUE(e.confirmDiscard(m_user));
+    EXPECT_EQ(m_user.shown.at(0).text,
+              QStringLiteral("Списки дней изменены.\nСохранить изменения в файле «days.alt»?"));
+    EXPECT_EQ(bytesOf(path("days.alt")).mid(0, 2), QByteArray::fromHex("0100"));
+    m_user.answers.enqueue(true);
+    EXPECT_TRUE(e.confirmDiscard(m_user));
+    EXPECT_EQ(bytesOf(path("days.alt")).mid(0, 2), QByteArray::fromHex("0101"));
+    EXPECT_TRUE(m_user.of(FakeDialogs::Kind::SaveFile).isEmpty());
+
+    // Opening another file with unsaved lists asks first; "Да" saves them.
+    addEntry(e, kHol, QDate(2026, 3, 8), 0);
+    {
+        AltDayEditor writer(settings());
+        m_user.saveFiles.enqueue(path("empty.alt"));
         writer.save(m_user);
     }
-    const QByteArray source = bytesOf(path("source.alt"));
-
-    AltDayEditor e(settings());
-    m_user.shown.clear();
-    m_user.openFiles.enqueue(path("source.alt"));
+    m_user.answers.enqueue(true);
+    m_user.openFiles.enqueue(path("empty.alt"));
     e.open(m_user);
-    EXPECT_TRUE(e.currentFileName().isEmpty());
-    m_user.saveFiles.enqueue(path("copy.alt"));
-    e.save(m_user);
-    ASSERT_EQ(m_user.of(FakeDialogs::Kind::SaveFile).size(), 1);
-    EXPECT_EQ(bytesOf(path("copy.alt")), source);
-    EXPECT_EQ(bytesOf(path("source.alt")), source);
-
-    // Now a name is known: an open of another file, then save, goes there.
-    AltDayEditor other(settings());
-    m_user.saveFiles.enqueue(path("empty.alt"));
-    other.save(m_user);
-    m_user.openFiles.enqueue(path("copy.alt"));
-    other.open(m_user);
-    other.save(m_user);
-    EXPECT_EQ(m_user.of(FakeDialogs::Kind::SaveFile).size(), 2);
-    EXPECT_EQ(bytesOf(path("empty.alt")), source);
+    EXPECT_EQ(bytesOf(path("days.alt")).mid(0, 2), QByteArray::fromHex("0102"));
+    EXPECT_EQ(e.currentFileName(), path("empty.alt"));
+    EXPECT_TRUE(e.entries(kHol).isEmpty());
 }
 
 TEST_F(Editor, FailuresShowTheirMessageWithTheProgramTitleAndKeepTheLists)
@@ -282,6 +364,7 @@ TEST_F(Editor, FailuresShowTheirMessageWithTheProgramTitleAndKeepTheLists)
     const QList<AltDay> alternative = e.entries(kAlt);
     const QList<AltDay> holidays = e.entries(kHol);
 
+    m_user.answers.enqueue(false);
     m_user.openFiles.enqueue(path("missing.alt"));
     e.open(m_user);
     m_user.saveFiles.enqueue(path("no-such-dir/out.alt"));
@@ -301,9 +384,11 @@ TEST_F(Editor, CancelledOpenChangesNothing)
 {
     AltDayEditor e(settings());
     addEntry(e, kAlt, QDate(2026, 5, 7), 5);
+    m_user.answers.enqueue(false);
     e.open(m_user);
     EXPECT_EQ(m_user.of(FakeDialogs::Kind::OpenFile).size(), 1);
-    EXPECT_EQ(m_user.shown.at(0).file.filter, QStringLiteral("Файл альтернативных дней(*.alt)"));
+    EXPECT_EQ(m_user.of(FakeDialogs::Kind::OpenFile).at(0).file.filter,
+              QStringLiteral("Файл альтернативных дней(*.alt)"));
     EXPECT_EQ(e.entries(kAlt).size(), 1);
     EXPECT_TRUE(m_user.messages().isEmpty());
 }

@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QProcess>
 #include <QDir>
+#include <QFile>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
@@ -139,6 +140,11 @@ protected:
     }
 
     QString path(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
+    static QByteArray bytesOf(const QString& file)
+    {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
 
     const QString kAlt = QStringLiteral("Альтернативные");
     const QString kHol = QStringLiteral("Праздничные");
@@ -287,29 +293,97 @@ TEST_F(Window, ASaturdayHolidayIsReopenedAsMonday)
     EXPECT_EQ(rows(list(page(w, kHol))), QStringList{QStringLiteral("09.05.2026 Понедельник")});
 }
 
-TEST_F(Window, SaveAfterAnOpenAsksForAName)
+TEST_F(Window, SaveAfterOpenWritesTheOpenedFileAndTheTitleShowsIt)
 {
     TFormAltDay& w = open();
     click(button(page(w, kHol), kAdd));
     m_user.saveFiles.enqueue(path("first.alt"));
     menuItem(w, QStringLiteral("&Сохранить"))->trigger();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Конструктор альтернативных дней — first.alt"));
+    const QByteArray first = bytesOf(path("first.alt"));
+    {
+        TFormAltDay& writer = open();
+        addEntry(writer, kAlt, QDate(2001, 5, 7), QStringLiteral("Суббота"));
+        m_user.saveFiles.enqueue(path("days.alt"));
+        menuItem(writer, QStringLiteral("&Сохранить"))->trigger();
+    }
 
-    TFormAltDay& other = open();
     m_user.shown.clear();
-    m_user.openFiles.enqueue(path("first.alt"));
-    menuItem(other, QStringLiteral("&Открыть"))->trigger();
-    ASSERT_EQ(list(page(other, kHol))->rowCount(), 1);
-    menuItem(other, QStringLiteral("&Сохранить"))->trigger(); // cancelled
-    const QList<FakeDialogs::Shown> asked = m_user.of(FakeDialogs::Kind::SaveFile);
-    ASSERT_EQ(asked.size(), 1);
-    EXPECT_EQ(asked.at(0).file.filter, QStringLiteral("Файл альтернативных дней(*.alt)"));
-    EXPECT_EQ(asked.at(0).file.defaultSuffix, QStringLiteral("alt"));
+    m_user.openFiles.enqueue(path("days.alt"));
+    menuItem(w, QStringLiteral("&Открыть"))->trigger();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Конструктор альтернативных дней — days.alt"));
+    QWidget* hol = addEntry(w, kHol, QDate(2001, 1, 7), QStringLiteral("Воскресенье"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Конструктор альтернативных дней — days.alt*"));
+    menuItem(w, QStringLiteral("&Сохранить"))->trigger();
+    EXPECT_TRUE(m_user.of(FakeDialogs::Kind::SaveFile).isEmpty());
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Конструктор альтернативных дней — days.alt"));
+    EXPECT_EQ(bytesOf(path("first.alt")), first);
+    EXPECT_EQ(bytesOf(path("days.alt")).mid(0, 4), QByteArray::fromHex("01010785"));
+    EXPECT_EQ(bytesOf(path("days.alt")).mid(32, 2), QByteArray::fromHex("0701"));
+    EXPECT_EQ(list(hol)->rowCount(), 1);
+}
+
+TEST_F(Window, OpeningClearsTheSelectionSoTheButtonsActOnTheClickedRow)
+{
+    TFormAltDay& w = open();
+    QWidget* hol = page(w, kHol);
+    for (int day : {1, 2, 3}) {
+        clickCalendar(w, QDate(2001, 1, day));
+        click(button(hol, kAdd));
+    }
+    m_user.saveFiles.enqueue(path("days.alt"));
+    menuItem(w, QStringLiteral("&Сохранить"))->trigger(); // leaves the last row selected
+    ASSERT_FALSE(list(hol)->selectedItems().isEmpty());
+
+    m_user.openFiles.enqueue(path("days.alt"));
+    menuItem(w, QStringLiteral("&Открыть"))->trigger();
+    EXPECT_TRUE(list(hol)->selectedItems().isEmpty());
+    EXPECT_FALSE(list(hol)->currentIndex().isValid());
+    clickRow(list(hol), 0);
+    click(button(hol, kRemove));
+    // A working day reads back as its own weekday, a weekend one as Monday.
+    EXPECT_EQ(rows(list(hol)), (QStringList{QStringLiteral("02.01.2026 Пятница"),
+                                           QStringLiteral("03.01.2026 Понедельник")}));
+}
+
+TEST_F(Window, ClosingWithUnsavedListsAsksAndYesSavesThem)
+{
+    TFormAltDay& w = open();
+    m_user.saveFiles.enqueue(path("days.alt"));
+    menuItem(w, QStringLiteral("&Сохранить"))->trigger();
+    w.close(); // nothing unsaved: no question
+    EXPECT_TRUE(m_user.of(FakeDialogs::Kind::Ask).isEmpty());
+    EXPECT_FALSE(w.isVisible());
+
+    w.show();
+    click(button(page(w, kHol), kAdd));
+    m_user.answers.enqueue(true);
+    menuItem(w, QStringLiteral("&Выход"))->trigger();
+    ASSERT_EQ(m_user.of(FakeDialogs::Kind::Ask).size(), 1);
+    EXPECT_EQ(m_user.of(FakeDialogs::Kind::Ask).at(0).text,
+              QStringLiteral("Списки дней изменены.\nСохранить изменения в файле «days.alt»?"));
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(bytesOf(path("days.alt")).mid(0, 2), QByteArray::fromHex("0001"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Конструктор альтернативных дней — days.alt"));
+
+    // A save that fails keeps the window open with its lists.
+    TFormAltDay& other = open();
+    click(button(page(other, kHol), kAdd));
+    m_user.answers.enqueue(true);
+    m_user.saveFiles.enqueue(path("no-such-dir/x.alt"));
+    other.close();
+    EXPECT_TRUE(other.isVisible());
+    EXPECT_EQ(list(page(other, kHol))->rowCount(), 1);
+    m_user.answers.enqueue(false);
+    other.close();
+    EXPECT_FALSE(other.isVisible());
 }
 
 TEST_F(Window, AFileThatCannotBeOpenedIsReportedWithTheProgramTitle)
 {
     TFormAltDay& w = open();
     click(button(page(w, kHol), kAdd));
+    m_user.answers.enqueue(false);
     m_user.openFiles.enqueue(path("missing.alt"));
     menuItem(w, QStringLiteral("&Открыть"))->trigger();
     ASSERT_EQ(m_user.of(FakeDialogs::Kind::Inform).size(), 1);
@@ -326,6 +400,7 @@ TEST_F(Window, ListsSurviveBetweenModalOpenings)
     for (int opening = 1; opening <= 2; ++opening) {
         QTimer::singleShot(0, &w, [&] {
             click(button(page(w, kHol), kAdd));
+            m_user.answers.enqueue(false); // keep them unsaved
             menuItem(w, QStringLiteral("&Выход"))->trigger();
         });
         w.exec();

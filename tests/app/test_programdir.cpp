@@ -8,32 +8,51 @@
 using namespace vyn;
 using namespace vyn::test;
 
-TEST(ExeDir, HomeVariableThenWritableProgramDirectoryThenSeededUserDirectory)
+TEST(ProgramFiles, HomeVariableThenWritableProgramDirectoryThenUserDirectoryOverInstalledData)
 {
     QTemporaryDir root;
     const QString program = root.filePath(QStringLiteral("bin"));
     const QString share = root.filePath(QStringLiteral("share"));
     const QString user = root.filePath(QStringLiteral("user"));
     QDir().mkpath(program);
-    QDir().mkpath(share);
-    QDir().mkpath(user);
+    QDir().mkpath(share + QStringLiteral("/help"));
     writeAll(share + QStringLiteral("/conf.dat"), "shipped");
     writeAll(share + QStringLiteral("/rash.spe"), "shipped");
-    writeAll(share + QStringLiteral("/setvyn"), "program");
-    QFile::setPermissions(share + QStringLiteral("/setvyn"), QFile::ReadOwner | QFile::ExeOwner);
-    writeAll(user + QStringLiteral("/rash.spe"), "the user's own");
+    writeAll(share + QStringLiteral("/help/setvyn.html"), "shipped");
 
     ProgramDirInputs in{root.filePath(QStringLiteral("home")), program, user, {share}};
-    EXPECT_EQ(resolveExeDir(in), root.filePath(QStringLiteral("home/")));
-    in.setvynHome.clear();
-    EXPECT_EQ(resolveExeDir(in), program + QLatin1Char('/'));
+    // $SETVYN_HOME is the whole program directory, product data included.
+    ProgramFiles files = resolveProgramFiles(in);
+    EXPECT_EQ(files.userDir, root.filePath(QStringLiteral("home/")));
+    EXPECT_EQ(files.find(QStringLiteral("conf.dat")), root.filePath(QStringLiteral("home/conf.dat")));
 
-    // An installed program: its directory is not one we may write to.
+    in.setvynHome.clear();
+    files = resolveProgramFiles(in);
+    EXPECT_EQ(files.userDir, program + QLatin1Char('/'));
+    EXPECT_EQ(files.find(QStringLiteral("conf.dat")), share + QStringLiteral("/conf.dat"));
+
+    // An installed program: its directory is not one we may write to. The user's
+    // directory is made, nothing is copied into it, and a user's copy of a
+    // product file wins over the installed one.
     in.executableDir = root.filePath(QStringLiteral("usr/bin"));
-    EXPECT_EQ(resolveExeDir(in), user + QLatin1Char('/'));
-    EXPECT_EQ(readAll(user + QStringLiteral("/conf.dat")), QByteArray("shipped"));
-    EXPECT_EQ(readAll(user + QStringLiteral("/rash.spe")), QByteArray("the user's own"));
-    EXPECT_FALSE(QFileInfo::exists(user + QStringLiteral("/setvyn")));
+    files = resolveProgramFiles(in);
+    EXPECT_EQ(files.userDir, user + QLatin1Char('/'));
+    EXPECT_TRUE(QFileInfo(user).isDir());
+    EXPECT_TRUE(QDir(user).isEmpty());
+    writeAll(user + QStringLiteral("/rash.spe"), "the user's own");
+    const struct
+    {
+        const char* name;
+        QString expected;
+    } cases[] = {
+        {"conf.dat", share + QStringLiteral("/conf.dat")},
+        {"rash.spe", user + QStringLiteral("/rash.spe")},
+        {"help/setvyn.html", share + QStringLiteral("/help/setvyn.html")},
+        // Found nowhere: named where the user may put it.
+        {"prg.vyn", user + QStringLiteral("/prg.vyn")},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(files.find(QString::fromLatin1(c.name)), c.expected) << c.name;
 }
 
 TEST(MyRemoveDir, RemovesTheTreeWithReadOnlyAndHiddenEntriesButNeverFollowsLinks)

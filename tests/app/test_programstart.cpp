@@ -304,3 +304,30 @@ TEST(ProgramTitle, InternalNameVersionAndSpecialBuild)
     EXPECT_EQ(programTitle({QStringLiteral("Винк-Конфигуратор"), QString(), {}}, start).title,
               start);
 }
+
+TEST(ProgramStart, InstalledProductDataIsReadWhereTheUserHasNoCopy)
+{
+    StartFixture f;
+    const QString share = f.root.filePath(QStringLiteral("share/"));
+    QDir().mkpath(share);
+    for (const char* name : {"rash.spe", "conf.dat"})
+        ASSERT_TRUE(QFile::rename(f.exe + QLatin1String(name), share + QLatin1String(name)));
+    writeAll(share + QStringLiteral("prg.vyn"), "shipped");
+
+    TDM1 db(TDM1::Options{100});
+    StartInputs in = f.inputs();
+    in.productDirs = {share};
+    ProgramStart start(in, f.dialogs, db, f.session, f.conversion);
+    start.FormCreate();
+    EXPECT_FALSE(start.stopRequested()) << f.dialogs.messages().join(QLatin1Char('|')).toStdString();
+    EXPECT_FALSE(start.InstrumentCatalogue().isEmpty());
+    EXPECT_TRUE(start.LoadConf());
+    EXPECT_FALSE(start.schemeTable().isEmpty());
+    // The first-start default names the installed programmer file; nothing is copied.
+    EXPECT_EQ(start.settings().readString(QStringLiteral("TForm1"), QStringLiteral("Prg")),
+              share + QStringLiteral("prg.vyn"));
+    start.FormClose();
+    EXPECT_FALSE(QFileInfo::exists(f.exe + QStringLiteral("conf.dat")));
+    EXPECT_FALSE(QFileInfo::exists(f.exe + QStringLiteral("prg.vyn")));
+    EXPECT_TRUE(f.dialogs.messages().isEmpty()) << f.dialogs.messages().join(QLatin1Char('|')).toStdString();
+}

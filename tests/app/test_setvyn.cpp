@@ -6,6 +6,7 @@
 #include "app/setvynapplication.h"
 #include "app/tform1.h"
 #include "app/tform6.h"
+#include "documents/firmdetails.h"
 #include "apptesting.h"
 #include "editor/channelgrid.h"
 #include "editor/tformvynconfig.h"
@@ -21,6 +22,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QTimer>
 #include <QJsonArray>
@@ -362,6 +364,36 @@ TEST_F(Setvyn, FileCopyIntoTheProgramDirectory)
     EXPECT_EQ(ini("TForm8", "FilenameEdit1_Text"), source);
 }
 
+TEST_F(Setvyn, FirmDetailsFromTheFileMenuAndTheInterfaceSettingsGoIntoTheProgramDirectory)
+{
+    earlierRun();
+    ASSERT_TRUE(start());
+    onModal([](QWidget* w) {
+        w->findChild<QLineEdit*>(QStringLiteral("firmName"))->setText(QStringLiteral("ООО «Фирма»"));
+        w->findChild<QLineEdit*>(QStringLiteral("firmPhone"))->setText(QStringLiteral("+7 000"));
+        QTest::mouseClick(w->findChild<QAbstractButton*>(QStringLiteral("saveFirm")), Qt::LeftButton);
+    });
+    QAction* firm = form().findChild<QAction*>(QStringLiteral("firmDetails"));
+    ASSERT_TRUE(firm && firm->isEnabled());
+    firm->trigger();
+    EXPECT_EQ(modalSeen, QStringLiteral("FirmDetailsWindow"));
+    EXPECT_EQ(readFirmDetails(path("firm.ini")).name, QStringLiteral("ООО «Фирма»"));
+
+    // The interface settings reach the same window with the stored details.
+    QString shownName;
+    onModal([this, &shownName](QWidget* settings) {
+        onModal([&shownName](QWidget* w) {
+            shownName = w->findChild<QLineEdit*>(QStringLiteral("firmName"))->text();
+        });
+        auto* button = settings->findChild<QAbstractButton*>(QStringLiteral("firmDetails"));
+        ASSERT_TRUE(button && button->isEnabled());
+        button->click();
+    });
+    form().findChild<QAction*>(QStringLiteral("N26"))->trigger();
+    EXPECT_EQ(shownName, QStringLiteral("ООО «Фирма»"));
+    EXPECT_EQ(modalSeen, QStringLiteral("FirmDetailsWindow"));
+}
+
 TEST_F(Setvyn, EditOpensTheEditorOnTheCurrentRow)
 {
     earlierRun();
@@ -572,14 +604,19 @@ ProtoTimings quickLine()
 }
 
 // The parameters a simulated calculator took, by prefix.
+// Everything a simulated calculator took, in order.
+QJsonArray loggedParameterList(const QString& log)
+{
+    QFile f(log);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QJsonDocument::fromJson(f.readAll()).object()[QStringLiteral("parameters")].toArray();
+}
+
 QMap<QString, QString> loggedParameters(const QString& log)
 {
     QMap<QString, QString> params;
-    QFile f(log);
-    if (!f.open(QIODevice::ReadOnly))
-        return params;
-    for (const QJsonValue& p :
-         QJsonDocument::fromJson(f.readAll()).object()[QStringLiteral("parameters")].toArray())
+    for (const QJsonValue& p : loggedParameterList(log))
         params[p[QStringLiteral("prefix")].toString()] = p[QStringLiteral("value")].toString();
     return params;
 }
@@ -802,4 +839,137 @@ TEST_F(Setvyn, CreatedConfigurationIsStoredAndWrittenIntoTheCalculator)
     // t1/: Pt-500, R0 500 (0x01), W 1,385 (0x04), a type (0x80).
     EXPECT_EQ(p.value(QStringLiteral("03350303880001")), QStringLiteral("85"));
     EXPECT_EQ(p.value(QStringLiteral("03350313880001")), QStringLiteral("00"));
+}
+
+namespace {
+
+StoredRow withoutId(StoredRow row)
+{
+    row.remove(QStringLiteral("ID"));
+    return row;
+}
+
+} // namespace
+
+TEST_F(Setvyn, ExportedConfigurationImportsAsAnEqualRowAndVyntoolWritesTheSameBytes)
+{
+    const QString setvynLog = home.filePath(QStringLiteral("setvyn-log.json"));
+    vyntest::SimProcess sim({QStringLiteral("--generation"), QStringLiteral("04"),
+                             QStringLiteral("--serial"), QStringLiteral("12345678"),
+                             QStringLiteral("--log"), setvynLog,
+                             QStringLiteral("--idle-exit"), QStringLiteral("60")});
+    ASSERT_TRUE(sim.started()) << sim.error().toStdString();
+    earlierRun("[TFormCommConfig]\nPort=" + sim.path().toUtf8() + "\n");
+    ASSERT_TRUE(start(quickLine()));
+    program->record() = newerWithPressures();
+    ASSERT_TRUE(program->currentConfiguration().save(true).posted);
+    form().N19Click();
+    form().findChild<QAction*>(QStringLiteral("N24"))->trigger();
+    ASSERT_EQ(user.messages(), QStringList({QStringLiteral("Конфигурация записана успешно")}));
+    sim.stop();
+    const StoredRow stored = *program->database().currentRow();
+
+    const QString file = work.filePath(QStringLiteral("12345678.json"));
+    user.saveFiles.enqueue(file);
+    QAction* exportAction = form().findChild<QAction*>(QStringLiteral("ExportConfig"));
+    ASSERT_TRUE(exportAction && exportAction->isEnabled());
+    EXPECT_EQ(exportAction->text(), QStringLiteral("Экспорт конфигурации..."));
+    exportAction->trigger();
+    ASSERT_EQ(user.of(FakeDialogs::Kind::SaveFile).size(), 1);
+    EXPECT_EQ(user.of(FakeDialogs::Kind::SaveFile).first().caption,
+              QStringLiteral("Экспорт конфигурации"));
+    EXPECT_TRUE(user.of(FakeDialogs::Kind::SaveFile).first().file.directory.endsWith(
+        QStringLiteral("/12345678.json")));
+    const QJsonObject json = QJsonDocument::fromJson(readAll(file)).object();
+    EXPECT_FALSE(json.contains(QStringLiteral("ID")));
+    EXPECT_EQ(json.value(QStringLiteral("SNUM")).toString(), QStringLiteral("12345678"));
+
+    user.shown.clear();
+    user.answers.enqueue(true); // the completeness question: save anyway
+    user.openFileLists.enqueue({file});
+    QAction* importAction = form().findChild<QAction*>(QStringLiteral("ImportConfig"));
+    ASSERT_TRUE(importAction && importAction->isEnabled());
+    EXPECT_EQ(importAction->text(), QStringLiteral("Импорт конфигурации..."));
+    importAction->trigger();
+    EXPECT_EQ(user.messages(), QStringList({QStringLiteral("Импортировано конфигураций: 1")}));
+    EXPECT_EQ(user.of(FakeDialogs::Kind::Ask).size(), 1);
+    EXPECT_EQ(storedSerials(), QStringList({"12345678", "12345678"}));
+    TDM1& db = program->database();
+    db.Last();
+    EXPECT_EQ(withoutId(*db.currentRow()), withoutId(stored));
+
+    // The same file through vyntool into a calculator of the same kind.
+    const QString toolLog = home.filePath(QStringLiteral("vyntool-log.json"));
+    vyntest::SimProcess toolSim({QStringLiteral("--generation"), QStringLiteral("04"),
+                                 QStringLiteral("--serial"), QStringLiteral("12345678"),
+                                 QStringLiteral("--log"), toolLog,
+                                 QStringLiteral("--idle-exit"), QStringLiteral("60")});
+    ASSERT_TRUE(toolSim.started()) << toolSim.error().toStdString();
+    QProcess tool;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("SETVYN_HOME"), home.path());
+    tool.setProcessEnvironment(env);
+    tool.start(QStringLiteral(VYNTOOL_PATH),
+               {QStringLiteral("write"), QStringLiteral("--config"), file, QStringLiteral("--port"),
+                toolSim.path(), QStringLiteral("--fast")});
+    ASSERT_TRUE(tool.waitForFinished(60000));
+    EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+    toolSim.stop();
+    const QJsonArray written = loggedParameterList(setvynLog);
+    EXPECT_FALSE(written.isEmpty());
+    EXPECT_EQ(loggedParameterList(toolLog), written);
+}
+
+TEST_F(Setvyn, ImportOfSeveralFilesAddsAllOrNone)
+{
+    ASSERT_TRUE(start());
+    const auto file = [this](const char* name, const QByteArray& json) {
+        const QString path = work.filePath(QString::fromLatin1(name));
+        writeAll(path, json);
+        return path;
+    };
+    const QString first = file("first.json", "{\"SNUM\": \"11110001\", \"TYPE_VYN\": \"04\", "
+                                             "\"CXEMA\": \"10\", \"DATE\": \"2024-05-06\"}");
+    const QString second = file("second.json", "{\"SNUM\": \"11110002\", \"TYPE_VYN\": \"04\", "
+                                               "\"CXEMA\": \"10\"}");
+    const struct
+    {
+        const char* name;
+        const char* json;
+        const char* error;
+    } broken[] = {
+        {"unknown.json", "{\"SNUM\": \"1\", \"TXIZZ\": 5}",
+         "ключ \"TXIZZ\": такого столбца нет в VYN_Base"},
+        {"value.json", "{\"SNUM\": \"1\", \"TXIZ\": \"5,0\"}",
+         "ключ \"TXIZ\": значение должно быть числом"},
+        {"cut.json", "{\"SNUM\": \"1\"", "ошибка в JSON"},
+    };
+    for (const auto& b : broken) {
+        user.shown.clear();
+        const QString bad = file(b.name, b.json);
+        user.openFileLists.enqueue({first, bad, second});
+        form().findChild<QAction*>(QStringLiteral("ImportConfig"))->trigger();
+        ASSERT_EQ(user.messages().size(), 1) << b.name;
+        EXPECT_TRUE(user.messages().first().startsWith(
+            QStringLiteral("Конфигурации не импортированы.\n") + bad + QStringLiteral(": ") +
+            QString::fromUtf8(b.error)))
+            << user.messages().first().toStdString();
+        EXPECT_TRUE(storedSerials().isEmpty()) << b.name;
+    }
+
+    user.shown.clear();
+    for (int i = 0; i < 4; ++i)
+        user.answers.enqueue(true); // the completeness question: save anyway
+    user.openFileLists.enqueue({first, second});
+    form().findChild<QAction*>(QStringLiteral("ImportConfig"))->trigger();
+    EXPECT_EQ(user.messages(), QStringList({QStringLiteral("Импортировано конфигураций: 2")}));
+    EXPECT_EQ(storedSerials(), QStringList({"11110001", "11110002"}));
+    RawDb raw(program->database().path());
+    // A file's own date stays; a file without one is dated today.
+    EXPECT_EQ(raw.column(QStringLiteral("SELECT date(DATE) FROM VYN_Base ORDER BY ID")),
+              QStringList({"2024-05-06", QDate::currentDate().toString(Qt::ISODate)}));
+    // Cancelled: nothing asked of the database.
+    user.shown.clear();
+    form().findChild<QAction*>(QStringLiteral("ImportConfig"))->trigger();
+    EXPECT_TRUE(user.messages().isEmpty());
 }

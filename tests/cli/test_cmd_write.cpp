@@ -244,7 +244,7 @@ TEST_F(VyntoolWrite, Failures)
         {{QStringLiteral("write"), QStringLiteral("--config"), path("none.json"),
           QStringLiteral("--port"), QStringLiteral("x")},
          1,
-         "cannot open"},
+         "не удаётся открыть файл"},
         {{QStringLiteral("create"), QStringLiteral("--port"), QStringLiteral("ttyVYN_absent"),
           QStringLiteral("--out"), path("n.json")},
          1,

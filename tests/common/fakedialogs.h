@@ -33,6 +33,7 @@ public:
     QQueue<std::optional<QString>> texts;
     QQueue<QString> openFiles;
     QQueue<QString> saveFiles;
+    QQueue<QStringList> openFileLists; // for chooseOpenFiles; empty: one of openFiles
 
     QList<Shown> shown;
 
@@ -55,6 +56,13 @@ public:
     {
         shown.append({Kind::OpenFile, {}, choice.caption, MessageKind::Information, false, choice});
         return openFiles.isEmpty() ? QString() : openFiles.dequeue();
+    }
+    QStringList chooseOpenFiles(const FileChoice& choice) override
+    {
+        if (openFileLists.isEmpty())
+            return UserDialogs::chooseOpenFiles(choice);
+        shown.append({Kind::OpenFile, {}, choice.caption, MessageKind::Information, false, choice});
+        return openFileLists.dequeue();
     }
     QString chooseSaveFile(const FileChoice& choice) override
     {

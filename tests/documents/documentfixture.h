@@ -80,6 +80,7 @@ protected:
     StoredRow row;
     int deviceVersion = 4;
     DocumentSettings settings;
+    NumberLocale locale = kComma;
 
     void setCatalogue(const char* ini)
     {
@@ -90,7 +91,7 @@ protected:
 
     DocumentInputs inputs(const ConfigRecord& rec)
     {
-        return {rec,     row,    deviceVersion, settings, catalogue, dialogs, kComma,
+        return {rec,     row,    deviceVersion, settings, catalogue, dialogs, locale,
                 {QStringLiteral("Фирма"), QStringLiteral("Адрес"), QStringLiteral("Телефон"),
                  QStringLiteral("Почта")},
                 QDate(2025, 3, 14), {}};

@@ -153,6 +153,23 @@ TEST_F(PassportTest, SettingsWithoutColdSourceLeaveItsValuesEmpty)
     EXPECT_EQ(values[13], "0,4 МПа (4,08(кгс/см2))");
 }
 
+TEST_F(PassportTest, DatesReadTheSameWhateverTheSystemLocale)
+{
+    ConfigRecord rec = shapedRecord("04", "50");
+    rec.DATEZ = {15, 9};
+    rec.DATEL = {1, 5};
+    row.setValue(QStringLiteral("DATE"), QDate(2025, 3, 4));
+    for (const char* format : {"M/d/yy", "yyyy-MM-dd", "d.M.yy"}) {
+        SCOPED_TRACE(format);
+        locale = NumberLocale(QLatin1Char('.'), QString::fromLatin1(format));
+        run(rec);
+        const QStringList values = column("ApplicTable2", "ParValue");
+        EXPECT_EQ(values[4], "15.09 дд.мм");
+        EXPECT_EQ(values[6], "01.05 дд.мм");
+        EXPECT_EQ(column("ApplicProp", "DateConf"), QStringList{"04.03.2025"});
+    }
+}
+
 TEST_F(PassportTest, SettingsWithColdSourceByModel)
 {
     ConfigRecord rec = shapedRecord("04", "50");

@@ -5,6 +5,7 @@
 #include "model/altdays.h"
 
 #include <QFile>
+#include <algorithm>
 
 namespace vyn::test {
 namespace {
@@ -199,8 +200,29 @@ TEST_F(CardTest, ElectricityScheduleAndDayLists)
          }(),
          {"No", "3", "01", "Sb-07.05", "02", "Sc-08.05", "03", "SA-09.05"},
          {"1", "09.05"}},
-        // A file that ends inside list 1: what it lacks is not listed.
-        {QByteArray::fromHex("0203" "0185"), {"No", "2", "01", "Sb-01.05"}, {"3"}},
+        // Fifteen of each: the largest count a file holds.
+        {[] {
+             QByteArray b(62, '\0');
+             b[0] = 15, b[1] = 15;
+             for (int i = 0; i < 15; ++i) {
+                 b[2 + 2 * i] = char(i + 1), b[3 + 2 * i] = 0x01;
+                 b[32 + 2 * i] = char(i + 1), b[33 + 2 * i] = 0x02;
+             }
+             return b;
+         }(),
+         [] {
+             QStringList a{"No", "15"};
+             for (int i = 1; i <= 15; ++i)
+                 a << QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0'))
+                   << QStringLiteral("SA-%1.01").arg(i, 2, 10, QLatin1Char('0'));
+             return a;
+         }(),
+         [] {
+             QStringList h{"15"};
+             for (int i = 1; i <= 15; ++i)
+                 h << QStringLiteral("%1.02").arg(i, 2, 10, QLatin1Char('0'));
+             return h;
+         }()},
     };
     for (const Case& c : cases) {
         writeAlt(c.bytes);
@@ -226,7 +248,7 @@ TEST_F(CardTest, ElectricityScheduleAndDayLists)
     EXPECT_EQ(valuesOf("No", "SHEd_b", "TListElectroParam"), QStringList{"0"});
     EXPECT_EQ(valuesOf("dt", "Prog_C", "TListElectroParam"), QStringList{"14.03.2025"});
     EXPECT_EQ(where("TListElectroParam", "ParamName", "01", "ParamDescr"),
-              (QStringList{"Тариф C2", "День считается субботним"}));
+              (QStringList{"Тариф C2", "День считается рабочим", "Праздничный день, ДЕНЬ МЕСЯЦ"}));
 }
 
 TEST_F(CardTest, UnreadableAltDaysFileIsReportedAndEndsTheRun)
@@ -238,6 +260,37 @@ TEST_F(CardTest, UnreadableAltDaysFileIsReportedAndEndsTheRun)
     EXPECT_EQ(dialogs.shown.first().caption, "");
     // Rows posted before stay.
     EXPECT_EQ(valuesOf("C", "Prog_C", "TListElectroParam"), QStringList{"1000 "});
+}
+
+TEST_F(CardTest, DamagedAltDaysFileIsRefusedWithTheFileMessage)
+{
+    const QByteArray good = [] {
+        QByteArray b(62, '\0');
+        b[0] = 1, b[2] = 7, b[3] = char(0x85);
+        return b;
+    }();
+    const struct
+    {
+        const char* what;
+        QByteArray bytes;
+    } damaged[] = {
+        {"ends inside list 1", QByteArray::fromHex("0203" "0185")},
+        {"empty", QByteArray()},
+        {"a byte too many", good + QByteArray(1, '\0')},
+        {"count 255 in list 1", QByteArray(1, char(0xFF)) + good.mid(1)},
+        {"count 16 in list 2", good.left(1) + QByteArray(1, char(16)) + good.mid(2)},
+    };
+    for (const auto& d : damaged) {
+        SCOPED_TRACE(d.what);
+        writeAlt(d.bytes);
+        dialogs.shown.clear();
+        EXPECT_THROW(build(withElectricity()), AltDaysFileError);
+        ASSERT_EQ(dialogs.messages().size(), 1);
+        EXPECT_EQ(dialogs.messages().first(), "Файл " + settings.altDaysFile + "не может быть открыт");
+        const QStringList groups = column("TListElectroParam", "GroupName");
+        EXPECT_TRUE(std::none_of(groups.begin(), groups.end(),
+                                 [](const QString& g) { return g.startsWith("ALt_d - "); }));
+    }
 }
 
 TEST_F(CardTest, DesignationListAndHeatQuantities)

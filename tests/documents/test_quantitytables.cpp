@@ -199,9 +199,57 @@ TEST_F(QuantityTest, SecondSystemAndExtraChannels)
     ASSERT_EQ(rec.ThermoTable.designation(3), "tu");
     thermometer(rec, 3);
     fill(rec);
-    EXPECT_EQ(names(), (QStringList{"Q1/", "V1/", "V1\\", "t1/", "t1\\", "dt1", "Vc", "Vn", "tu"}));
-    // Vd archives mass, but its row has no mass text: its own text stays.
+    // Vd archives mass: it is listed under its mass symbol.
+    EXPECT_EQ(names(),
+              (QStringList{"Q1/", "V1/", "V1\\", "t1/", "t1\\", "dt1", "Vc", "Gd", "Vn", "tu"}));
+    // Its row has no mass text: its own text stays.
     EXPECT_EQ(keys(), (QStringList{"Q1/", "V1/", "t1/", "Vc", "Vd", "Vn", "tu"}));
+}
+
+// Mass archives of every kind of pipe: listed under the mass symbol, explained by
+// the mass text of the same quantity or else by their own text.
+TEST_F(QuantityTest, MassArchivedMetersKeepTheirRowAndTheirOwnQuantitysText)
+{
+    const struct Case
+    {
+        const char* scheme;
+        QStringList flows; // designations of flow rows 1..n
+        QList<int> mass;   // rows archived as mass
+        QStringList names;
+        QStringList keys;
+    } cases[] = {
+        {"66", {"Vo", "Vb", "Vc", "Vd", "Vn"}, {2, 3},
+         {"Vo", "Gb", "Gc", "Vd", "Vn", "tu"}, {"Vo", "Vb", "Vc", "Vd", "Vn", "tu"}},
+        // Vo took the Vb text and Vn the tu text.
+        {"66", {"Vo", "Vb", "Vc", "Vd", "Vn"}, {1, 5},
+         {"Go", "Vb", "Vc", "Vd", "Gn", "tu"}, {"Vo", "Vb", "Vc", "Vd", "Vn", "tu"}},
+        {"11", {"V1/", "V1\\", "V2/", "V2\\", "Vn"}, {3},
+         {"Q1/", "V1/", "V1\\", "t1/", "dt1", "Q2/", "V2\\", "G2/", "t2/", "dt2", "Vn"},
+         {"Q1/", "V1/", "t1/", "Q2/", "G2/", "t2/", "Vn"}},
+        // Scheme 3: the supply mass text follows the heat text's formula.
+        {"30", {"V1/", "Vb"}, {1, 2}, {"Q1/", "G1/", "t1/", "dt1", "Gb"},
+         {"Q1/", "G1/", "t1/", "Vb"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.scheme);
+        ConfigRecord rec = shapedRecord("04", c.scheme);
+        for (int r = 1; r <= c.flows.size(); ++r) {
+            ASSERT_EQ(rec.FlowTable.designation(r), c.flows[r - 1]);
+            flowMeter(rec, r, c.mass.contains(r) ? QStringLiteral("Масса") : QStringLiteral("Объём"));
+        }
+        for (int r = 1; r <= 4; ++r) {
+            const QString d = rec.ThermoTable.designation(r);
+            if (d == "t1/" || (d == "tu" && c.scheme[1] != '0') || (d == "t2/" && c.scheme[1] == '1'))
+                thermometer(rec, r);
+        }
+        fill(rec);
+        EXPECT_EQ(names(), c.names);
+        EXPECT_EQ(keys(), c.keys);
+        for (const QString& t : column("ApplicPart1", "PName"))
+            EXPECT_FALSE(t.startsWith('d')) << t.toStdString(); // no "dG2/ - масса"
+    }
+    const QStringList texts = column("ApplicPart1", "PName");
+    EXPECT_EQ(texts.value(1), "G1/ - масса теплоносителя в подающем трубопроводе;");
 }
 
 TEST_F(QuantityTest, FlowChannelsOfOlderFirmwareAreNotListed)

@@ -88,16 +88,16 @@ TEST(ConfigFile, BrokenFilesAreRefusedNamingTheKey)
         const char* mentions;
     };
     const Case cases[] = {
-        {"{\"SNUM\": \"1\"", "not valid JSON"},
-        {"[1, 2]", "JSON object"},
-        {"{\"TXIZZ\": 5}", "\"TXIZZ\": not a column"},
-        {"{\"TXIZ\": \"5,0\"}", "\"TXIZ\": the value must be a number"},
-        {"{\"SNUM\": 12345678}", "\"SNUM\": the value must be a string"},
-        {"{\"PITVYN\": 1}", "\"PITVYN\": the value must be true or false"},
-        {"{\"DATEL\": \"2000-06-31\"}", "\"DATEL\": the value must be a date"},
+        {"{\"SNUM\": \"1\"", "ошибка в JSON"},
+        {"[1, 2]", "конфигурация должна быть объектом JSON"},
+        {"{\"TXIZZ\": 5}", "ключ \"TXIZZ\": такого столбца нет в VYN_Base"},
+        {"{\"TXIZ\": \"5,0\"}", "ключ \"TXIZ\": значение должно быть числом"},
+        {"{\"SNUM\": 12345678}", "ключ \"SNUM\": значение должно быть строкой"},
+        {"{\"PITVYN\": 1}", "ключ \"PITVYN\": значение должно быть true или false"},
+        {"{\"DATEL\": \"2000-06-31\"}", "ключ \"DATEL\": значение должно быть датой"},
         {"{\"DATEL\": \"15.05.2000\"}", "\"DATEL\""},
         {"{\"DATE\": 20250314}", "\"DATE\""},
-        {"{\"SNUM\": \"1\", \"snum\": \"2\"}", "given twice"},
+        {"{\"SNUM\": \"1\", \"snum\": \"2\"}", "ключ \"snum\": столбец указан дважды"},
     };
     for (const Case& c : cases)
         EXPECT_TRUE(configError(c.json).contains(QString::fromUtf8(c.mentions)))
@@ -109,7 +109,8 @@ TEST(ConfigFile, BrokenFilesAreRefusedNamingTheKey)
         readConfigFile(missing);
         FAIL() << "no error";
     } catch (const ConfigFileError& e) {
-        EXPECT_TRUE(e.message().startsWith(missing)) << e.message().toStdString();
+        EXPECT_TRUE(e.message().startsWith(missing + QStringLiteral(": не удаётся открыть файл")))
+            << e.message().toStdString();
     }
     EXPECT_THROW(writeConfigFile(dir.filePath(QStringLiteral("no/dir.json")), {}), ConfigFileError);
 }

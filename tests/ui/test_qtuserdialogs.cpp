@@ -1,4 +1,5 @@
 #include "ui/qtuserdialogs.h"
+#include "ui/qttranslations.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -108,18 +109,20 @@ TEST_F(QtDialogs, AnExistingFileIsReplacedOnlyAfterYes)
 
 TEST_F(QtDialogs, OpenDialogReturnsTheChosenFileOrNothing)
 {
-    QFile file(path("days.alt"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
     FileChoice choice = kAltChoice;
     choice.caption = QStringLiteral("Открыть");
     choice.directory = m_dir.path();
-
-    whenShown<QFileDialog>([&](QFileDialog* d) {
-        d->selectFile(path("days.alt"));
-        accept(d);
-    });
-    EXPECT_EQ(m_dialogs.chooseOpenFile(choice), path("days.alt"));
+    // An existing name is taken as typed: no ".alt" is added to it.
+    for (const char* name : {"days.alt", "days", "days.bak"}) {
+        QFile file(path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.close();
+        whenShown<QFileDialog>([&](QFileDialog* d) {
+            d->selectFile(QString::fromLatin1(name));
+            accept(d);
+        });
+        EXPECT_EQ(m_dialogs.chooseOpenFile(choice), path(name));
+    }
     whenShown<QFileDialog>([](QFileDialog* d) { d->reject(); });
     EXPECT_EQ(m_dialogs.chooseOpenFile(choice), QString());
 }
@@ -153,6 +156,15 @@ TEST_F(QtDialogs, InputBoxGivesTheTextOrNothingWhenCancelled)
               std::optional<QString>(QStringLiteral("2002")));
     whenShown<QInputDialog>([](QInputDialog* d) { d->reject(); });
     EXPECT_EQ(m_dialogs.askText(QStringLiteral("Номер:"), QStringLiteral("Поиск")), std::nullopt);
+}
+
+// Last in this file: the translations stay installed for the rest of the run.
+TEST(QtTranslations, QtsOwnTextsBecomeRussian)
+{
+    ASSERT_TRUE(installQtRussianTranslations(*QCoreApplication::instance()));
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Отмена"));
+    EXPECT_EQ(QCoreApplication::translate("QFileSystemModel", "Size"), QStringLiteral("Размер"));
+    EXPECT_EQ(QCoreApplication::translate("QPrintPreviewDialog", "Print"), QStringLiteral("Печать"));
 }
 
 } // namespace
