@@ -55,16 +55,16 @@ TEST(CmdBase, BrokenFilesAreRefusedAndTheBatchAddsNothing)
         QByteArray bytes;
         const char* says;
     };
-    for (const Case& c : {Case{"cut.json", R"({"SNUM": "1234)", "not valid JSON"},
-                          Case{"array.json", R"([{"SNUM": "12345678"}])", "JSON object"},
-                          Case{"empty.json", QByteArray(), "not valid JSON"}}) {
+    for (const Case& c : {Case{"cut.json", R"({"SNUM": "1234)", "ошибка в JSON"},
+                          Case{"array.json", R"([{"SNUM": "12345678"}])", "объектом JSON"},
+                          Case{"empty.json", QByteArray(), "ошибка в JSON"}}) {
         const QString bad = dir.filePath(QString::fromLatin1(c.name));
         writeFile(bad, c.bytes);
         const ToolRun run = vyntool({QStringLiteral("base"), QStringLiteral("add"), db, good, bad,
                                      QStringLiteral("--set"), QStringLiteral("MANAGER=x")});
         EXPECT_EQ(run.exitCode, 1) << c.name;
         EXPECT_TRUE(run.err.contains(bad)) << run.err.toStdString();
-        EXPECT_TRUE(run.err.contains(QString::fromLatin1(c.says))) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(QString::fromUtf8(c.says))) << run.err.toStdString();
         EXPECT_EQ(storedSerials(db), QStringList()) << c.name;
     }
 
