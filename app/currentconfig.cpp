@@ -44,7 +44,9 @@ bool CurrentConfiguration::RePaintStatus()
 {
     updateDeviceValues();
     const auto id = m_db.currentId();
-    if (id && m_loaded == id)
+    // The tariff lists are read by generation: a row whose firmware date changed
+    // generation is read again.
+    if (id && m_loaded == id && m_loadedGeneration == m_session.DeviceGeneration)
         return true;
     std::optional<StoredRow> row;
     if (id) {
@@ -53,6 +55,7 @@ bool CurrentConfiguration::RePaintStatus()
             return false;
     }
     m_loaded = id;
+    m_loadedGeneration = m_session.DeviceGeneration;
     m_record.FlowTable.clearChannelCells();
     m_record.ThermoTable.clearChannelCells();
     if (!row)

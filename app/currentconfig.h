@@ -56,8 +56,9 @@ public:
 
     // DeviceFirmwareDate and DeviceGeneration from the current row's DeviceSoftData.
     void updateDeviceValues();
-    // Makes the record hold the current row unless it already does. False when the
-    // row cannot be read (the caller gives up silently).
+    // Makes the record hold the current row unless it already does for the
+    // row's generation (a new firmware date can change it). False when the row
+    // cannot be read (the caller gives up silently).
     bool RePaintStatus();
     // Whether the energy-difference control may be changed after RePaintStatus.
     bool energyControlEnabled() const { return m_energyControlEnabled; }
@@ -85,6 +86,7 @@ private:
     const ElectricityMeterCatalogue* m_catalogue;
     QString m_manager;
     std::optional<qint64> m_loaded;
+    int m_loadedGeneration = -1; // the generation the record was loaded for
     bool m_busy = false;
     bool m_energyControlEnabled = true;
 };

@@ -228,6 +228,8 @@ void SetvynApplication::runDeviceCommand(
     const CommSettings comm = m_commConfig->current();
     const DeviceCommandContext context{m_proto, m_session, comm, *m_dialogs, *m_form,
                                        m_start->title()};
+    // A stop asked of an earlier command is not this one's.
+    m_proto.clearStop();
     try {
         command(context);
     } catch (const MessageError& e) {
@@ -255,7 +257,7 @@ void SetvynApplication::N24Click()
         const WriteOutcome outcome = runWriteCommand(context, m_record, *m_rowStore, inputs);
         // Storing the firmware date re-read the list, which emptied the panel.
         if (outcome != WriteOutcome::PortUnavailable && outcome != WriteOutcome::NotIdentified &&
-            outcome != WriteOutcome::WorkerRunning)
+            outcome != WriteOutcome::WorkerRunning && outcome != WriteOutcome::Interrupted)
             m_form->showDeviceVersion(m_session.DeviceVersion);
     });
 }

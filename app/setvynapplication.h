@@ -94,6 +94,13 @@ public:
     OperateRunner& runner() { return m_runner; }
     const LoaderImage& loaderImage() const { return m_loader; }
 
+    // Asks a running device command to stop, as when the program is asked to
+    // end: a generation-04 write ends between two parameters (its message says
+    // how far it came), an identification between two exchanges, and the port
+    // is closed as usual. Only an atomic store: safe from a signal handler and
+    // from another thread while the command holds the window thread.
+    void requestDeviceCommandStop() { m_proto.requestStop(); }
+
     // "Запись конфигурации в прибор".
     void N24Click();
     // "Интерфейсные настройки".

@@ -3,21 +3,73 @@
 #include "app/programdir.h"
 
 #include <QCoreApplication>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <cstdio>
 
 namespace vyntool {
 
+QString exitCodesHelp()
+{
+    return QStringLiteral("Коды завершения:\n"
+                          "  0    успешно\n"
+                          "  1    операция не удалась (файл, обмен, запись)\n"
+                          "  2    неверные параметры командной строки\n"
+                          "  3    порт недоступен\n"
+                          "  4    прибор не обнаружен\n"
+                          "  5    тип прибора не подходит или запись отклонена из-за заводского "
+                          "номера\n"
+                          "  130  прервано (Ctrl+C, SIGTERM)");
+}
+
+QString russianHelpText(const QString& helpText, const QString& command)
+{
+    QString text = helpText;
+    // Qt names the executable's path; the usage line names the command.
+    text.replace(QRegularExpression(QStringLiteral("^Usage: \\S+ \\[options\\]")),
+                 QStringLiteral("Использование: ") + command + QStringLiteral(" [параметры]"));
+    text.replace(QRegularExpression(QStringLiteral("^Usage: \\S+")),
+                 QStringLiteral("Использование: ") + command);
+    text.replace(QRegularExpression(QStringLiteral("(^|\n)Options:\n")),
+                 QStringLiteral("\\1Параметры:\n"));
+    text.replace(QRegularExpression(QStringLiteral("(^|\n)Arguments:\n")),
+                 QStringLiteral("\\1Аргументы:\n"));
+    return text;
+}
+
+QString russianParserError(const QString& errorText)
+{
+    struct Pattern
+    {
+        const char* english;
+        const char* russian;
+    };
+    static const Pattern kPatterns[] = {
+        {"^Unknown option '(.*)'\\.$", "неизвестный параметр «\\1»"},
+        {"^Unknown options: (.*)\\.$", "неизвестные параметры: \\1"},
+        {"^Missing value after '(.*)'\\.$", "не указано значение после «\\1»"},
+        {"^Unexpected value after '(.*)'\\.$", "лишнее значение после «\\1»"},
+    };
+    for (const Pattern& p : kPatterns) {
+        const QRegularExpression re(QString::fromUtf8(p.english));
+        if (re.match(errorText).hasMatch()) {
+            QString text = errorText;
+            return text.replace(re, QString::fromUtf8(p.russian));
+        }
+    }
+    return errorText;
+}
+
 bool parseCommand(QCommandLineParser& parser, const QStringList& args, const QString& description)
 {
     parser.setApplicationDescription(description);
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("Show this help."));
+                                  QStringLiteral("Показать эту справку."));
     parser.addOption(help);
     if (!parser.parse(args))
-        throw UsageError(parser.errorText());
+        throw UsageError(russianParserError(parser.errorText()));
     if (parser.isSet(help)) {
-        printOut(parser.helpText());
+        printOut(russianHelpText(parser.helpText(), args.value(0)));
         return false;
     }
     return true;
@@ -26,7 +78,7 @@ bool parseCommand(QCommandLineParser& parser, const QStringList& args, const QSt
 QString requiredValue(const QCommandLineParser& parser, const QString& name)
 {
     if (!parser.isSet(name) || parser.value(name).isEmpty())
-        throw UsageError(QStringLiteral("missing --%1").arg(name));
+        throw UsageError(QStringLiteral("не указан --%1").arg(name));
     return parser.value(name);
 }
 
@@ -37,7 +89,8 @@ int intValue(const QCommandLineParser& parser, const QString& name, int fallback
     bool ok = false;
     const int v = parser.value(name).toInt(&ok, 0);
     if (!ok)
-        throw UsageError(QStringLiteral("--%1 needs an integer, not \"%2\"").arg(name, parser.value(name)));
+        throw UsageError(QStringLiteral("--%1: нужно целое число, а не \"%2\"")
+                             .arg(name, parser.value(name)));
     return v;
 }
 
@@ -66,9 +119,13 @@ vyn::CommSettings commSettingsFor(const QString& port, int speed)
     const QStringList& speeds = vyn::CommSettings::speedItems();
     comm.speedItem = static_cast<int>(speeds.indexOf(QString::number(speed)));
     if (comm.speedItem < 0)
-        throw UsageError(
-            QStringLiteral("--speed %1 is not one of %2").arg(speed).arg(speeds.join(QStringLiteral(", "))));
+        throw UsageError(QStringLiteral("--speed %1: допустимые скорости %2").arg(speed).arg(speedChoices()));
     return comm;
+}
+
+QString speedChoices()
+{
+    return vyn::CommSettings::speedItems().join(QStringLiteral(", "));
 }
 
 vyn::ProtoTimings commandTimings(bool fast)

@@ -13,12 +13,29 @@
 
 namespace vyntool {
 
-enum ExitCode : int { ExitOk = 0, ExitFailure = 1, ExitUsage = 2 };
+// The exit codes; stable, for scripts and production lines (see "vyntool --help").
+enum ExitCode : int {
+    ExitOk = 0,
+    ExitFailure = 1,         // the operation failed (file, protocol, write)
+    ExitUsage = 2,           // wrong arguments
+    ExitPortUnavailable = 3, // the port cannot be opened
+    ExitNotFound = 4,        // no calculator answered, or its answer made no sense
+    ExitRefused = 5,         // type mismatch, or the serial-number question answered No
+    ExitInterrupted = 130,   // Ctrl+C or SIGTERM
+};
 
-// A failure the user must read: the message goes to stderr, exit code 1.
+// The table of exit codes as "vyntool --help" and the README show it.
+QString exitCodesHelp();
+
+// A failure the user must read: the message goes to stderr, exit code 1 unless
+// the failure has a code of its own.
 struct Failure : std::runtime_error
 {
-    explicit Failure(const QString& message) : std::runtime_error(message.toStdString()) {}
+    explicit Failure(const QString& message, int code = ExitFailure)
+        : std::runtime_error(message.toStdString()), exitCode(code)
+    {
+    }
+    int exitCode;
 };
 // Wrong arguments: the message and a hint go to stderr, exit code 2.
 struct UsageError : std::runtime_error
@@ -28,7 +45,12 @@ struct UsageError : std::runtime_error
 
 // Parses a command's arguments (args[0] is "vyntool <command>"). Prints help and
 // returns false on --help; throws UsageError on unknown options or missing values.
+// The help is in Russian: "Использование: vyntool <command> [параметры] ...".
 bool parseCommand(QCommandLineParser& parser, const QStringList& args, const QString& description);
+
+// Qt's parser texts (help and errors) in Russian.
+QString russianHelpText(const QString& helpText, const QString& command);
+QString russianParserError(const QString& errorText);
 
 // Value of a required option; UsageError when missing.
 QString requiredValue(const QCommandLineParser& parser, const QString& name);
@@ -49,6 +71,8 @@ QString productFile(const QString& name);
 // The line settings of a device command: the port and one of the speeds the
 // communication settings offer; UsageError for another speed.
 vyn::CommSettings commSettingsFor(const QString& port, int speed);
+// "1200, 2400, 4800, 9600": the speeds commSettingsFor takes.
+QString speedChoices();
 // --fast: short line resets and final pause, for simulators and tests.
 vyn::ProtoTimings commandTimings(bool fast);
 

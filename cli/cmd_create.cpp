@@ -3,7 +3,9 @@
 
 #include "cliutil.h"
 #include "commands.h"
+#include "deviceoptions.h"
 #include "terminalui.h"
+#include "transferui.h"
 
 #include "link/devicecommands.h"
 #include "link/vynproto.h"
@@ -35,49 +37,84 @@ public:
 int runCreate(const QStringList& args)
 {
     QCommandLineParser parser;
-    parser.addOption({QStringLiteral("port"), QStringLiteral("Port name (ttyUSB0) or path."),
-                      QStringLiteral("name")});
-    parser.addOption({QStringLiteral("speed"),
-                      QStringLiteral("Line speed: 1200, 2400, 4800 or 9600 (default 9600)."),
-                      QStringLiteral("baud")});
-    parser.addOption(
-        {QStringLiteral("fast"), QStringLiteral("Short line reset, for simulators and tests.")});
+    addDeviceOptions(parser);
+    addJsonOption(parser);
     parser.addOption({QStringLiteral("out"),
-                      QStringLiteral("The configuration file to create (JSON); must not exist."),
-                      QStringLiteral("file")});
+                      QStringLiteral("Создаваемый файл конфигурации (JSON); не должен "
+                                     "существовать."),
+                      QStringLiteral("файл")});
     if (!parseCommand(parser, args,
-                      QStringLiteral("Identifies the calculator on a port and creates a new "
-                                     "configuration file with its serial number and type.")))
+                      QStringLiteral("Опрашивает прибор на порту и создаёт новый файл "
+                                     "конфигурации с его заводским номером и типом.\n\n") +
+                          exitCodesHelp()))
         return ExitOk;
-    const vyn::CommSettings comm = commSettingsFor(requiredValue(parser, QStringLiteral("port")),
-                                                   intValue(parser, QStringLiteral("speed"), 9600));
+    const vyn::CommSettings comm = commFromOptions(parser);
     const QString out = requiredValue(parser, QStringLiteral("out"));
+    const bool json = parser.isSet(QStringLiteral("json"));
+    DeviceReport report(QStringLiteral("created"));
+    report.file = out;
+    // error: printed and reported; empty keeps what the report holds.
+    const auto finish = [&](DeviceOutcome outcome, const QString& error) {
+        report.outcome = outcome;
+        if (!error.isEmpty()) {
+            report.error = error;
+            printErr(error);
+        }
+        if (json)
+            printOut(report.json());
+        return exitCodeFor(outcome);
+    };
     if (QFileInfo::exists(out))
-        throw Failure(
-            QStringLiteral("%1 exists already; remove it or choose another name").arg(out));
+        return finish(DeviceOutcome::Failed,
+                      QStringLiteral("%1 уже существует; удалите его или выберите другое имя")
+                          .arg(out));
 
+    InterruptGuard guard;
     vyn::DeviceSession session;
     vyn::TVynProto proto(vyn::ThreadSleeper::instance(),
                          commandTimings(parser.isSet(QStringLiteral("fast"))));
+    guard.setStopRequest([&proto] { proto.requestStop(); });
+    guard.arm();
     TerminalStatus status;
     TerminalDialogs dialogs(false, status);
+    if (json)
+        dialogs.keepStdoutForJson();
     const vyn::DeviceCommandContext context{proto,   session, comm,
                                             dialogs, status,  QStringLiteral("vyntool")};
     const vyn::NumberLocale locale = vyn::NumberLocale::system();
     vyn::ConfigRecord record;
     FileEditor editor;
-    const vyn::CreateOutcome outcome = vyn::runCreateCommand(context, record, editor, locale);
+    vyn::CreateOutcome outcome = vyn::CreateOutcome::EditorShownWithoutDevice;
+    try {
+        outcome = vyn::runCreateCommand(context, record, editor, locale);
+    } catch (const vyn::MessageError& e) {
+        return finish(DeviceOutcome::Failed, e.message());
+    }
+    guard.setStopRequest({});
     if (outcome == vyn::CreateOutcome::PortUnavailable) {
-        if (!proto.lastOpenError().isEmpty())
+        QString error = dialogs.lastError();
+        if (!proto.lastOpenError().isEmpty()) {
             printErr(proto.lastOpenError());
-        return ExitFailure;
+            error += QLatin1Char('\n') + proto.lastOpenError();
+        }
+        report.error = error;
+        return finish(DeviceOutcome::PortUnavailable, QString());
+    }
+    if (outcome == vyn::CreateOutcome::Interrupted) {
+        report.error = dialogs.lastError();
+        return finish(DeviceOutcome::Interrupted, QString());
     }
     // Without a calculator the window still opens for a configuration by hand; a
     // file without a serial number is of no use.
     if (outcome != vyn::CreateOutcome::EditorShown || !editor.shown) {
-        printErr(QStringLiteral("No file was written."));
-        return ExitFailure;
+        report.error = dialogs.lastError();
+        printErr(QStringLiteral("Файл не создан."));
+        return finish(DeviceOutcome::NotIdentified, QString());
     }
+    report.serial = record.SNUM;
+    report.deviceGeneration = session.DeviceGeneration;
+    report.deviceVersion = session.DeviceVersion;
+    report.firmwareDate = session.DeviceFirmwareDate.toString(Qt::ISODate);
 
     vyn::SaveContext save;
     save.deviceGeneration = session.DeviceGeneration;
@@ -85,17 +122,25 @@ int runCreate(const QStringList& args)
     save.today = QDate::currentDate();
     save.manager = vyn::managerText(QSysInfo::machineHostName(), qEnvironmentVariable("USER"));
     const vyn::SaveResult saved = vyn::saveRecord(record, save, locale);
+    QStringList failures;
     for (int group : saved.failedGroups)
-        printErr(vyn::saveFailureMessage(group));
+        failures << vyn::saveFailureMessage(group);
+    for (const QString& f : failures)
+        printErr(f);
+    report.error = failures.join(QLatin1Char('\n'));
     try {
         vyn::writeConfigFile(out, saved.row);
     } catch (const vyn::ConfigFileError& e) {
-        throw Failure(e.message());
+        return finish(DeviceOutcome::Failed, e.message());
     }
-    printOut(QStringLiteral("%1: new configuration of calculator %2, type %3, firmware %4")
-                 .arg(out, record.SNUM, record.TYPE_VYN,
-                      session.DeviceFirmwareDate.toString(Qt::ISODate)));
-    return saved.failedGroups.isEmpty() ? ExitOk : ExitFailure;
+    const QString line = QStringLiteral("%1: новая конфигурация прибора %2, тип %3, дата программы %4")
+                             .arg(out, record.SNUM, record.TYPE_VYN,
+                                  session.DeviceFirmwareDate.toString(Qt::ISODate));
+    if (json)
+        printErr(line);
+    else
+        printOut(line);
+    return finish(failures.isEmpty() ? DeviceOutcome::Done : DeviceOutcome::Failed, QString());
 }
 
 } // namespace vyntool

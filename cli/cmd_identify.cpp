@@ -1,9 +1,8 @@
+// vyntool identify: who the calculator on a port is.
+
 #include "cliutil.h"
 #include "commands.h"
 #include "deviceoptions.h"
-
-#include <QJsonDocument>
-#include <QJsonObject>
 
 namespace vyntool {
 
@@ -11,30 +10,30 @@ int runIdentify(const QStringList& args)
 {
     QCommandLineParser parser;
     addDeviceOptions(parser);
-    parser.addOption({QStringLiteral("json"), QStringLiteral("Print the result as JSON.")});
+    addJsonOption(parser);
     if (!parseCommand(parser, args,
-                      QStringLiteral("Identifies the calculator on a port: serial number, "
-                                     "firmware date, generation, device version.")))
+                      QStringLiteral("Опрашивает прибор на порту: заводской номер, дата "
+                                     "программы, поколение, версия прибора.\n\n") +
+                          exitCodesHelp()))
         return ExitOk;
-    const vyn::Identification id = identifyFromOptions(parser);
+    const bool json = parser.isSet(QStringLiteral("json"));
+    DeviceReport report(QStringLiteral("identified"));
+    vyn::Identification id;
+    if (!identifyFromOptions(parser, id, report)) {
+        if (json)
+            printOut(report.json());
+        return exitCodeFor(report.outcome);
+    }
 
-    const QString date = id.firmwareDate.toString(Qt::ISODate);
-    const QString generation = id.generation == 1 ? QStringLiteral("04") : QStringLiteral("03");
-    if (parser.isSet(QStringLiteral("json"))) {
-        QJsonObject o;
-        o[QStringLiteral("serial")] = id.serial;
-        o[QStringLiteral("firmwareDate")] = date;
-        o[QStringLiteral("generation")] = generation;
-        o[QStringLiteral("deviceGeneration")] = id.generation;
-        o[QStringLiteral("deviceVersion")] = id.version;
-        o[QStringLiteral("newType")] = id.newType;
-        printOut(QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact)));
+    if (json) {
+        printOut(report.json());
     } else {
-        printOut(QStringLiteral("serial:         %1\nfirmware date:  %2\ngeneration:     %3\n"
-                                "device version: %4\nnew type:       %5")
-                     .arg(id.serial, date, generation)
+        printOut(QStringLiteral("заводской номер: %1\nдата программы:  %2\nпоколение:       %3\n"
+                                "версия прибора:  %4\nнового типа:     %5")
+                     .arg(id.serial, report.firmwareDate,
+                          id.generation == 1 ? QStringLiteral("04") : QStringLiteral("03"))
                      .arg(id.version)
-                     .arg(id.newType ? QStringLiteral("yes") : QStringLiteral("no")));
+                     .arg(id.newType ? QStringLiteral("да") : QStringLiteral("нет")));
     }
     return ExitOk;
 }

@@ -9,7 +9,7 @@ namespace vyntool {
 struct Command
 {
     const char* name;
-    const char* summary;
+    const char* summary; // UTF-8
     int (*run)(const QStringList& args);
     bool gui = false; // needs fonts and painting: runs under QGuiApplication
 };
@@ -19,6 +19,7 @@ int runImage(const QStringList& args);
 int runAlt(const QStringList& args);
 int runConf(const QStringList& args);
 int runIdentify(const QStringList& args);
+int runPorts(const QStringList& args);
 int runWrite(const QStringList& args);
 int runCreate(const QStringList& args);
 int runCatalogue(const QStringList& args);
@@ -29,18 +30,19 @@ int runSettings(const QStringList& args);
 int runBase(const QStringList& args);
 
 inline constexpr Command kCommands[] = {
-    {"image", "build the memory image of a generation-03 calculator", runImage},
-    {"alt", "show or write an alternative-days file", runAlt},
-    {"conf", "pack or show the scheme table conf.dat", runConf},
-    {"identify", "identify the calculator on a serial port", runIdentify},
-    {"write", "write a configuration file into the calculator", runWrite},
-    {"create", "create a configuration file for the connected calculator", runCreate},
-    {"catalogue", "pack or unpack the instrument catalogue rash.spe", runCatalogue},
-    {"passport", "passport of a configuration, as PDF or tables", runPassport, true},
-    {"card", "programming card of a configuration, as PDF or tables", runCard, true},
-    {"import", "import an older DBF table into a configuration database", runImport},
-    {"settings", "show the interface and communication settings of the program directory", runSettings},
-    {"base", "add configuration files to a configuration database", runBase},
+    {"image", "образ памяти прибора поколения 03", runImage},
+    {"alt", "показать или записать файл альтернативных дней", runAlt},
+    {"conf", "упаковать или показать таблицу схем conf.dat", runConf},
+    {"ports", "последовательные порты, как их предлагают коммуникационные настройки", runPorts},
+    {"identify", "опросить прибор на последовательном порту", runIdentify},
+    {"write", "записать файл конфигурации в прибор", runWrite},
+    {"create", "создать файл конфигурации для подключенного прибора", runCreate},
+    {"catalogue", "упаковать или распаковать каталог приборов rash.spe", runCatalogue},
+    {"passport", "паспорт конфигурации: PDF или таблицы", runPassport, true},
+    {"card", "карта программирования: PDF или таблицы", runCard, true},
+    {"import", "импорт старой таблицы DBF в базу конфигураций", runImport},
+    {"settings", "показать настройки интерфейса и связи каталога программы", runSettings},
+    {"base", "добавить файлы конфигурации в базу конфигураций", runBase},
 };
 
 } // namespace vyntool

@@ -10,17 +10,30 @@
 
 using namespace vyntool;
 
-static void printUsage()
+static QString usageText()
 {
-    QString text = QStringLiteral("Usage: vyntool <command> [options]\n\nCommands:\n");
+    QString text = QStringLiteral("Использование: vyntool <команда> [параметры]\n\nКоманды:\n");
     for (const Command& c : kCommands)
-        text += QStringLiteral("  %1  %2\n").arg(QString::fromLatin1(c.name), -10).arg(QString::fromLatin1(c.summary));
-    text += QStringLiteral("\n\"vyntool <command> --help\" describes a command.");
-    printOut(text);
+        text += QStringLiteral("  %1  %2\n").arg(QString::fromLatin1(c.name), -10).arg(QString::fromUtf8(c.summary));
+    text += QStringLiteral("\n\"vyntool <команда> --help\" описывает команду.\n\n") + exitCodesHelp();
+    return text;
+}
+
+static QtMessageHandler g_previousHandler = nullptr;
+
+// Qt's note that XDG_RUNTIME_DIR is unset says nothing to a vyntool user.
+static void quietMessages(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (text.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR")) ||
+        text.startsWith(QLatin1String("QStandardPaths: runtime directory")))
+        return;
+    if (g_previousHandler)
+        g_previousHandler(type, context, text);
 }
 
 int main(int argc, char** argv)
 {
+    g_previousHandler = qInstallMessageHandler(quietMessages);
     // Documents are laid out with fonts: a GUI application, on the offscreen
     // platform unless the caller chose one.
     bool gui = false;
@@ -34,12 +47,12 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName(QStringLiteral("vyntool"));
     const QStringList args = QCoreApplication::arguments();
     if (args.size() < 2) {
-        printUsage();
+        printErr(usageText());
         return ExitUsage;
     }
     const QString name = args.at(1);
     if (name == QLatin1String("--help") || name == QLatin1String("-h") || name == QLatin1String("help")) {
-        printUsage();
+        printOut(usageText());
         return ExitOk;
     }
     for (const Command& c : kCommands) {
@@ -51,17 +64,18 @@ int main(int argc, char** argv)
             return c.run(sub);
         } catch (const UsageError& e) {
             printErr(QStringLiteral("vyntool %1: %2").arg(name, QString::fromUtf8(e.what())));
-            printErr(QStringLiteral("Try \"vyntool %1 --help\".").arg(name));
+            printErr(QStringLiteral("Справка: \"vyntool %1 --help\".").arg(name));
             return ExitUsage;
         } catch (const Failure& e) {
-            printErr(QString::fromUtf8(e.what()));
-            return ExitFailure;
+            if (*e.what())
+                printErr(QString::fromUtf8(e.what()));
+            return e.exitCode;
         } catch (const std::exception& e) {
             printErr(QString::fromUtf8(e.what()));
             return ExitFailure;
         }
     }
-    printErr(QStringLiteral("vyntool: unknown command \"%1\"").arg(name));
-    printUsage();
+    printErr(QStringLiteral("vyntool: неизвестная команда \"%1\"").arg(name));
+    printErr(usageText());
     return ExitUsage;
 }

@@ -2,8 +2,9 @@
 
 #include "cliutil.h"
 
-#include <QTextStream>
 #include <cstdio>
+#include <optional>
+#include <poll.h>
 #include <unistd.h>
 
 namespace vyntool {
@@ -20,13 +21,43 @@ QString terminalText(const QString& caption, const QString& text)
 
 } // namespace
 
+// One line of stdin without its line end; none at its end or when stop turns true.
+static std::optional<QByteArray> readAnswerLine(const std::function<bool()>& stop)
+{
+    QByteArray line;
+    for (;;) {
+        if (stop && stop())
+            return std::nullopt;
+        pollfd p{STDIN_FILENO, POLLIN, 0};
+        if (::poll(&p, 1, 100) <= 0)
+            continue;
+        char c = 0;
+        const ssize_t n = ::read(STDIN_FILENO, &c, 1);
+        if (n <= 0)
+            return line.isEmpty() ? std::nullopt : std::optional<QByteArray>(line);
+        if (c == '\n')
+            return line;
+        line += c;
+    }
+}
+
+bool waitForEnter(const std::function<bool()>& stop)
+{
+    return readAnswerLine(stop).has_value();
+}
+
 void TerminalDialogs::inform(const QString& text, const QString& caption, vyn::MessageKind kind)
 {
     m_status.endLine();
-    if (kind == vyn::MessageKind::Information)
-        printOut(terminalText(caption, text));
-    else
+    if (kind == vyn::MessageKind::Information) {
+        if (m_infoToStderr)
+            printErr(terminalText(caption, text));
+        else
+            printOut(terminalText(caption, text));
+    } else {
+        m_lastError = terminalText(QString(), text);
         printErr(terminalText(caption, text));
+    }
 }
 
 bool TerminalDialogs::ask(const QString& text, const QString& caption, bool defaultYes)
@@ -41,13 +72,12 @@ bool TerminalDialogs::ask(const QString& text, const QString& caption, bool defa
         (question + (defaultYes ? QStringLiteral(" [Д/н] ") : QStringLiteral(" [д/Н] "))).toUtf8();
     std::fwrite(prompt.constData(), 1, static_cast<std::size_t>(prompt.size()), stderr);
     std::fflush(stderr);
-    QTextStream in(stdin);
-    QString answer;
-    if (!in.readLineInto(&answer)) {
+    const std::optional<QByteArray> line = readAnswerLine(m_stopRequested);
+    if (!line) {
         printErr(QStringLiteral("нет"));
         return false;
     }
-    answer = answer.trimmed().toLower();
+    const QString answer = QString::fromUtf8(*line).trimmed().toLower();
     if (answer.isEmpty())
         return defaultYes;
     return answer == QLatin1String("y") || answer == QLatin1String("yes") ||

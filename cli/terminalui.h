@@ -5,9 +5,14 @@
 #include "link/devicecommands.h"
 #include "model/userdialogs.h"
 
+#include <functional>
+
 namespace vyntool {
 
 class TerminalStatus;
+
+// Waits for a line on stdin (Enter); false at its end or once stop turns true.
+bool waitForEnter(const std::function<bool()>& stop);
 
 class TerminalDialogs : public vyn::UserDialogs
 {
@@ -18,9 +23,11 @@ public:
     {
     }
 
-    // Information on stdout, warnings and errors on stderr.
+    // Information on stdout (on stderr when stdout is kept for --json), warnings
+    // and errors on stderr.
     void inform(const QString& text, const QString& caption, vyn::MessageKind kind) override;
-    // --yes answers Yes; otherwise the answer is read from stdin (No at its end).
+    // --yes answers Yes; otherwise the answer is read from stdin (No at its end,
+    // and No when stopRequested turns true while waiting).
     bool ask(const QString& text, const QString& caption, bool defaultYes) override;
     // Not offered on a terminal: cancelled.
     std::optional<QString> askText(const QString&, const QString&, const QString&) override
@@ -30,9 +37,20 @@ public:
     QString chooseOpenFile(const vyn::FileChoice&) override { return {}; }
     QString chooseSaveFile(const vyn::FileChoice&) override { return {}; }
 
+    void keepStdoutForJson() { m_infoToStderr = true; }
+    void setStopRequested(std::function<bool()> stopRequested)
+    {
+        m_stopRequested = std::move(stopRequested);
+    }
+    // The last warning or error shown, without caption.
+    QString lastError() const { return m_lastError; }
+
 private:
     bool m_assumeYes;
     TerminalStatus& m_status;
+    bool m_infoToStderr = false;
+    std::function<bool()> m_stopRequested;
+    QString m_lastError;
 };
 
 // Progress as "Запись конфигурации: n/137" rewritten in place on stderr, when

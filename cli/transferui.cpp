@@ -13,6 +13,7 @@ InterruptGuard::InterruptGuard()
 {
     sigemptyset(&m_set);
     sigaddset(&m_set, SIGINT);
+    sigaddset(&m_set, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &m_set, &m_previous);
     m_watcher = std::thread([this] { watch(); });
 }
@@ -28,16 +29,21 @@ void InterruptGuard::watch()
 {
     const timespec step{0, 100'000'000};
     while (!m_quit.load()) {
-        if (sigtimedwait(&m_set, nullptr, &step) != SIGINT)
+        const int signal = sigtimedwait(&m_set, nullptr, &step);
+        if (signal != SIGINT && signal != SIGTERM)
             continue;
         if (m_armed.load()) {
+            m_any.store(true);
             m_interrupted.store(true);
+            std::lock_guard lock(m_stopMutex);
+            if (m_stop)
+                m_stop();
             continue;
         }
-        // Nothing runs yet: end as Ctrl+C always does.
-        std::signal(SIGINT, SIG_DFL);
+        // Nothing runs yet: end as the signal always does.
+        std::signal(signal, SIG_DFL);
         pthread_sigmask(SIG_UNBLOCK, &m_set, nullptr);
-        std::raise(SIGINT);
+        std::raise(signal);
     }
 }
 
@@ -117,7 +123,9 @@ int followTransfer(vyn::OperateRunner& runner, TerminalTransferHost& host, Inter
     const auto showMessages = [&] {
         for (const QString& text : host.takeMessages()) {
             line.end();
-            dialogs.inform(text, title, vyn::MessageKind::Information);
+            dialogs.inform(text, title,
+                           text == vyn::transferSucceededText() ? vyn::MessageKind::Information
+                                                                : vyn::MessageKind::Error);
         }
     };
     bool stopping = false;
@@ -144,7 +152,7 @@ int followTransfer(vyn::OperateRunner& runner, TerminalTransferHost& host, Inter
         return ExitOk;
     case vyn::OperateResult::Stopped:
         printErr(QStringLiteral("Запись остановлена; прибор не сконфигурирован."));
-        return 130;
+        return ExitInterrupted;
     default:
         return ExitFailure;
     }

@@ -90,6 +90,11 @@ void driveLine(int fd, int line, bool level)
 
 } // namespace
 
+QString lineLostMessage()
+{
+    return QStringLiteral("Связь с прибором потеряна: линия разорвана или адаптер отключен.");
+}
+
 QString portDevicePath(const QString& name)
 {
     return name.contains(QLatin1Char('/')) ? name : QStringLiteral("/dev/") + name;
@@ -263,13 +268,21 @@ bool TCustomComm32::WaitForInput(std::chrono::microseconds timeout) const
     timespec ts{static_cast<time_t>(timeout.count() / 1000000),
                 static_cast<long>((timeout.count() % 1000000) * 1000)};
     const int r = ::ppoll(&p, 1, &ts, nullptr);
-    if (r > 0 && (p.revents & POLLIN))
-        return true;
-    if (r > 0) {
-        // Hung-up line: poll would return at once forever; wait the time out instead.
-        ::nanosleep(&ts, nullptr);
-    }
-    return false;
+    if (r <= 0)
+        return false;
+    // A hung-up line reports input that never comes: nothing queued means gone.
+    if ((p.revents & (POLLHUP | POLLERR | POLLNVAL)) && InQueCount() == 0)
+        throw EPortLost(lineLostMessage());
+    return (p.revents & POLLIN) != 0;
+}
+
+bool TCustomComm32::LineLost() const
+{
+    if (m_fd < 0)
+        return false;
+    pollfd p{m_fd, POLLIN, 0};
+    return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) &&
+           InQueCount() == 0;
 }
 
 // ---- TComm32 ----

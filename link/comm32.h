@@ -40,6 +40,9 @@ enum TDatabits
 // is a path already.
 QString portDevicePath(const QString& name);
 
+// "Связь с прибором потеряна: ..." of a hung-up line.
+QString lineLostMessage();
+
 // True for the speeds the port accepts (1200..115200).
 bool isStandardBaudRate(int baud);
 
@@ -82,7 +85,10 @@ public:
 
     // Waits until input is queued or the time is up; true when input waits.
     // The wait ends early on input, so receive loops need not sleep blindly.
+    // A hung-up line raises EPortLost at once.
     bool WaitForInput(std::chrono::microseconds timeout) const;
+    // True when the other end has hung up or the device has gone (nothing queued).
+    bool LineLost() const;
 
     int handle() const { return m_fd; }
 

@@ -10,6 +10,7 @@
 #include "model/userdialogs.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <algorithm>
 
 namespace vyn {
@@ -45,6 +46,15 @@ QString firstAltDaysFile(const QString& directory)
     return names.isEmpty() ? QString() : dir.filePath(names.first());
 }
 
+void checkAltDaysFileSize(const QString& path)
+{
+    if (path.isEmpty())
+        return;
+    const QFileInfo info(path);
+    if (info.exists() && (!info.isFile() || info.size() != 62))
+        throw EComunicatorExcept(QStringLiteral("Ошибка открытия файла."));
+}
+
 WriteConfigInputs WriteConfigInputs::defaults(const QString& programDir)
 {
     WriteConfigInputs in;
@@ -72,12 +82,20 @@ void TVynComunicator::SetTxData(std::span<const std::uint8_t> bytes)
 int TVynComunicator_v04::GetDeviceType(TVynProto& proto)
 {
     SetTxData({0x03, 0x35, 0x45, 0x25});
-    ProtoExchange(proto, 0, 0x0A, 4, TxBuf, RxBuf);
+    try {
+        ProtoExchange(proto, 0, 0x0A, 4, TxBuf, RxBuf);
+    } catch (const EInterrupted&) {
+        throw;
+    } catch (const ELinkError& e) {
+        throw EComunicatorExcept(QStringLiteral("Ошибка запроса типа прибора\n") + e.message());
+    }
     return RxBuf[8];
 }
 
 bool TVynComunicator_v04::WriteConfig(const WriteContext& c)
 {
+    ParametersWritten = 0;
+    ParametersTotal = 0;
     c.progress.SetProgressBarMax(137);
     c.progress.IncrementProgressBar();
 
@@ -87,6 +105,7 @@ bool TVynComunicator_v04::WriteConfig(const WriteContext& c)
     V04WriteInputs in;
     in.deviceVersion = c.session.DeviceVersion;
     try {
+        checkAltDaysFileSize(c.inputs.altDaysFile);
         in.altDays = readAltDaysForWrite(c.inputs.altDaysFile);
     } catch (const EComunicatorExcept& e) {
         c.dialogs.inform(e.message(), QString());
@@ -97,15 +116,19 @@ bool TVynComunicator_v04::WriteConfig(const WriteContext& c)
     in.now = c.inputs.clock ? c.inputs.clock() : QDateTime::currentDateTime();
     in.locale = c.inputs.locale;
     const std::vector<ParameterWrite> writes = buildV04ParameterWrites(c.record, in);
+    ParametersTotal = static_cast<int>(writes.size());
 
     openAndResetLine(c.proto, c.inputs.comm.port, c.inputs.comm.speed());
 
     Sleeper& sleeper = c.proto.sleeper();
     for (const ParameterWrite& w : writes) {
+        // Between two parameters: the one sent has been taken whole.
+        c.proto.checkStop();
         const QByteArray data = w.requestData();
         SetTxData(std::span(reinterpret_cast<const std::uint8_t*>(data.constData()),
                             static_cast<std::size_t>(data.size())));
         ProtoExchange(c.proto, 0, 3, static_cast<std::uint16_t>(data.size()), TxBuf, RxBuf);
+        ++ParametersWritten;
         c.progress.IncrementProgressBar();
         if (w.pauseAfterMs > 0)
             sleeper.sleepMs(w.pauseAfterMs);
@@ -129,6 +152,11 @@ int TVynComunicator_v03::GetDeviceType(TVynProto& proto)
     bool answered = false;
     try {
         answered = ProtoExchange(proto, 0, 2, 4, TxBuf, RxBuf);
+    } catch (const EInterrupted&) {
+        throw;
+    } catch (const ELinkError& e) {
+        throw EComunicatorExcept(QStringLiteral("Ишибка при получении типа Винка\n") +
+                                 e.message());
     } catch (const std::exception&) {
         throw EComunicatorExcept(QStringLiteral("Ишибка при получении типа Винка"));
     }

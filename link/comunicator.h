@@ -72,6 +72,12 @@ struct WriteConfigInputs
 // The first "*.alt" of a directory by name, as a path; empty when there is none.
 QString firstAltDaysFile(const QString& directory);
 
+// A chosen alternative-days file that exists but does not hold exactly the 62
+// bytes of one (damaged, or another kind of file) raises EComunicatorExcept
+// "Ошибка открытия файла.". An empty path or a missing file passes: what that
+// means is each generation's own matter.
+void checkAltDaysFileSize(const QString& path);
+
 // Everything a WriteConfig works with.
 struct WriteContext
 {
@@ -104,16 +110,22 @@ public:
 
     std::array<std::uint8_t, 1000> RxBuf{};
     std::array<std::uint8_t, 100> TxBuf{};
+    // The last WriteConfig's parameter writes: taken by the calculator, and in all.
+    int ParametersWritten = 0;
+    int ParametersTotal = 0;
 };
 
 // Firmware dated 2004-01-01 or later: the configuration goes parameter by parameter.
 class TVynComunicator_v04 : public TVynComunicator
 {
 public:
+    // A failed exchange raises EComunicatorExcept "Ошибка запроса типа прибора"
+    // with the protocol's reason on the next line.
     int GetDeviceType(TVynProto& proto) override;
     // Raises EPortUnavailable when the port cannot be opened again, the
     // exchanges' exceptions, and EComunicatorExcept for the alternative-days file
-    // (after showing its message) and for values that are not numbers.
+    // (after showing its message) and for values that are not numbers. A stop
+    // request raises EInterrupted between two parameter writes.
     bool WriteConfig(const WriteContext& context) override;
 };
 

@@ -8,7 +8,8 @@ ConfigFileRowStore::ConfigFileRowStore(QString fileName, StoredRow row, ConfigRe
                                        DeviceSession& session, LoadContext loadContext,
                                        NumberLocale locale, bool recordLoaded)
     : m_fileName(std::move(fileName)), m_row(std::move(row)), m_record(record), m_session(session),
-      m_loadContext(loadContext), m_locale(std::move(locale)), m_loaded(recordLoaded)
+      m_loadContext(loadContext), m_locale(std::move(locale)), m_loaded(recordLoaded),
+      m_loadedGeneration(loadContext.deviceGeneration)
 {
 }
 
@@ -36,11 +37,16 @@ void ConfigFileRowStore::RePaintStatus()
     const QDate stored = variantDate(m_row.value(QStringLiteral("DeviceSoftData")));
     m_session.DeviceFirmwareDate = stored.isValid() ? stored : QDate(1899, 12, 30);
     m_session.DeviceGeneration = generationOfRow(m_row);
-    if (m_loaded)
+    // The tariff lists are read by generation: a firmware date that changed the
+    // generation means reading the row again.
+    if (m_loaded && m_loadedGeneration == m_session.DeviceGeneration)
         return;
     m_loadContext.deviceGeneration = m_session.DeviceGeneration;
+    m_record.FlowTable.clearChannelCells();
+    m_record.ThermoTable.clearChannelCells();
     loadRecord(m_row, m_record, m_loadContext, m_locale);
     m_loaded = true;
+    m_loadedGeneration = m_session.DeviceGeneration;
 }
 
 } // namespace vyn

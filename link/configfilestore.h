@@ -33,6 +33,7 @@ private:
     LoadContext m_loadContext;
     NumberLocale m_locale;
     bool m_loaded;
+    int m_loadedGeneration; // the generation the record holds the row for
 };
 
 } // namespace vyn

@@ -78,7 +78,8 @@ enum class IdentifyOutcome
 {
     Identified,
     PortUnavailable,
-    NotFound
+    NotFound,
+    Interrupted // the stop request came: "Идентификация прервана" was shown
 };
 
 struct IdentifyResult
@@ -94,7 +95,8 @@ QString portUnavailableMessage(CommandKind kind, const QString& port);
 // Opens and resets the line, asks the calculator who it is and sets the session.
 // editorSerial is the editor's serial field: the create command's gets the first 8
 // characters of the serial; its fifth character decides DeviceVersion of older
-// calculators. Shows the port message or "Прибор не обнаружен" itself.
+// calculators. Shows the port message or "Прибор не обнаружен" (with the
+// protocol's reason on the next line) itself.
 IdentifyResult IdentifyDevice(const DeviceCommandContext& context, CommandKind kind,
                               QString& editorSerial);
 
@@ -103,6 +105,7 @@ enum class CreateOutcome
     PortUnavailable,
     EditorShown,              // for the identified calculator
     EditorShownWithoutDevice, // the calculator did not answer: type 4, no serial
+    Interrupted,              // the stop request came; the editor was not shown
 };
 
 // Identifies the calculator, resets the record to a new configuration for its
@@ -121,12 +124,27 @@ enum class WriteOutcome
     NotWritten,    // the calculator's communicator does not take configurations (yet)
     WorkerRunning, // a generation-03 transfer runs: the user was offered to stop it
     Written,       // generation 03: the transfer worker has started
+    Interrupted,   // the stop request came: the write ended between parameters
 };
+
+// What a write command found and did, for callers that report it in detail.
+struct WriteReport
+{
+    QString serial;         // as the calculator answered; empty when not identified
+    int parametersWritten = 0; // generation 04: parameter writes the calculator took
+    int parametersTotal = 0;   // generation 04: parameter writes of the whole write
+};
+
+// "Запись прервана: записано N из M параметров; конфигурация прибора неполная".
+QString interruptedWriteMessage(int written, int total);
 
 // Identifies the calculator, checks it against the current row, stores the
 // firmware date in the row and lets the communicator write the record. Every way
-// out closes the port. A failed type query raises after the port is closed.
+// out closes the port. A failed type query raises after the port is closed. With
+// the NoCFG option a generation-03 calculator's type is not checked. The stop
+// request of the protocol (TVynProto::requestStop) ends it between parameters.
 WriteOutcome runWriteCommand(const DeviceCommandContext& context, ConfigRecord& record,
-                             ConfigRowStore& store, const WriteConfigInputs& inputs);
+                             ConfigRowStore& store, const WriteConfigInputs& inputs,
+                             WriteReport* report = nullptr);
 
 } // namespace vyn

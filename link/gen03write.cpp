@@ -5,6 +5,7 @@
 
 #include "comunicator.h"
 #include "linkerrors.h"
+#include "pageplan.h"
 #include "vynproto.h"
 
 #include "model/altdays.h"
@@ -94,6 +95,23 @@ bool TVynComunicator_v03::WriteConfig(const WriteContext& c)
         if (link->showWaiting)
             link->showWaiting(on);
     };
+    // What can be found out without the calculator is, before it enters its
+    // programming mode: a loader that did not load whole would start nothing
+    // and leave the calculator waiting.
+    ParametersWritten = 0;
+    ParametersTotal = 0;
+    if (!loaderRange(link->loader)) {
+        c.dialogs.inform(QStringLiteral("Файл программатора не прочитан; конфигурация не "
+                                        "записана."),
+                         QStringLiteral("Ошибка"), MessageKind::Error);
+        return false;
+    }
+    try {
+        checkAltDaysFileSize(c.inputs.altDaysFile);
+    } catch (const EComunicatorExcept& e) {
+        c.dialogs.inform(e.message(), QStringLiteral("Ошибка"), MessageKind::Error);
+        return false;
+    }
     waiting(true);
 
     const CommSettings& comm = c.inputs.comm;
@@ -113,7 +131,7 @@ bool TVynComunicator_v03::WriteConfig(const WriteContext& c)
         TVynProto& proto;
         ~PortCloser() { ProtoClosePort(proto); }
     } closer{c.proto};
-    ProtoResetLine(c.proto);
+    ProtoResetLine(c.proto); // a stop request raises: the closer closes the port
 
     const QString scheme = c.record.CXEMA.left(2);
     int stamp = 0;
@@ -135,6 +153,9 @@ bool TVynComunicator_v03::WriteConfig(const WriteContext& c)
             waiting(false);
             return false;
         }
+    } catch (const EInterrupted&) {
+        waiting(false);
+        throw;
     } catch (const std::exception&) {
         waiting(false);
         c.dialogs.inform(QStringLiteral("Ошибка. Прибор не подключен\n\rили находится не в "
@@ -147,6 +168,9 @@ bool TVynComunicator_v03::WriteConfig(const WriteContext& c)
     try {
         SetTxData({0x03, 0x45, 0x2F, 0x29});
         answered = ProtoExchange(c.proto, 0, 2, 4, TxBuf, RxBuf);
+    } catch (const EInterrupted&) {
+        waiting(false);
+        throw;
     } catch (const std::exception&) {
         answered = false;
     }
@@ -185,6 +209,8 @@ bool TVynComunicator_v03::WriteConfig(const WriteContext& c)
     waiting(false);
 
     if (fits) {
+        // The last moment to stop without the calculator in its programming mode.
+        c.proto.checkStop();
         bool ready = false;
         try {
             SetTxData({0x01, 0x05, 0x10});

@@ -19,6 +19,20 @@ public:
     using ELinkError::ELinkError;
 };
 
+// The line is gone: the other end hung up or the adapter was unplugged.
+class EPortLost : public EPortExcept
+{
+public:
+    using EPortExcept::EPortExcept;
+};
+
+// The command was asked to stop (Ctrl+C, the program ending).
+class EInterrupted : public ELinkError
+{
+public:
+    using ELinkError::ELinkError;
+};
+
 // The calculator's side of an exchange went wrong (the numbered errors).
 class EProtokol : public ELinkError
 {

@@ -45,6 +45,11 @@ QString operateStatusText(OperateStatus status)
     return {};
 }
 
+QString transferSucceededText()
+{
+    return QStringLiteral("Программа Винка записана успешно.");
+}
+
 QString pageAddressText(int address)
 {
     return QString::number(address, 16).rightJustified(4, QLatin1Char('0')).toUpper() +
@@ -170,6 +175,9 @@ std::vector<std::uint8_t> TOperate::waitReply(int n)
             port().ReadExact(reply.data(), n);
             return reply;
         }
+        // An unplugged adapter does not get to wait out every check.
+        if (port().LineLost())
+            throw EReadExcept(lineLostMessage());
         if (check + 1 < m_timings.waitChecks)
             m_context.sleeper.sleepFor(m_timings.waitStep);
     }
@@ -235,7 +243,7 @@ void TOperate::Execute()
     try {
         Operation();
         if (m_showResult && !Terminated()) {
-            host.showMessage(QStringLiteral("Программа Винка записана успешно."));
+            host.showMessage(transferSucceededText());
             result = OperateResult::Succeeded;
         }
     } catch (const OperateStopped&) {

@@ -36,6 +36,9 @@ enum class OperateStatus : int
 };
 QString operateStatusText(OperateStatus status);
 
+// "Программа Винка записана успешно.": the worker's one message that is no failure.
+QString transferSucceededText();
+
 // The page address as the second status-bar panel shows it: "1200h".
 QString pageAddressText(int address);
 

@@ -114,9 +114,11 @@ bool LoadProg(LoaderImage& image, const QString& fileName, UserDialogs& dialogs,
             address = *next;
         }
     }
-    if (!ok)
+    if (!ok) {
+        image.clear();
         dialogs.inform(QStringLiteral("Ошибка открытия файла ") + fileName, title,
                        MessageKind::Error);
+    }
     return ok;
 }
 

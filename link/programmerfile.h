@@ -25,8 +25,8 @@ std::optional<int> LoadAddres(const QString& line);
 std::optional<int> LoadByte(LoaderImage& image, const QString& line, int address);
 
 // Fills the image with 0xFF and loads the file into it. On failure shows
-// "Ошибка открытия файла " + fileName (caption: title), keeps the lines loaded
-// before the failing one and returns false.
+// "Ошибка открытия файла " + fileName (caption: title), leaves the image blank
+// (part of a loader must never be sent as the whole) and returns false.
 bool LoadProg(LoaderImage& image, const QString& fileName, UserDialogs& dialogs,
               const QString& title);
 

@@ -10,6 +10,22 @@ void ThreadSleeper::sleepFor(std::chrono::microseconds duration)
         std::this_thread::sleep_for(duration);
 }
 
+bool ThreadSleeper::sleepUnlessStopped(std::chrono::microseconds duration,
+                                       const std::atomic<bool>& stop)
+{
+    // Short steps: a stop request is not kept waiting for seconds.
+    constexpr std::chrono::microseconds kStep = std::chrono::milliseconds(20);
+    const auto end = std::chrono::steady_clock::now() + duration;
+    while (!stop.load()) {
+        const auto left = std::chrono::duration_cast<std::chrono::microseconds>(
+            end - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            return true;
+        std::this_thread::sleep_for(std::min(left, kStep));
+    }
+    return false;
+}
+
 ThreadSleeper& ThreadSleeper::instance()
 {
     static ThreadSleeper sleeper;

@@ -1,6 +1,7 @@
 #pragma once
 // Real waits go through this, so that tests can count them instead of waiting.
 
+#include <atomic>
 #include <chrono>
 
 namespace vyn {
@@ -11,12 +12,24 @@ public:
     virtual ~Sleeper() = default;
     virtual void sleepFor(std::chrono::microseconds duration) = 0;
     void sleepMs(int ms) { sleepFor(std::chrono::milliseconds(ms)); }
+    // Sleeps, ending early once stop is set; false when stopped. Sleepers that
+    // do not really wait take the whole duration as one.
+    virtual bool sleepUnlessStopped(std::chrono::microseconds duration,
+                                    const std::atomic<bool>& stop)
+    {
+        if (stop.load())
+            return false;
+        sleepFor(duration);
+        return !stop.load();
+    }
 };
 
 class ThreadSleeper : public Sleeper
 {
 public:
     void sleepFor(std::chrono::microseconds duration) override;
+    bool sleepUnlessStopped(std::chrono::microseconds duration,
+                            const std::atomic<bool>& stop) override;
     // One shared instance: it holds no state.
     static ThreadSleeper& instance();
 };

@@ -19,6 +19,7 @@ constexpr std::uint8_t kBlockMark = 0xF1;
 constexpr std::uint8_t kEndOfRequest = 0xF4;
 constexpr std::uint8_t kProgramAck = 0xFF;
 constexpr int kMaxRequestBlock = 64;
+constexpr int kEmptyBlocksAllowed = 8;
 
 [[noreturn]] void fail(const char* text)
 {
@@ -104,16 +105,35 @@ void TVynProto::closePort()
     m_port.Close();
 }
 
+void TVynProto::checkStop() const
+{
+    if (stopRequested())
+        throw EInterrupted(QStringLiteral("Операция прервана"));
+}
+
+void TVynProto::sleepUnlessStopped(int ms)
+{
+    // A stop request does not wait out the seven seconds of a line reset.
+    if (!m_sleeper.sleepUnlessStopped(std::chrono::milliseconds(ms), m_stop))
+        checkStop();
+}
+
 void TVynProto::resetLine()
 {
     if (!m_port.Connected())
         return;
     m_port.setDTRProp(false);
     m_port.setRTSProp(false);
-    m_sleeper.sleepMs(m_timings.lineResetLowMs);
+    try {
+        sleepUnlessStopped(m_timings.lineResetLowMs);
+    } catch (const EInterrupted&) {
+        m_port.setDTRProp(m_dtr);
+        m_port.setRTSProp(m_rts);
+        throw;
+    }
     m_port.setDTRProp(m_dtr);
     m_port.setRTSProp(m_rts);
-    m_sleeper.sleepMs(m_timings.lineResetHighMs);
+    sleepUnlessStopped(m_timings.lineResetHighMs);
 }
 
 bool TVynProto::waitForCount(int count, std::chrono::milliseconds bound, int stepMs)
@@ -129,6 +149,8 @@ bool TVynProto::waitForCount(int count, std::chrono::milliseconds bound, int ste
             return true;
         if (!m_port.Connected())
             return false;
+        if (have == 0 && m_port.LineLost())
+            throw EPortLost(lineLostMessage());
         const auto now = Clock::now();
         if (now >= deadline)
             return false;
@@ -202,6 +224,7 @@ bool TVynProto::exchange(std::uint8_t address, std::uint8_t function, std::uint1
         return false;
     if (data.size() < length)
         throw std::invalid_argument("ProtoExchange: fewer request bytes than the length says");
+    checkStop();
 
     m_port.setDTRProp(m_dtr);
     m_port.setRTSProp(m_rts);
@@ -281,6 +304,9 @@ bool TVynProto::exchange(std::uint8_t address, std::uint8_t function, std::uint1
         reply[0] = replyHeader[2];
     int remaining = replyHeader[3] + 256 * replyHeader[4];
     std::size_t out = 1;
+    // Every block carries at least one byte but for a few empty ones: a device
+    // that keeps sending empty blocks cannot hold the exchange.
+    int blocksLeft = remaining + kEmptyBlocksAllowed;
     while (remaining > 0) {
         // Each block is read whole into a buffer of its own size (up to 255 data bytes).
         std::array<std::uint8_t, 2> lead{};
@@ -294,6 +320,9 @@ bool TVynProto::exchange(std::uint8_t address, std::uint8_t function, std::uint1
             fail("Ошибка 8: Ошибка приема блока.");
         if (!frameCrcValid(block))
             fail("Ошибка 9: Ошибка контрольной суммы заголовка.");
+        // Not acknowledged: the device has no reason to send another.
+        if (--blocksLeft < 0)
+            fail("Ошибка 8: Ошибка приема блока.");
         drainInput();
         m_port.WriteByte(kProgramAck);
         if (echo)

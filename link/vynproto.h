@@ -11,6 +11,7 @@
 #include "sleeper.h"
 
 #include <QString>
+#include <atomic>
 #include <cstdint>
 #include <span>
 
@@ -34,6 +35,15 @@ public:
     // Why the last ProtoOpenPort failed (the port's message), empty after success.
     QString lastOpenError() const { return m_lastOpenError; }
 
+    // The stop request of a running command: a plain atomic store, safe from
+    // another thread and from a signal handler. The line reset and every
+    // exchange raise EInterrupted before they start while it is set.
+    void requestStop() { m_stop.store(true); }
+    void clearStop() { m_stop.store(false); }
+    bool stopRequested() const { return m_stop.load(); }
+    // EInterrupted when a stop was requested.
+    void checkStop() const;
+
     bool setDTR(bool level);
     bool setRTS(bool level);
     bool setSpeed(int baud);
@@ -45,6 +55,7 @@ public:
                   std::span<const std::uint8_t> data, std::span<std::uint8_t> reply);
 
 private:
+    void sleepUnlessStopped(int ms);
     bool waitForCount(int count, std::chrono::milliseconds bound, int stepMs);
     bool receive(std::uint8_t* buffer, int count);
     void drainInput();
@@ -55,6 +66,7 @@ private:
     bool m_dtr = true;
     bool m_rts = true;
     QString m_lastOpenError;
+    std::atomic<bool> m_stop{false};
 };
 
 inline bool ProtoSetDTR(TVynProto& proto, bool level)

@@ -2,7 +2,7 @@
 // Where the program's files are: the user's directory (settings, databases,
 // alternative-days files, copies made with "Копирование файлов") and below it
 // the read-only product data of an installed program (scheme table, catalogue,
-// programmer file, templates, help, sample firm details).
+// programmer file, templates, help).
 
 #include <QString>
 #include <QStringList>

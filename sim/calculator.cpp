@@ -74,7 +74,8 @@ std::vector<std::uint8_t> Calculator::olderTypeReply() const
     std::vector<std::uint8_t> data(34, 0);
     for (std::size_t i = 0; i < 8; ++i)
         put(data, 8 + i, m_options.serial[i]);
-    putSingle(data, 16, 1700.0f);
+    // A damaged block: the first constant far outside 1600..1800.
+    putSingle(data, 16, m_options.badFactoryBlock ? 25.0f : 1700.0f);
     putSingle(data, 20, 1.0f);
     const int word = b26 * 1000 + 768;
     put(data, 24, static_cast<std::uint8_t>(word & 0xFF));

@@ -29,6 +29,7 @@ struct CalculatorOptions
     int layout = 1;    // older devices: image layout byte
     int padReply = 0;  // pad query replies to this many data bytes
     int modeReply = 2; // older devices: the byte after the programming-mode request
+    bool badFactoryBlock = false; // older devices: the factory block's constants out of range
 };
 
 // What an engine that takes the line over needs besides the calculator.

@@ -9,6 +9,7 @@ namespace vynsim {
 namespace {
 
 constexpr std::uint8_t kBlockMark = 0xF1;
+constexpr std::size_t kEmptyBlockCount = 60000;
 constexpr std::uint8_t kEndOfRequest = 0xF4;
 constexpr std::uint8_t kProgramAck = 0xFF;
 
@@ -206,7 +207,7 @@ void DeviceProtocol::respond()
 
     const bool blockFault = m_fault == FaultKind::CutBlockHeader ||
                             m_fault == FaultKind::TruncatedReply ||
-                            m_fault == FaultKind::BadBlockCrc;
+                            m_fault == FaultKind::BadBlockCrc || m_fault == FaultKind::EmptyBlocks;
     if (blockFault && reply.data.empty())
         m_fault = FaultKind::None;
     if (m_fault == FaultKind::Silent) {
@@ -229,6 +230,9 @@ void DeviceProtocol::respond()
     }
 
     m_replyBlocks.clear();
+    // "Endless": more than any reply has bytes, each acknowledged like a real block.
+    if (m_fault == FaultKind::EmptyBlocks)
+        m_replyBlocks.assign(kEmptyBlockCount, std::vector<std::uint8_t>{kBlockMark, 0});
     const std::size_t size = static_cast<std::size_t>(std::clamp(m_options.replyBlockSize, 1, 255));
     for (std::size_t pos = 0; pos < reply.data.size(); pos += size) {
         const std::size_t n = std::min(size, reply.data.size() - pos);
@@ -261,7 +265,7 @@ void DeviceProtocol::sendNextBlock()
         return;
     }
     const std::vector<std::uint8_t> block = m_replyBlocks[m_nextBlock];
-    const bool first = m_nextBlock == 0;
+    const bool first = m_nextBlock == 0 && m_fault != FaultKind::EmptyBlocks;
     ++m_nextBlock;
     if (first && m_fault == FaultKind::CutBlockHeader) {
         sendByte(block[0]);

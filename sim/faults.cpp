@@ -7,7 +7,7 @@ namespace vynsim {
 
 namespace {
 
-constexpr std::array<std::pair<FaultKind, const char*>, 15> kNames{{
+constexpr std::array<std::pair<FaultKind, const char*>, 16> kNames{{
     {FaultKind::DropAck, "drop-ack"},
     {FaultKind::DropBlockAck, "drop-block-ack"},
     {FaultKind::WrongBlockAck, "wrong-block-ack"},
@@ -18,6 +18,7 @@ constexpr std::array<std::pair<FaultKind, const char*>, 15> kNames{{
     {FaultKind::CutBlockHeader, "cut-block-header"},
     {FaultKind::TruncatedReply, "truncated-reply"},
     {FaultKind::BadBlockCrc, "bad-block-crc"},
+    {FaultKind::EmptyBlocks, "empty-blocks"},
     {FaultKind::LoaderBadReply, "loader-bad-reply"},
     {FaultKind::LoaderLongReply, "loader-long-reply"},
     {FaultKind::EraseBadReply, "erase-bad-reply"},
@@ -31,6 +32,48 @@ bool isLoaderKind(FaultKind kind)
 }
 
 } // namespace
+
+QString faultDescription(FaultKind kind)
+{
+    switch (kind) {
+    case FaultKind::DropAck:
+        return QStringLiteral("no acknowledge of the request header, all three attempts "
+                              "(\"Ошибка 1\")");
+    case FaultKind::DropBlockAck:
+        return QStringLiteral("no acknowledge of the first request block (\"Ошибка 2\")");
+    case FaultKind::WrongBlockAck:
+        return QStringLiteral("request block acknowledged with another address (\"Ошибка 3\")");
+    case FaultKind::LoseEcho:
+        return QStringLiteral("with --echo: the echo stops after the header (\"Ошибка 2\")");
+    case FaultKind::Silent:
+        return QStringLiteral("no reply header after the request (\"Ошибка 4\")");
+    case FaultKind::BadHeaderCrc:
+        return QStringLiteral("reply header with a wrong check value (\"Ошибка 5\")");
+    case FaultKind::WrongAddress:
+        return QStringLiteral("reply header from another address (\"Ошибка 6\")");
+    case FaultKind::CutBlockHeader:
+        return QStringLiteral("reply block ends after its first byte (\"Ошибка 7\")");
+    case FaultKind::TruncatedReply:
+        return QStringLiteral("reply block ends in the middle of its data (\"Ошибка 8\")");
+    case FaultKind::BadBlockCrc:
+        return QStringLiteral("reply block with a wrong check value (\"Ошибка 9\")");
+    case FaultKind::EmptyBlocks:
+        return QStringLiteral("endless empty reply blocks before the data (\"Ошибка 8\")");
+    case FaultKind::LoaderBadReply:
+        return QStringLiteral("generation 03: loader frame answered 00 00 AA");
+    case FaultKind::LoaderLongReply:
+        return QStringLiteral("generation 03: loader frame answered 00 00 55 00");
+    case FaultKind::EraseBadReply:
+        return QStringLiteral("generation 03: erase frame answered 00 01");
+    case FaultKind::WriteBadReply:
+        return QStringLiteral("generation 03: write frame answered 00 01, nothing programmed");
+    case FaultKind::FrameSilent:
+        return QStringLiteral("generation 03: a loader, erase or write frame gets no answer");
+    case FaultKind::None:
+        break;
+    }
+    return {};
+}
 
 QString faultName(FaultKind kind)
 {
@@ -71,6 +114,7 @@ bool faultApplies(FaultKind kind, const FaultContext& ctx)
     case FaultKind::CutBlockHeader:
     case FaultKind::TruncatedReply:
     case FaultKind::BadBlockCrc:
+    case FaultKind::EmptyBlocks:
         return ctx.replyMayHaveData;
     case FaultKind::LoaderBadReply:
     case FaultKind::LoaderLongReply:

@@ -1,7 +1,8 @@
 #pragma once
 // Faults the simulator injects, each matching one failure the program reports.
 // A rule is KIND[,KIND...] optionally followed by ":RATE" (probability per
-// exchange) or "@N" (the N-th exchange, from 1); "all" names every kind.
+// exchange) or "@N" (the N-th exchange of the whole session, from 1, the
+// identification's included); "all" names every kind.
 
 #include <QString>
 #include <QStringList>
@@ -25,6 +26,7 @@ enum class FaultKind
     CutBlockHeader, // reply block ends after its first byte
     TruncatedReply, // reply block ends in the middle of its data
     BadBlockCrc,    // reply block with a wrong check value
+    EmptyBlocks,    // the reply data is preceded by endless empty blocks
     // The generation-03 loader; "@N" counts the frames of a loader session, the
     // loader frame being 1.
     LoaderBadReply,  // loader frame answered 00 00 AA
@@ -44,6 +46,8 @@ enum class LoaderFrame
 };
 
 QString faultName(FaultKind kind);
+// What the fault does, in a line of "vynsim --help".
+QString faultDescription(FaultKind kind);
 std::optional<FaultKind> faultFromName(const QString& name);
 QStringList faultNames();
 

@@ -51,11 +51,27 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName(QStringLiteral("vynsim"));
 
     QCommandLineParser p;
+    QString faults;
+    for (const QString& name : faultNames())
+        faults += QStringLiteral("  %1  %2\n").arg(name, -18).arg(faultDescription(*faultFromName(name)));
     p.setApplicationDescription(
         QStringLiteral(
             "Simulates a Vyn calculator on a new pseudo-terminal (its path is printed as the first "
-            "line) or on a serial device.\nFault rules: KIND[,KIND...][:RATE|@N], kinds: all, ") +
-        faultNames().join(QStringLiteral(", ")));
+            "line) or on a serial device.\n\n"
+            "Fault rules (--fault, repeatable): KIND[,KIND...][:RATE|@N]. RATE is the chance per "
+            "exchange (0..1); @N picks the N-th exchange of the whole session, counted from 1 and "
+            "including the identification's two exchanges and the type query (a generation-03 "
+            "loader session counts its frames, the loader frame being 1). \"all\" names every "
+            "kind that fits the exchange. Kinds:\n") +
+        faults +
+        QStringLiteral(
+            "\nLog (--log FILE, written on exit): a JSON object with \"exchanges\" (function, "
+            "request and reply in hex, fault, outcome: complete, fault or abandoned), "
+            "\"parameters\" (every parameter write: prefix and value in hex), and for "
+            "generation 03 \"loader\" sessions and the programmed \"memory\".\n\n"
+            "Scenarios: a wrong line speed (--pace --speed N), a bad factory block "
+            "(--bad-factory-block), serial bytes of 10 or more (--serial-bytes), a calculator "
+            "that shows NoCFG (--nocfg)."));
     p.addHelpOption();
     const auto opt = [&p](const char* name, const char* help, const char* value = nullptr) {
         p.addOption(value ? QCommandLineOption(QString::fromLatin1(name), QString::fromUtf8(help),
@@ -67,6 +83,15 @@ int main(int argc, char** argv)
                                    QStringLiteral("Firmware generation: 03 or 04 (default 04)."),
                                    QStringLiteral("gen")));
     opt("serial", "Serial number, 8 digits (default 12345678).", "digits");
+    opt("serial-bytes",
+        "The eight serial bytes as numbers 0..255, comma-separated; bytes of 10 or more make a "
+        "serial longer than 8 characters.",
+        "list");
+    opt("bad-factory-block",
+        "Generation 03: the factory block's constants are out of range (\"В блоке заводских "
+        "уставок найдена ошибка\" in a special build).");
+    opt("nocfg",
+        "Generation 03: the calculator shows NoCFG; its type reply names no type (as --type 0).");
     opt("firmware", "Firmware date YYYY-MM-DD (default 2015-03-01; 2003-05-19 for 03).", "date");
     opt("type", "Device type (default 4; 3 for 03).", "n");
     opt("new-type", "Answer the type query as a new-type device.");
@@ -79,10 +104,13 @@ int main(int argc, char** argv)
         "n");
     opt("echo", "The line echoes every byte the program sends.");
     opt("pace", "Deliver bytes at the time they take on the wire.");
-    opt("speed", "Line speed for --pace and --device (default: as the program set it).", "baud");
+    opt("speed",
+        "Line speed for --pace and --device (default: as the program set it). With --pace a "
+        "program at another speed gets garbage bytes.",
+        "baud");
     opt("fault", "Inject faults (repeatable).", "rule");
     opt("seed", "Seed of the fault dice.", "n");
-    opt("log", "Write a JSON log of the session to this file on exit.", "file");
+    opt("log", "Write a JSON log of the session to this file on exit (format below).", "file");
     opt("idle-exit", "Exit after this many seconds without traffic.", "seconds");
     opt("block-size", "Data bytes per reply block (default 64, up to 255).", "n");
     opt("pad-reply", "Pad query replies to this many data bytes.", "n");
@@ -140,7 +168,23 @@ int main(int argc, char** argv)
                                      .arg(p.value(QStringLiteral("firmware")))
                                      .arg(calc.generation)};
         }
+        if (p.isSet(QStringLiteral("serial-bytes"))) {
+            if (p.isSet(QStringLiteral("serial")))
+                throw UsageError{QStringLiteral("--serial and --serial-bytes exclude each other")};
+            const QStringList parts = p.value(QStringLiteral("serial-bytes")).split(QLatin1Char(','));
+            bool ok = parts.size() == 8;
+            for (int i = 0; ok && i < 8; ++i) {
+                const int v = parts[i].trimmed().toInt(&ok);
+                ok = ok && v >= 0 && v <= 255;
+                calc.serial[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v);
+            }
+            if (!ok)
+                throw UsageError{QStringLiteral("--serial-bytes needs 8 numbers 0..255")};
+        }
         calc.type = intOption(p, QStringLiteral("type"), calc.type, 0, 255);
+        if (p.isSet(QStringLiteral("nocfg")))
+            calc.type = 0;
+        calc.badFactoryBlock = p.isSet(QStringLiteral("bad-factory-block"));
         calc.newType = p.isSet(QStringLiteral("new-type"));
         calc.address =
             static_cast<std::uint8_t>(intOption(p, QStringLiteral("address"), 1, 1, 255));
@@ -158,6 +202,7 @@ int main(int argc, char** argv)
         line.echo = p.isSet(QStringLiteral("echo"));
         line.pace = p.isSet(QStringLiteral("pace"));
         line.speed = intOption(p, QStringLiteral("speed"), 0, 0, 115200);
+        line.garbleOtherSpeeds = line.pace && line.speed != 0;
         if (line.speed != 0 &&
             !QList<int>{1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200}.contains(line.speed))
             throw UsageError{QStringLiteral("--speed %1 is not a standard speed").arg(line.speed)};

@@ -119,6 +119,11 @@ bool SimLine::open(QString& error)
             error = systemError(m_options.device);
             return false;
         }
+        // Anything else (a file, /dev/null) would read as endless input or nothing.
+        if (!::isatty(m_fd)) {
+            error = QStringLiteral("%1 is not a terminal (serial device)").arg(m_options.device);
+            return false;
+        }
         makeRaw(m_fd, baud);
         m_path = m_options.device;
         return true;
@@ -142,6 +147,14 @@ bool SimLine::open(QString& error)
     }
     makeRaw(m_slaveFd, baud);
     return true;
+}
+
+int SimLine::programSpeed() const
+{
+    termios t{};
+    if (m_slaveFd < 0 || ::tcgetattr(m_slaveFd, &t) != 0)
+        return 0;
+    return baudOf(::cfgetospeed(&t));
 }
 
 std::chrono::microseconds SimLine::charTime() const
@@ -181,6 +194,16 @@ void SimLine::readInput()
             return;
         const auto now = Clock::now();
         const auto step = m_options.pace ? charTime() : std::chrono::microseconds(0);
+        const int speed = programSpeed();
+        if (m_options.garbleOtherSpeeds && speed > 0 && speed != m_options.speed) {
+            // The device reads framing errors and answers each with noise; the
+            // calculator itself never sees a request.
+            for (ssize_t i = 0; i < n; ++i) {
+                m_txLast = std::max(now, m_txLast) + step;
+                m_tx.push_back({static_cast<std::uint8_t>((buf[i] ^ 0xA5) | 0x80), m_txLast});
+            }
+            continue;
+        }
         for (ssize_t i = 0; i < n; ++i) {
             m_rxLast = std::max(now, m_rxLast) + step;
             m_rx.push_back({buf[i], m_rxLast});
@@ -227,6 +250,10 @@ void SimLine::run(std::unique_ptr<LineEngine> engine)
             gapArmed = true;
         }
         flushOutput(now);
+        // Silence is counted from the last byte on the wire either way: a long
+        // reply at a low speed is no silent program.
+        if (gapArmed && m_txLast > Clock::time_point{})
+            gapAt = std::max(gapAt, m_txLast + std::chrono::milliseconds(m_options.frameGapMs));
         if (gapArmed && now >= gapAt) {
             m_engine->onGap();
             gapArmed = false;

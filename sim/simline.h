@@ -18,6 +18,9 @@ struct LineOptions
     bool echo = false;
     bool pace = false;
     int speed = 0;           // 0: follow the speed the program set on the line
+    // With pace and speed: a program at another speed gets garbage, as a UART
+    // at the wrong speed would read it.
+    bool garbleOtherSpeeds = false;
     int frameGapMs = 1500;   // a frame silent this long is abandoned
     int idleExitSeconds = 0; // 0: run until a signal
 };
@@ -49,6 +52,8 @@ private:
     };
 
     std::chrono::microseconds charTime() const;
+    // The speed the program set on a pseudo-terminal; 0 when unknown.
+    int programSpeed() const;
     void readInput();
     void flushOutput(Clock::time_point now);
 

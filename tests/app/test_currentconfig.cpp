@@ -1,6 +1,7 @@
 #include "editor/instrumentcatalogue.h"
 #include "app/catalogue.h"
 #include "app/currentconfig.h"
+#include "app/databaserowstore.h"
 #include "apptesting.h"
 
 #include "tests/common/fakedialogs.h"
@@ -271,4 +272,33 @@ TEST(CurrentConfiguration, AnEmptyTableClearsTheChannelTables)
     EXPECT_FALSE(f.current->deleteCurrent());
     EXPECT_FALSE(f.current->save(false).posted);
     EXPECT_EQ(f.db.RecordCount(), 0);
+}
+
+TEST(CurrentConfiguration, NewFirmwareDateOfAnotherGenerationReadsTheRowAgain)
+{
+    StoreFixture f;
+    ConfigRecord rec = shaped("04", "17", 1);
+    setCell(rec, TableKind::Flow, 4, FlowCol::Type, "СЭТ-4ТМ");
+    rec.daySchedules[WorkDays][0] = {QStringLiteral("07:00"), QStringLiteral("C2")};
+    f.session.DeviceGeneration = 1;
+    f.session.DeviceFirmwareDate = QDate(2015, 3, 1);
+    const qint64 id = f.add(rec);
+    // A row never written to a calculator: read for generation 03.
+    ASSERT_TRUE(f.db.post(id, [](const StoredRow& row) {
+                        StoredRow changed = row;
+                        changed.setValue(QStringLiteral("DeviceSoftData"), QVariant());
+                        return changed;
+                    }).ok);
+    f.record = ConfigRecord();
+    ASSERT_TRUE(f.current->RePaintStatus());
+    ASSERT_EQ(f.session.DeviceGeneration, 0);
+    EXPECT_TRUE(f.record.daySchedules[WorkDays][0].time.isEmpty());
+
+    // The write stores a generation-04 calculator's date: the schedules are read.
+    DatabaseRowStore store(*f.current);
+    store.storeDeviceSoftData(QDate(2015, 3, 1));
+    store.RePaintStatus();
+    EXPECT_EQ(f.session.DeviceGeneration, 1);
+    EXPECT_EQ(f.record.daySchedules[WorkDays][0],
+              (DayEntry{QStringLiteral("07:00"), QStringLiteral("C2")}));
 }

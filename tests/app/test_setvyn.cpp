@@ -34,8 +34,11 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/file.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace vyn;
@@ -65,6 +68,19 @@ protected:
     {
         writeAll(path("setvyn.ini"),
                  "[Start]\nFirstStart=\n[TForm1]\nBaseName=" + base().toUtf8() + "\n" + more);
+    }
+    // Starts with short line waits and one stored row, newerWithPressures().
+    void startWithStoredRow(const QByteArray& settings)
+    {
+        earlierRun(settings);
+        ProtoTimings fast;
+        fast.lineResetLowMs = 50;
+        fast.lineResetHighMs = 50;
+        fast.configFinalPauseMs = 100;
+        ASSERT_TRUE(start(fast));
+        program->record() = newerWithPressures();
+        ASSERT_TRUE(program->currentConfiguration().save(true).posted);
+        form().N19Click();
     }
     void addRows(const std::vector<StoredRow>& rows)
     {
@@ -460,15 +476,7 @@ TEST_F(Setvyn, WriteCommandIntoASimulatedCalculator)
                              QStringLiteral("--log"), home.filePath(QStringLiteral("log.json")),
                              QStringLiteral("--idle-exit"), QStringLiteral("60")});
     ASSERT_TRUE(sim.started()) << sim.error().toStdString();
-    earlierRun("[TFormCommConfig]\nPort=" + sim.path().toUtf8() + "\n");
-    ProtoTimings fast;
-    fast.lineResetLowMs = 50;
-    fast.lineResetHighMs = 50;
-    fast.configFinalPauseMs = 100;
-    ASSERT_TRUE(start(fast));
-    program->record() = newerWithPressures();
-    ASSERT_TRUE(program->currentConfiguration().save(true).posted);
-    form().N19Click();
+    startWithStoredRow("[TFormCommConfig]\nPort=" + sim.path().toUtf8() + "\n");
 
     // Whatever the record held before, the write takes the current row.
     program->record() = ConfigRecord();
@@ -496,6 +504,37 @@ TEST_F(Setvyn, WriteCommandIntoASimulatedCalculator)
     const int options = params.value(QStringLiteral("03352500880001")).toInt(&ok, 16);
     EXPECT_TRUE(ok);
     EXPECT_EQ(options & 0x08, 0);
+}
+
+TEST_F(Setvyn, AskedToEndDuringAWriteStopsBetweenParameters)
+{
+    // A slow line: the write takes half a minute at 1200 baud.
+    vyntest::SimProcess sim({QStringLiteral("--serial"), QStringLiteral("12345678"),
+                             QStringLiteral("--pace"), QStringLiteral("--speed"),
+                             QStringLiteral("1200"), QStringLiteral("--idle-exit"),
+                             QStringLiteral("60")});
+    ASSERT_TRUE(sim.started()) << sim.error().toStdString();
+    startWithStoredRow("[TFormCommConfig]\nPort=" + sim.path().toUtf8() + "\nSpeed=0\n");
+
+    // The write holds the window thread; the request comes from elsewhere, as
+    // from a signal handler.
+    std::thread ending([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+        program->requestDeviceCommandStop();
+    });
+    QTest::keyClick(&form(), Qt::Key_F9, Qt::ControlModifier);
+    ending.join();
+    ASSERT_EQ(user.messages().size(), 1);
+    EXPECT_TRUE(user.messages()[0].startsWith(QStringLiteral("Запись прервана: записано ")))
+        << user.messages()[0].toStdString();
+    EXPECT_TRUE(user.messages()[0].endsWith(QStringLiteral(" из 127 параметров; конфигурация "
+                                                           "прибора неполная")));
+    EXPECT_EQ(form().progressPosition(), 0);
+    // The port is free again.
+    const int fd = ::open(sim.path().toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+    ::close(fd);
 }
 
 // A generation-03 calculator with its loader and scheme table, its row stored.
@@ -723,7 +762,8 @@ TEST_F(Setvyn, CreateWithoutAnAnsweringCalculatorStillOpensTheEditor)
     EXPECT_EQ(messagesBefore, 1);
     ASSERT_EQ(user.shown.size(), 1);
     EXPECT_EQ(user.shown.first().kind, FakeDialogs::Kind::Inform);
-    EXPECT_EQ(user.shown.first().text, QStringLiteral("Прибор не обнаружен"));
+    EXPECT_EQ(user.shown.first().text,
+              QStringLiteral("Прибор не обнаружен\nОшибка 1: Ошибка приема подтверждения."));
     EXPECT_EQ(user.shown.first().caption, QStringLiteral("Ошибка"));
     EXPECT_EQ(typeIndex, 3);
     EXPECT_EQ(type, QStringLiteral("04"));

@@ -1,5 +1,6 @@
 // vyntool create and vyntool write against vynsim, run as the program they are.
 
+#include "link/portlist.h"
 #include "tests/support/simprocess.h"
 
 #include <QDir>
@@ -9,8 +10,13 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <csignal>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 using vyntest::SimProcess;
 
@@ -79,6 +85,27 @@ protected:
         f.write(bytes);
     }
 
+    // A generation-03 calculator on the line and old.json created for it.
+    void createOlderConfig()
+    {
+        startSim({QStringLiteral("--gen"), QStringLiteral("03"), QStringLiteral("--serial"),
+                  QStringLiteral("12342678")});
+        const ToolRun created =
+            vyntool({QStringLiteral("create"), QStringLiteral("--port"), sim->path(),
+                     QStringLiteral("--fast"), QStringLiteral("--out"), path("old.json")});
+        ASSERT_EQ(created.exitCode, 0) << created.err.toStdString();
+    }
+    // The write of old.json with the build's scheme table and the programmer file given.
+    QStringList olderWrite(const QString& prg = QStringLiteral(SETVYN_BIN_DIR_PATH "/prg.vyn")) const
+    {
+        return {QStringLiteral("write"),  QStringLiteral("--config"),
+                path("old.json"),         QStringLiteral("--port"),
+                sim->path(),              QStringLiteral("--fast"),
+                QStringLiteral("--prg"),  prg,
+                QStringLiteral("--conf"), QStringLiteral(SETVYN_BIN_DIR_PATH "/conf.dat"),
+                QStringLiteral("--byte-interval"), QStringLiteral("1")};
+    }
+
     QTemporaryDir dir;
     std::unique_ptr<SimProcess> sim;
 };
@@ -143,14 +170,14 @@ TEST_F(VyntoolWrite, SerialQuestionOnTheTerminal)
                             QString()};
 
     const ToolRun declined = vyntool(write, "н\n");
-    EXPECT_EQ(declined.exitCode, 1);
+    EXPECT_EQ(declined.exitCode, 5);
     EXPECT_TRUE(declined.err.contains(QStringLiteral(
         "Внимание: Подключенный прибор имеет номер несоответствующий\nномеру выбранному в базе.")))
         << declined.err.toStdString();
     EXPECT_FALSE(declined.out.contains(QStringLiteral("Конфигурация записана успешно")));
 
     const ToolRun noAnswer = vyntool(write);
-    EXPECT_EQ(noAnswer.exitCode, 1);
+    EXPECT_EQ(noAnswer.exitCode, 5);
 
     const ToolRun yes = vyntool(QStringList(write) << QStringLiteral("--yes"));
     EXPECT_EQ(yes.exitCode, 0) << yes.err.toStdString();
@@ -161,25 +188,8 @@ TEST_F(VyntoolWrite, SerialQuestionOnTheTerminal)
 
 TEST_F(VyntoolWrite, Generation03TransferAndCtrlC)
 {
-    const QString bin = QStringLiteral(SETVYN_BIN_DIR_PATH "/");
-    startSim({QStringLiteral("--gen"), QStringLiteral("03"), QStringLiteral("--serial"),
-              QStringLiteral("12342678")});
-    const ToolRun created =
-        vyntool({QStringLiteral("create"), QStringLiteral("--port"), sim->path(),
-                 QStringLiteral("--fast"), QStringLiteral("--out"), path("old.json")});
-    ASSERT_EQ(created.exitCode, 0) << created.err.toStdString();
-    const QStringList write{QStringLiteral("write"),
-                            QStringLiteral("--config"),
-                            path("old.json"),
-                            QStringLiteral("--port"),
-                            sim->path(),
-                            QStringLiteral("--fast"),
-                            QStringLiteral("--prg"),
-                            bin + QStringLiteral("prg.vyn"),
-                            QStringLiteral("--conf"),
-                            bin + QStringLiteral("conf.dat"),
-                            QStringLiteral("--byte-interval"),
-                            QStringLiteral("1")};
+    createOlderConfig();
+    const QStringList write = olderWrite();
 
     const ToolRun r = vyntool(write);
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
@@ -232,11 +242,11 @@ TEST_F(VyntoolWrite, Failures)
     const QList<Case> cases{
         {{QStringLiteral("write"), QStringLiteral("--port"), QStringLiteral("x")},
          2,
-         "missing --config"},
+         "не указан --config"},
         {{QStringLiteral("write"), QStringLiteral("--config"), sample, QStringLiteral("--port"),
           QStringLiteral("x"), QStringLiteral("--dst"), QStringLiteral("--no-dst")},
          2,
-         "exclude each other"},
+         "исключают друг друга"},
         {{QStringLiteral("write"), QStringLiteral("--config"), sample, QStringLiteral("--port"),
           QStringLiteral("x"), QStringLiteral("--speed"), QStringLiteral("19200")},
          2,
@@ -247,7 +257,7 @@ TEST_F(VyntoolWrite, Failures)
          "не удаётся открыть файл"},
         {{QStringLiteral("create"), QStringLiteral("--port"), QStringLiteral("ttyVYN_absent"),
           QStringLiteral("--out"), path("n.json")},
-         1,
+         3,
          "В настоящее время ttyVYN_absent не доступен"},
     };
     for (const Case& c : cases) {
@@ -263,8 +273,301 @@ TEST_F(VyntoolWrite, Failures)
     const ToolRun absent =
         vyntool({QStringLiteral("write"), QStringLiteral("--config"), path("s.json"),
                  QStringLiteral("--port"), QStringLiteral("ttyVYN_absent")});
-    EXPECT_EQ(absent.exitCode, 1);
+    EXPECT_EQ(absent.exitCode, 3);
     EXPECT_TRUE(
         absent.err.contains(QStringLiteral("В настоящее время порт: ttyVYN_absent не доступен")))
         << absent.err.toStdString();
+}
+
+namespace {
+// The outcome object vyntool printed as the last line of stdout.
+QJsonObject outcomeOf(const ToolRun& r)
+{
+    const QStringList lines = r.out.trimmed().split(QLatin1Char('\n'));
+    return QJsonDocument::fromJson(lines.last().toUtf8()).object();
+}
+} // namespace
+
+TEST_F(VyntoolWrite, JsonOutcomesAndExitCodes)
+{
+    startSim({QStringLiteral("--serial"), QStringLiteral("87654321"), QStringLiteral("--new-type")});
+    const ToolRun created =
+        vyntool({QStringLiteral("create"), QStringLiteral("--port"), sim->path(),
+                 QStringLiteral("--fast"), QStringLiteral("--out"), path("c.json"),
+                 QStringLiteral("--json")});
+    ASSERT_EQ(created.exitCode, 0) << created.err.toStdString();
+    const QJsonObject c = outcomeOf(created);
+    EXPECT_EQ(c[QStringLiteral("outcome")].toString(), QStringLiteral("created"));
+    EXPECT_EQ(c[QStringLiteral("serial")].toString(), QStringLiteral("87654321"));
+    EXPECT_EQ(c[QStringLiteral("generation")].toString(), QStringLiteral("04"));
+    EXPECT_EQ(c[QStringLiteral("deviceVersion")].toInt(), 5);
+    EXPECT_EQ(created.out.count(QLatin1Char('\n')), 1) << "stdout holds the object only";
+    sim->stop();
+
+    struct Case
+    {
+        const char* what;
+        QStringList simArgs; // none: no simulator, an absent port
+        QStringList extra;
+        int exitCode;
+        const char* outcome;
+        const char* error; // the start of the error text
+        int written;       // -1: no parameter count in the object
+    };
+    const QString serial = QStringLiteral("--serial");
+    const QList<Case> cases{
+        {"written", {serial, QStringLiteral("87654321")}, {}, 0, "written", "", 127},
+        {"port unavailable", {}, {}, 3, "port-unavailable",
+         "В настоящее время порт: ttyVYN_absent не доступен", -1},
+        {"silent calculator", {serial, QStringLiteral("87654321"), QStringLiteral("--fault"),
+                               QStringLiteral("silent")},
+         {}, 4, "not-identified", "Прибор не обнаружен\nОшибка 4: Ошибка приема заголовка.", -1},
+        {"type mismatch", {serial, QStringLiteral("87654321"), QStringLiteral("--type"),
+                           QStringLiteral("2")},
+         {}, 5, "type-mismatch", "Несоответствие типов конфигурации и типа ВИНКА", -1},
+        {"serial declined", {serial, QStringLiteral("11111111")}, {}, 5, "serial-declined",
+         "Ничего не записано", -1},
+        {"write failed", {serial, QStringLiteral("87654321"), QStringLiteral("--fault"),
+                          QStringLiteral("bad-header-crc@13")},
+         {}, 1, "failed",
+         "Ошибка записи конфигурации\nОшибка 5: Ошибка контрольной суммы заголовка.\n"
+         "Записано 9 из 127 параметров.",
+         9},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        QString port = QStringLiteral("ttyVYN_absent");
+        if (!k.simArgs.isEmpty()) {
+            startSim(QStringList(k.simArgs) << QStringLiteral("--new-type"));
+            port = sim->path();
+        }
+        const ToolRun r = vyntool(QStringList{QStringLiteral("write"), QStringLiteral("--config"),
+                                              path("c.json"), QStringLiteral("--port"), port,
+                                              QStringLiteral("--fast"), QStringLiteral("--alt"),
+                                              QString(), QStringLiteral("--json")} +
+                                  k.extra);
+        EXPECT_EQ(r.exitCode, k.exitCode) << r.err.toStdString();
+        EXPECT_EQ(r.out.count(QLatin1Char('\n')), 1) << r.out.toStdString();
+        const QJsonObject o = outcomeOf(r);
+        EXPECT_EQ(o[QStringLiteral("outcome")].toString(), QString::fromUtf8(k.outcome));
+        EXPECT_EQ(o[QStringLiteral("exitCode")].toInt(), k.exitCode);
+        EXPECT_TRUE(o.contains(QStringLiteral("durationMs")));
+        if (*k.error)
+            EXPECT_TRUE(o[QStringLiteral("error")].toString().startsWith(QString::fromUtf8(k.error)))
+                << o[QStringLiteral("error")].toString().toStdString();
+        else
+            EXPECT_TRUE(o[QStringLiteral("error")].isNull());
+        if (k.written >= 0) {
+            EXPECT_EQ(o[QStringLiteral("parametersWritten")].toInt(), k.written);
+            EXPECT_EQ(o[QStringLiteral("parametersTotal")].toInt(), 127);
+        }
+        if (k.exitCode != 3 && k.exitCode != 4) {
+            EXPECT_EQ(o[QStringLiteral("generation")].toString(), QStringLiteral("04"));
+            EXPECT_EQ(o[QStringLiteral("deviceVersion")].toInt(), 5);
+        }
+        if (sim)
+            sim->stop();
+        sim.reset();
+    }
+}
+
+TEST_F(VyntoolWrite, InterruptedWriteClosesThePortProperly)
+{
+    // A slow line: 127 parameters at 1200 baud take half a minute.
+    startSim({QStringLiteral("--serial"), QStringLiteral("87654321"), QStringLiteral("--pace"),
+              QStringLiteral("--speed"), QStringLiteral("1200")});
+    const ToolRun created =
+        vyntool({QStringLiteral("create"), QStringLiteral("--port"), sim->path(),
+                 QStringLiteral("--fast"), QStringLiteral("--speed"), QStringLiteral("1200"),
+                 QStringLiteral("--out"), path("c.json")});
+    ASSERT_EQ(created.exitCode, 0) << created.err.toStdString();
+
+    for (const int signal : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(signal);
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("SETVYN_HOME"), dir.path());
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(VYNTOOL_PATH),
+                {QStringLiteral("write"), QStringLiteral("--config"), path("c.json"),
+                 QStringLiteral("--port"), sim->path(), QStringLiteral("--fast"),
+                 QStringLiteral("--speed"), QStringLiteral("1200"), QStringLiteral("--alt"),
+                 QString(), QStringLiteral("--json")});
+        ASSERT_TRUE(p.waitForStarted());
+        QThread::msleep(2500); // identified, a few parameters written
+        ::kill(static_cast<pid_t>(p.processId()), signal);
+        ASSERT_TRUE(p.waitForFinished(10000));
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        const QString out = QString::fromUtf8(p.readAllStandardOutput());
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p.exitCode(), 130) << err.toStdString();
+        const QJsonObject o = QJsonDocument::fromJson(out.toUtf8()).object();
+        EXPECT_EQ(o[QStringLiteral("outcome")].toString(), QStringLiteral("interrupted"));
+        const int written = o[QStringLiteral("parametersWritten")].toInt();
+        EXPECT_GT(written, 0);
+        EXPECT_LT(written, 127);
+        EXPECT_TRUE(err.contains(QStringLiteral("Запись прервана: записано %1 из 127 параметров; "
+                                                "конфигурация прибора неполная")
+                                     .arg(written)))
+            << err.toStdString();
+
+        // No exclusive mark is left on the line: another program may open it.
+        const int fd = ::open(sim->path().toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        ASSERT_GE(fd, 0);
+        int exclusive = -1;
+        ASSERT_EQ(::ioctl(fd, TIOCGEXCL, &exclusive), 0);
+        EXPECT_EQ(exclusive, 0);
+        EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0) << "no lock is held";
+        ::close(fd);
+    }
+    const ToolRun again = vyntool({QStringLiteral("identify"), QStringLiteral("--port"),
+                                   sim->path(), QStringLiteral("--fast"), QStringLiteral("--speed"),
+                                   QStringLiteral("1200")});
+    EXPECT_EQ(again.exitCode, 0) << again.err.toStdString();
+}
+
+TEST_F(VyntoolWrite, NoCfgSkipsTheTypeCheck)
+{
+    createOlderConfig();
+    sim->stop();
+    // The calculator shows NoCFG: its type reply names no type.
+    startSim({QStringLiteral("--gen"), QStringLiteral("03"), QStringLiteral("--serial"),
+              QStringLiteral("12342678"), QStringLiteral("--nocfg")});
+    const QStringList write = olderWrite();
+    const ToolRun refused = vyntool(write);
+    EXPECT_EQ(refused.exitCode, 5) << refused.err.toStdString();
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("Несоответствие типов")));
+    const ToolRun r = vyntool(QStringList(write) << QStringLiteral("--nocfg"));
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("Программа Винка записана успешно.")));
+}
+
+TEST_F(VyntoolWrite, RejectedProgrammerFileWritesNothing)
+{
+    createOlderConfig();
+    writeFile("bad.vyn", "@F800\n31 40 00 0A\nG1 02\nq\n");
+    const ToolRun r = vyntool(olderWrite(path("bad.vyn")));
+    EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Ошибка открытия файла ") + path("bad.vyn")));
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Файл программатора не прочитан")));
+    EXPECT_FALSE(r.out.contains(QStringLiteral("записана успешно")));
+    sim->stop();
+    QFile f(path("log.json"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QJsonObject log = QJsonDocument::fromJson(f.readAll()).object();
+    EXPECT_TRUE(log[QStringLiteral("loader")].toArray().isEmpty()) << "no loader was started";
+    for (const QJsonValue& e : log[QStringLiteral("exchanges")].toArray())
+        EXPECT_NE(e[QStringLiteral("function")].toInt(), 1) << "no programming-mode request";
+}
+
+TEST_F(VyntoolWrite, DamagedAlternativeDaysFileIsRefused)
+{
+    startSim({QStringLiteral("--serial"), QStringLiteral("87654321")});
+    const ToolRun created =
+        vyntool({QStringLiteral("create"), QStringLiteral("--port"), sim->path(),
+                 QStringLiteral("--fast"), QStringLiteral("--out"), path("c.json")});
+    ASSERT_EQ(created.exitCode, 0) << created.err.toStdString();
+    writeFile("random.alt", QByteArray("\x03\x01\x07\x85\x03\x41\x09\x09\x05\x05", 10));
+    const ToolRun r = vyntool({QStringLiteral("write"), QStringLiteral("--config"), path("c.json"),
+                               QStringLiteral("--port"), sim->path(), QStringLiteral("--fast"),
+                               QStringLiteral("--alt"), path("random.alt")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Ошибка открытия файла.")));
+    EXPECT_TRUE(parameters().isEmpty());
+}
+
+TEST_F(VyntoolWrite, BatchWritesEachFileWithASummary)
+{
+    startSim({QStringLiteral("--serial"), QStringLiteral("87654321")});
+    const QStringList create{QStringLiteral("create"), QStringLiteral("--port"), sim->path(),
+                             QStringLiteral("--fast"), QStringLiteral("--out")};
+    ASSERT_EQ(vyntool(QStringList(create) << path("a.json")).exitCode, 0);
+    ASSERT_EQ(vyntool(QStringList(create) << path("b.json")).exitCode, 0);
+    const ToolRun r = vyntool({QStringLiteral("write"), QStringLiteral("--config"), path("a.json"),
+                               QStringLiteral("--config"), path("none.json"),
+                               QStringLiteral("--config"), path("b.json"), QStringLiteral("--port"),
+                               sim->path(), QStringLiteral("--fast"), QStringLiteral("--alt"),
+                               QString(), QStringLiteral("--json")},
+                              "\n\n");
+    EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
+    const QStringList lines = r.out.trimmed().split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 3) << r.out.toStdString();
+    QStringList outcomes;
+    for (const QString& line : lines)
+        outcomes << QJsonDocument::fromJson(line.toUtf8())
+                        .object()[QStringLiteral("outcome")]
+                        .toString();
+    EXPECT_EQ(outcomes, (QStringList{QStringLiteral("written"), QStringLiteral("failed"),
+                                     QStringLiteral("written")}));
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Итого: записано 2 из 3, не записано 1")))
+        << r.err.toStdString();
+    EXPECT_EQ(parameters().size(), 2 * 127);
+}
+
+TEST_F(VyntoolWrite, PortsAndHelpInRussian)
+{
+    const ToolRun ports = vyntool({QStringLiteral("ports"), QStringLiteral("--json")});
+    EXPECT_EQ(ports.exitCode, 0);
+    QStringList expected;
+    vyn::EnumeratePorts(expected);
+    EXPECT_EQ(QJsonDocument::fromJson(ports.out.toUtf8()).array().toVariantList(),
+              QVariant(expected).toList());
+
+    struct Help
+    {
+        const char* command;
+        QStringList listed;
+        QStringList notListed;
+    };
+    const QList<Help> helps{
+        {"write",
+         {QStringLiteral("--config"), QStringLiteral("--yes"), QStringLiteral("--nocfg"),
+          QStringLiteral("--json")},
+         {QStringLiteral("--out")}},
+        {"create",
+         {QStringLiteral("--out"), QStringLiteral("--json"), QStringLiteral("1200, 2400")},
+         {QStringLiteral("--yes"), QStringLiteral("--config")}},
+        {"identify",
+         {QStringLiteral("--port"), QStringLiteral("--json"), QStringLiteral("1200, 2400")},
+         {QStringLiteral("--out"), QStringLiteral("--config")}},
+    };
+    for (const Help& h : helps) {
+        const QString name = QString::fromLatin1(h.command);
+        const ToolRun r = vyntool({name, QStringLiteral("--help")});
+        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_TRUE(r.out.startsWith(QStringLiteral("Использование: vyntool ") + name))
+            << r.out.toStdString();
+        EXPECT_TRUE(r.out.contains(QStringLiteral("Коды завершения:")));
+        for (const QString& o : h.listed)
+            EXPECT_TRUE(r.out.contains(o)) << h.command << " " << o.toStdString();
+        for (const QString& o : h.notListed)
+            EXPECT_FALSE(r.out.contains(o)) << h.command << " " << o.toStdString();
+    }
+    const ToolRun usage = vyntool({QStringLiteral("identify"), QStringLiteral("--bogus")});
+    EXPECT_EQ(usage.exitCode, 2);
+    EXPECT_TRUE(usage.err.contains(QStringLiteral("неизвестный параметр «bogus»")))
+        << usage.err.toStdString();
+
+    // The documents run on Qt's GUI side; no runtime-directory note reaches the user.
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(VYNTOOL_PATH), {QStringLiteral("card"), QStringLiteral("--help")});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    EXPECT_EQ(p.readAllStandardError(), QByteArray());
+}
+
+TEST_F(VyntoolWrite, SerialBytesOfTenOrMoreAreCutToEightCharacters)
+{
+    startSim({QStringLiteral("--serial-bytes"), QStringLiteral("10,11,12,3,4,5,6,7")});
+    const ToolRun id = vyntool({QStringLiteral("identify"), QStringLiteral("--port"), sim->path(),
+                                QStringLiteral("--fast"), QStringLiteral("--json")});
+    ASSERT_EQ(id.exitCode, 0) << id.err.toStdString();
+    EXPECT_EQ(outcomeOf(id)[QStringLiteral("serial")].toString(), QStringLiteral("10111234567"));
+    const ToolRun created =
+        vyntool({QStringLiteral("create"), QStringLiteral("--port"), sim->path(),
+                 QStringLiteral("--fast"), QStringLiteral("--out"), path("c.json")});
+    ASSERT_EQ(created.exitCode, 0) << created.err.toStdString();
+    EXPECT_EQ(config("c.json")[QStringLiteral("SNUM")].toString(), QStringLiteral("10111234"));
 }

@@ -380,7 +380,8 @@ TEST(Comunicators, OlderTypeQueryFailureBecomesTheCommunicatorsMessage)
         comunicator.GetDeviceType(proto);
         FAIL() << "no exception";
     } catch (const EComunicatorExcept& e) {
-        EXPECT_EQ(e.message(), QStringLiteral("Ишибка при получении типа Винка"));
+        EXPECT_EQ(e.message(), QStringLiteral("Ишибка при получении типа Винка\n"
+                                              "Ошибка 5: Ошибка контрольной суммы заголовка."));
     }
     ProtoClosePort(proto);
     EXPECT_EQ(TVynComunicator_v03().GetDeviceType(proto), 0); // closed port: no answer

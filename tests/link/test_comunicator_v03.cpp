@@ -6,12 +6,14 @@
 
 #include "link/comunicator.h"
 #include "link/gen03write.h"
+#include "link/programmerfile.h"
 #include "link/vynproto.h"
 #include "model/configfile.h"
 #include "model/devicesession.h"
 #include "tests/common/fakedialogs.h"
 #include "tests/support/simprocess.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -335,4 +337,38 @@ TEST(FactoryBlock, SpecialBuildChecks)
         reply[c.at] = c.value;
         EXPECT_FALSE(factoryBlockValid(reply));
     }
+}
+
+TEST_F(V03Write, RejectedProgrammerFileStopsBeforeTheCalculator)
+{
+    // A line the parser stops at: the lines before it are no loader either.
+    const QString prg = dir.filePath(QStringLiteral("prg.vyn"));
+    {
+        QFile f(prg);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("@F000\n31 40 00 0A\nZZ 01\nq\n");
+    }
+    EXPECT_FALSE(LoadProg(loader, prg, dialogs, kTitle));
+    dialogs.shown.clear();
+    startSim();
+    EXPECT_FALSE(write());
+    EXPECT_EQ(informed(), QStringList{QStringLiteral(
+                              "Ошибка | Файл программатора не прочитан; конфигурация не записана.")});
+    EXPECT_TRUE(exchanges().isEmpty()) << "the calculator was not asked anything";
+    EXPECT_FALSE(runner.busy());
+}
+
+TEST_F(V03Write, DamagedAlternativeDaysFileStopsBeforeTheCalculator)
+{
+    inputs.altDaysFile = dir.filePath(QStringLiteral("random.alt"));
+    {
+        QFile f(inputs.altDaysFile);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("\x03\x01\x07\x85\x03\x41\x09\x09\x05\x05", 10);
+    }
+    startSim();
+    EXPECT_FALSE(write());
+    EXPECT_EQ(informed(), QStringList{QStringLiteral("Ошибка | Ошибка открытия файла.")});
+    EXPECT_TRUE(exchanges().isEmpty());
+    EXPECT_FALSE(runner.busy());
 }

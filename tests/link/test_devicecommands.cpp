@@ -5,6 +5,7 @@
 
 #include "link/configfilestore.h"
 #include "link/devicecommands.h"
+#include "link/linkerrors.h"
 #include "link/vynproto.h"
 #include "model/configfile.h"
 #include "model/devicesession.h"
@@ -12,6 +13,7 @@
 #include "tests/common/fakedialogs.h"
 #include "tests/support/simprocess.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -221,11 +223,16 @@ TEST_F(Commands, IdentificationFailures)
     {
         const char* what;
         QStringList simArgs; // empty: a line nobody answers
+        QString reason;      // the line below "Прибор не обнаружен"
     };
     const QList<Case> cases{
-        {"silent calculator", {}},
-        {"month 13", {QStringLiteral("--firmware"), QStringLiteral("2015-13-01")}},
-        {"broken identity reply", {QStringLiteral("--fault"), QStringLiteral("bad-block-crc@2")}},
+        {"silent calculator", {}, QStringLiteral("Ошибка 1: Ошибка приема подтверждения.")},
+        {"month 13",
+         {QStringLiteral("--firmware"), QStringLiteral("2015-13-01")},
+         QStringLiteral("Ответ прибора содержит недопустимую дату программы")},
+        {"broken identity reply",
+         {QStringLiteral("--fault"), QStringLiteral("bad-block-crc@2")},
+         QStringLiteral("Ошибка 9: Ошибка контрольной суммы заголовка.")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -241,7 +248,7 @@ TEST_F(Commands, IdentificationFailures)
         EXPECT_EQ(writeRow(configRow(QStringLiteral("12345678"), QStringLiteral("04"))),
                   WriteOutcome::NotIdentified);
         ASSERT_EQ(dialogs.shown.size(), 1);
-        EXPECT_EQ(dialogs.shown[0].text, QStringLiteral("Прибор не обнаружен"));
+        EXPECT_EQ(dialogs.shown[0].text, QStringLiteral("Прибор не обнаружен\n") + c.reason);
         EXPECT_EQ(dialogs.shown[0].caption, QStringLiteral("Ошибка"));
         EXPECT_EQ(session.DeviceGeneration, 1);
         EXPECT_EQ(status.calls, QStringList{QStringLiteral("reset")});
@@ -282,7 +289,11 @@ TEST_F(Commands, FailedWriteIsReportedAndClosesThePort)
     startSim({QStringLiteral("--fault"), QStringLiteral("bad-header-crc@13")});
     EXPECT_EQ(writeRow(configRow(QStringLiteral("12345678"), QStringLiteral("04"))),
               WriteOutcome::Failed);
-    EXPECT_EQ(dialogs.messages(), QStringList{QStringLiteral("Ошибка записи конфигурации")});
+    // The reason and how far the write came follow the message.
+    EXPECT_EQ(dialogs.messages(),
+              QStringList{QStringLiteral("Ошибка записи конфигурации\n"
+                                         "Ошибка 5: Ошибка контрольной суммы заголовка.\n"
+                                         "Записано 9 из 127 параметров.")});
     EXPECT_EQ(dialogs.shown.last().caption, QStringLiteral("Ошибка"));
     EXPECT_EQ(status.calls.last(), QStringLiteral("reset"));
     EXPECT_EQ(storedFirmwareDate().toDate(), QDate(2015, 3, 1)); // stored before the write
@@ -296,9 +307,10 @@ TEST_F(Commands, MissingAlternativeDaysFileEndsTheWrite)
     inputs.altDaysFile = dir.filePath(QStringLiteral("нет.alt"));
     EXPECT_EQ(writeRow(configRow(QStringLiteral("12345678"), QStringLiteral("04"))),
               WriteOutcome::Failed);
-    EXPECT_EQ(dialogs.messages(), (QStringList{QStringLiteral("Файл ") + inputs.altDaysFile +
-                                                   QStringLiteral("не может быть открыт"),
-                                               QStringLiteral("Ошибка записи конфигурации")}));
+    const QString cannotOpen =
+        QStringLiteral("Файл ") + inputs.altDaysFile + QStringLiteral("не может быть открыт");
+    EXPECT_EQ(dialogs.messages(),
+              (QStringList{cannotOpen, QStringLiteral("Ошибка записи конфигурации\n") + cannotOpen}));
     EXPECT_EQ(dialogs.shown[0].caption, QString());
     EXPECT_FALSE(proto.port().Connected());
     EXPECT_TRUE(simLog().parameters.isEmpty());
@@ -384,7 +396,9 @@ TEST_F(Commands, CreateWithoutACalculatorStillOpensTheEditor)
         RecordingEditor editor(rec);
         EXPECT_EQ(runCreateCommand(context(), rec, editor, kComma),
                   CreateOutcome::EditorShownWithoutDevice);
-        EXPECT_EQ(dialogs.messages(), QStringList{QStringLiteral("Прибор не обнаружен")});
+        ASSERT_EQ(dialogs.messages().size(), 1);
+        EXPECT_TRUE(dialogs.messages()[0].startsWith(QStringLiteral("Прибор не обнаружен\n")))
+            << dialogs.messages()[0].toStdString();
         EXPECT_EQ(editor.calls.value(2), QStringLiteral("type item 3"));
         EXPECT_TRUE(editor.calls.last().startsWith(QStringLiteral("show ")));
         EXPECT_EQ(rec.TYPE_VYN, QStringLiteral("04"));
@@ -409,4 +423,177 @@ TEST_F(Commands, OlderCalculatorGetsTheOlderCommunicator)
     EXPECT_EQ(session.DeviceVersion, 2); // fifth character 2
     EXPECT_EQ(rec.TYPE_VYN, QStringLiteral("03"));
     EXPECT_EQ(rec.FlowTable.designation(1), QStringLiteral("F1/"));
+}
+
+namespace {
+
+// A row with both kinds of tariff data, as a row saved for one generation and
+// then for the other holds them: the older calculators' list and the day
+// schedules. firmwareDate null: a row never written to a calculator.
+StoredRow tariffRow(const QVariant& firmwareDate)
+{
+    ConfigRecord rec;
+    rec.SNUM = QStringLiteral("12342678");
+    rec.TYPE_VYN = QStringLiteral("04");
+    rec.CXEMA = QStringLiteral("17");
+    applyTypeShape(rec);
+    rebuildShape(rec, 1, kComma);
+    // Row 4 of scheme "17" is the electricity meter's (hardware variant 2).
+    EXPECT_EQ(FindElecLine(rec), 4);
+    rec.FlowTable.setCell(4, FlowCol::Type, QStringLiteral("Электросчетчик"));
+    SetValueGrid(rec, TableKind::Flow, 4, QStringLiteral("1000"), FlowCol::Fimp, kComma);
+    rec.daySchedules[WorkDays][0] = {QStringLiteral("07:00"), QStringLiteral("C2")};
+    rec.daySchedules[WorkDays][1] = {QStringLiteral("23:00"), QStringLiteral("C1")};
+    rec.daySchedules[Sundays][0] = {QStringLiteral("12:15"), QStringLiteral("C3")};
+    rec.TariffList = {TariffEntry{7, 30, QStringLiteral("C2"), 0},
+                      TariffEntry{22, 0, QStringLiteral("C1"), 1}};
+    SaveContext save;
+    save.today = QDate(2026, 3, 1);
+    save.deviceGeneration = 1;
+    StoredRow row = saveRecord(rec, save, kComma).row;
+    save.deviceGeneration = 0;
+    const StoredRow older = saveRecord(rec, save, kComma).row;
+    for (const QString& column : {QStringLiteral("NUM_TAR_EL"), QStringLiteral("TARIF_ELEC")})
+        row.setValue(column, older.value(column));
+    EXPECT_EQ(row.value(QStringLiteral("NUM_TAR_EL")).toInt(), 2);
+    EXPECT_FALSE(row.value(QStringLiteral("WorkDayTime")).toString().isEmpty());
+    if (firmwareDate.isNull())
+        row.remove(QStringLiteral("DeviceSoftData"));
+    else
+        row.setValue(QStringLiteral("DeviceSoftData"), firmwareDate);
+    return row;
+}
+
+} // namespace
+
+TEST_F(Commands, RowOfTheOtherGenerationIsReadAgainBeforeTheWrite)
+{
+    const QStringList calculator{QStringLiteral("--serial"), QStringLiteral("12342678")};
+    // The row of the right generation gives the reference writes.
+    startSim(calculator);
+    ASSERT_EQ(writeRow(tariffRow(QDate(2015, 3, 1))), WriteOutcome::Written);
+    const QStringList reference = simLog().parameters;
+    EXPECT_TRUE(reference.contains(QStringLiteral("03356606400001 02")))
+        << "two workday entries: " << reference.join(QLatin1Char(',')).toStdString();
+    EXPECT_TRUE(reference.contains(QStringLiteral("03355606400001 01"))) << "one Sunday entry";
+
+    for (const QVariant& date : {QVariant(), QVariant(QDate(2003, 5, 19))}) {
+        SCOPED_TRACE(date.toString().toStdString());
+        dialogs.shown.clear();
+        startSim(calculator);
+        const StoredRow row = tariffRow(date);
+        writeConfigFile(configPath, row);
+        loaded = loadConfigFile(configPath, kComma, QDate(2026, 3, 1), nullptr);
+        ASSERT_EQ(loaded.deviceGeneration, 0);
+        ConfigFileRowStore store(configPath, loaded.row, loaded.record, session,
+                                 {0, QDate(2026, 3, 1), nullptr}, kComma, true);
+        EXPECT_EQ(runWriteCommand(context(), loaded.record, store, inputs), WriteOutcome::Written);
+        EXPECT_EQ(dialogs.messages(), QStringList{QStringLiteral("Конфигурация записана успешно")});
+        EXPECT_EQ(simLog().parameters, reference);
+    }
+}
+
+TEST_F(Commands, RowStoreReadsTheOlderTariffListForAnOlderCalculator)
+{
+    // The mirror case: loaded for generation 04, the firmware date of a generation-03
+    // calculator arrives; the image is built from the list of the row.
+    const StoredRow row = tariffRow(QDate(2015, 3, 1));
+    writeConfigFile(configPath, row);
+    loaded = loadConfigFile(configPath, kComma, QDate(2026, 3, 1), nullptr);
+    ASSERT_EQ(loaded.deviceGeneration, 1);
+    EXPECT_TRUE(loaded.record.TariffList.empty());
+    ConfigFileRowStore store(configPath, loaded.row, loaded.record, session,
+                             {1, QDate(2026, 3, 1), nullptr}, kComma, true);
+    store.storeDeviceSoftData(QDate(2003, 5, 19));
+    store.RePaintStatus();
+    EXPECT_EQ(session.DeviceGeneration, 0);
+    EXPECT_EQ(loaded.record.TariffList,
+              (std::vector<TariffEntry>{TariffEntry{7, 30, QStringLiteral("C2"), 0},
+                                        TariffEntry{22, 0, QStringLiteral("C1"), 1}}));
+    // The same generation again: the record is left as it is.
+    loaded.record.SNUM = QStringLiteral("edited");
+    store.RePaintStatus();
+    EXPECT_EQ(loaded.record.SNUM, QStringLiteral("edited"));
+}
+
+namespace {
+// Asks the protocol to stop after a number of progress steps, as Ctrl+C would.
+class StoppingStatus : public RecordingStatus
+{
+public:
+    StoppingStatus(TVynProto& proto, int after) : m_proto(proto), m_after(after) {}
+    void IncrementProgressBar() override
+    {
+        RecordingStatus::IncrementProgressBar();
+        if (increments == m_after)
+            m_proto.requestStop();
+    }
+
+private:
+    TVynProto& m_proto;
+    int m_after;
+};
+} // namespace
+
+TEST_F(Commands, StopRequestEndsTheWriteBetweenParameters)
+{
+    startSim({});
+    // The first step is the bar's start; five parameters follow.
+    StoppingStatus stopping(proto, 6);
+    writeConfigFile(configPath, configRow(QStringLiteral("12345678"), QStringLiteral("04")));
+    loaded = loadConfigFile(configPath, kComma, QDate(2026, 3, 1), nullptr);
+    ConfigFileRowStore store(configPath, loaded.row, loaded.record, session,
+                             {loaded.deviceGeneration, QDate(2026, 3, 1), nullptr}, kComma, true);
+    const DeviceCommandContext c{proto, session, comm, dialogs, stopping, kTitle};
+    WriteReport report;
+    EXPECT_EQ(runWriteCommand(c, loaded.record, store, inputs, &report), WriteOutcome::Interrupted);
+    EXPECT_EQ(report.parametersWritten, 5);
+    EXPECT_EQ(report.parametersTotal, 127);
+    EXPECT_EQ(report.serial, QStringLiteral("12345678"));
+    EXPECT_EQ(dialogs.messages(),
+              QStringList{QStringLiteral("Запись прервана: записано 5 из 127 параметров; "
+                                         "конфигурация прибора неполная")});
+    EXPECT_FALSE(proto.port().Connected());
+    EXPECT_EQ(simLog().parameters.size(), 5);
+
+    // Still set: the next command stops before the line is touched.
+    dialogs.shown.clear();
+    startSim({});
+    ConfigRecord rec;
+    RecordingEditor editor(rec);
+    EXPECT_EQ(runCreateCommand(context(), rec, editor, kComma), CreateOutcome::Interrupted);
+    EXPECT_EQ(dialogs.messages(), QStringList{QStringLiteral("Идентификация прервана")});
+    EXPECT_FALSE(proto.port().Connected());
+    proto.clearStop();
+    EXPECT_EQ(runCreateCommand(context(), rec, editor, kComma), CreateOutcome::EditorShown);
+}
+
+TEST_F(Commands, FailedTypeQuerySaysSo)
+{
+    // identification (two exchanges), then the type query's reply header is broken
+    startSim({QStringLiteral("--fault"), QStringLiteral("bad-header-crc@3")});
+    try {
+        writeRow(configRow(QStringLiteral("12345678"), QStringLiteral("04")));
+        FAIL() << "no exception";
+    } catch (const EComunicatorExcept& e) {
+        EXPECT_EQ(e.message(), QStringLiteral("Ошибка запроса типа прибора\n"
+                                              "Ошибка 5: Ошибка контрольной суммы заголовка."));
+    }
+    EXPECT_FALSE(proto.port().Connected());
+    EXPECT_TRUE(simLog().parameters.isEmpty());
+}
+
+TEST_F(Commands, DamagedAlternativeDaysFileIsRefusedBeforeTheLine)
+{
+    startSim({});
+    inputs.altDaysFile = dir.filePath(QStringLiteral("random.alt"));
+    {
+        QFile f(inputs.altDaysFile);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("\x03\x01\x07\x85\x03\x41\x09\x09\x05\x05", 10);
+    }
+    EXPECT_EQ(writeRow(configRow(QStringLiteral("12345678"), QStringLiteral("04"))),
+              WriteOutcome::Failed);
+    EXPECT_EQ(dialogs.messages().value(0), QStringLiteral("Ошибка открытия файла."));
+    EXPECT_TRUE(simLog().parameters.isEmpty());
 }

@@ -92,14 +92,25 @@ TEST(VyntoolIdentify, FailuresExitWithTheMessage)
         const auto r = runProgram(QStringLiteral("vyntool"),
                                   {QStringLiteral("identify"), QStringLiteral("--port"), sim.path(),
                                    QStringLiteral("--fast")});
-        EXPECT_EQ(r.exitCode, 1) << simArgs.join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(r.exitCode, 4) << simArgs.join(QLatin1Char(' ')).toStdString();
         EXPECT_TRUE(r.err.startsWith("Прибор не обнаружен")) << r.err.toStdString();
     }
     const auto absent =
         runProgram(QStringLiteral("vyntool"), {QStringLiteral("identify"), QStringLiteral("--port"),
                                                QStringLiteral("ttyVYN_absent")});
-    EXPECT_EQ(absent.exitCode, 1);
+    EXPECT_EQ(absent.exitCode, 3);
     EXPECT_TRUE(absent.err.startsWith("В настоящее время ttyVYN_absent не доступен"));
+    // With --json the failure is an object on stdout as well.
+    const auto absentJson = runProgram(
+        QStringLiteral("vyntool"), {QStringLiteral("identify"), QStringLiteral("--port"),
+                                    QStringLiteral("ttyVYN_absent"), QStringLiteral("--json")});
+    EXPECT_EQ(absentJson.exitCode, 3);
+    const QJsonObject o = QJsonDocument::fromJson(absentJson.out).object();
+    EXPECT_EQ(o[QStringLiteral("outcome")].toString(), QStringLiteral("port-unavailable"));
+    EXPECT_EQ(o[QStringLiteral("exitCode")].toInt(), 3);
+    EXPECT_TRUE(o[QStringLiteral("error")].toString().startsWith(
+        QStringLiteral("В настоящее время ttyVYN_absent не доступен\nПорт недоступен\n")))
+        << absentJson.out.toStdString();
     EXPECT_EQ(runProgram(QStringLiteral("vyntool"), {QStringLiteral("identify")}).exitCode, 2);
     EXPECT_EQ(runProgram(QStringLiteral("vyntool"),
                          {QStringLiteral("identify"), QStringLiteral("--port"), QStringLiteral("x"),

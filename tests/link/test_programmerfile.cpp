@@ -76,13 +76,14 @@ TEST_F(ProgrammerFile, LoadsLinesByAddress)
     }
 }
 
-TEST_F(ProgrammerFile, FailureShowsTheMessageAndKeepsEarlierLines)
+// A loader that is only part of the file would be sent as if it were whole.
+TEST_F(ProgrammerFile, FailureShowsTheMessageAndLoadsNothing)
 {
     struct Case
     {
         const char* name;
         QByteArray text;
-        std::map<int, int> kept;
+        std::map<int, int> before; // what the lines before the failing one hold
     };
     const Case cases[] = {
         {"non-hex token", "@1000\n01 02\n03 G4 05\n06\n", {{0x1000, 1}, {0x1001, 2}}},
@@ -104,7 +105,8 @@ TEST_F(ProgrammerFile, FailureShowsTheMessageAndKeepsEarlierLines)
         ASSERT_EQ(m_dialogs.shown.size(), 1);
         EXPECT_EQ(m_dialogs.shown[0].text, QStringLiteral("Ошибка открытия файла ") + path);
         EXPECT_EQ(m_dialogs.shown[0].caption, kTitle);
-        EXPECT_EQ(used(image), c.kept);
+        EXPECT_TRUE(used(image).empty()) << c.before.size() << " bytes before the failure";
+        EXPECT_FALSE(loaderRange(image));
     }
 }
 

@@ -13,7 +13,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
 #include <memory>
+#include <thread>
 #include <vector>
 
 using namespace vyn;
@@ -207,7 +209,8 @@ INSTANTIATE_TEST_SUITE_P(
             FaultCase{"wrong-address", "Ошибка 6: Отвечает другой прибор", false},
             FaultCase{"cut-block-header", "Ошибка 7: Ошибка приема заголовка блока.", false},
             FaultCase{"truncated-reply", "Ошибка 8: Ошибка приема блока.", false},
-            FaultCase{"bad-block-crc", "Ошибка 9: Ошибка контрольной суммы заголовка.", false}),
+            FaultCase{"bad-block-crc", "Ошибка 9: Ошибка контрольной суммы заголовка.", false},
+            FaultCase{"empty-blocks", "Ошибка 8: Ошибка приема блока.", false}),
         ::testing::Bool()),
     [](const auto& info) {
         std::string name = std::get<0>(info.param).fault;
@@ -323,4 +326,87 @@ TEST(VynProto, ReadByteTakesAQueuedByteOrGivesUp)
     pty.send("\x02", 1);
     EXPECT_TRUE(ProtoReadByte(proto, b));
     EXPECT_EQ(b, 0x02);
+}
+
+TEST(VynProto, HungUpLineEndsTheExchangeAtOnce)
+{
+    // The real receive bounds: 2.5 s per receive, three header attempts.
+    TVynProto proto;
+    auto pty = std::make_unique<vyntest::PtyPair>();
+    ASSERT_TRUE(pty->ok());
+    ASSERT_TRUE(ProtoOpenPort(proto, pty->path));
+    pty.reset(); // the other end goes, as an unplugged adapter does
+    std::array<std::uint8_t, 100> rx{};
+    const auto started = std::chrono::steady_clock::now();
+    try {
+        ProtoExchange(proto, 0, 2, 4, kIdentity, rx);
+        ADD_FAILURE() << "the hang-up went unnoticed";
+    } catch (const EPortLost& e) {
+        EXPECT_EQ(e.message(),
+                  QStringLiteral("Связь с прибором потеряна: линия разорвана или адаптер отключен."));
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(500));
+    ProtoClosePort(proto);
+}
+
+TEST(VynProto, StopRequestEndsTheLineResetAndTheExchanges)
+{
+    TVynProto proto; // the real 4 + 3 s line reset
+    vyntest::PtyPair pty;
+    ASSERT_TRUE(pty.ok());
+    ASSERT_TRUE(ProtoOpenPort(proto, pty.path));
+    std::thread stopper([&proto] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        proto.requestStop();
+    });
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_THROW(ProtoResetLine(proto), EInterrupted);
+    stopper.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(1000));
+    EXPECT_TRUE(proto.port().DTRProp()) << "the lines are up again";
+    std::array<std::uint8_t, 100> rx{};
+    EXPECT_THROW(ProtoExchange(proto, 0, 2, 4, kIdentity, rx), EInterrupted);
+    proto.clearStop();
+    EXPECT_FALSE(proto.stopRequested());
+}
+
+namespace {
+std::unique_ptr<SimProcess> pacedSim(const QStringList& extra)
+{
+    auto sim = std::make_unique<SimProcess>(
+        QStringList{QStringLiteral("--pace"), QStringLiteral("--idle-exit"), QStringLiteral("60")} +
+        extra);
+    EXPECT_TRUE(sim->started()) << sim->error().toStdString();
+    return sim;
+}
+} // namespace
+
+TEST(PacedSimulator, AnswersOnlyAProgramAtItsOwnSpeed)
+{
+    const auto sim = pacedSim({QStringLiteral("--speed"), QStringLiteral("9600")});
+    TVynProto proto(ThreadSleeper::instance(), vyntest::quickTimings());
+    ASSERT_TRUE(ProtoSetSpeed(proto, 4800));
+    ASSERT_TRUE(ProtoOpenPort(proto, sim->path()));
+    std::array<std::uint8_t, 100> rx{};
+    EXPECT_THROW(ProtoExchange(proto, 0, 2, 4, kIdentity, rx), EProtokol);
+    ASSERT_TRUE(ProtoSetSpeed(proto, 9600));
+    ASSERT_TRUE(ProtoExchange(proto, 0, 2, 4, kIdentity, rx));
+    EXPECT_EQ(rx[8], 1);
+    EXPECT_EQ(rx[15], 8);
+}
+
+TEST(PacedSimulator, LongReplyAtALowSpeedIsSentWhole)
+{
+    // Two blocks of 200 bytes at 1200 baud: each takes longer on the wire than
+    // the simulator's 1.5 s of silence.
+    const auto sim =
+        pacedSim({QStringLiteral("--speed"), QStringLiteral("1200"), QStringLiteral("--pad-reply"),
+                  QStringLiteral("400"), QStringLiteral("--block-size"), QStringLiteral("200")});
+    TVynProto proto;
+    ASSERT_TRUE(ProtoSetSpeed(proto, 1200));
+    ASSERT_TRUE(ProtoOpenPort(proto, sim->path()));
+    std::array<std::uint8_t, 1000> rx{};
+    ASSERT_TRUE(ProtoExchange(proto, 0, 2, 4, kIdentity, rx));
+    EXPECT_EQ(rx[8], 1);
+    EXPECT_EQ(rx[15], 8);
 }

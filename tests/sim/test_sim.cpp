@@ -71,3 +71,20 @@ TEST(Vynsim, Generation03LoaderOptions)
                    10000);
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
 }
+
+TEST(Vynsim, DeviceThatIsNoTerminalIsRefused)
+{
+    const auto r = runProgram(QStringLiteral("vynsim"),
+                              {QStringLiteral("--device"), QStringLiteral("/dev/null")}, 10000);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("/dev/null is not a terminal")) << r.err.toStdString();
+}
+
+TEST(Vynsim, HelpExplainsFaultsCountingAndTheLog)
+{
+    const auto r = runProgram(QStringLiteral("vynsim"), {QStringLiteral("--help")}, 10000);
+    EXPECT_EQ(r.exitCode, 0);
+    for (const char* text : {"drop-ack ", "empty-blocks ", "frame-silent ", "@N picks the N-th",
+                             "identification", "\"parameters\"", "--serial-bytes", "--nocfg"})
+        EXPECT_TRUE(r.out.contains(text)) << text;
+}
