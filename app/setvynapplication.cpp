@@ -22,9 +22,11 @@
 #include "ui/qtuserdialogs.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QMetaObject>
+#include <QProgressDialog>
 #include <QTimer>
 #include <chrono>
 #include <memory>
@@ -42,6 +44,30 @@ WriteConfigInputs writeInputsFromSettings(const InterfaceSettings& settings,
 
 namespace {
 
+// The real program shows what a save waits for while another program imports.
+SetvynOptions withImportWaitWindow(SetvynOptions options)
+{
+    if (options.dialogs || options.database.waitForImport)
+        return options;
+    auto window = std::make_shared<std::unique_ptr<QProgressDialog>>();
+    options.database.waitForImport = [window](const QString& text) {
+        if (text.isEmpty()) {
+            window->reset();
+            return true;
+        }
+        if (!*window) {
+            *window = std::make_unique<QProgressDialog>(text, QStringLiteral("Отмена"), 0, 0);
+            (*window)->setWindowTitle(QStringLiteral("Ожидание"));
+            (*window)->setWindowModality(Qt::ApplicationModal);
+            (*window)->setMinimumDuration(0);
+            (*window)->show();
+        }
+        QCoreApplication::processEvents();
+        return !(*window)->wasCanceled();
+    };
+    return options;
+}
+
 DocumentSettings documentSettings(const InterfaceSettings& s)
 {
     DocumentSettings d;
@@ -56,7 +82,7 @@ DocumentSettings documentSettings(const InterfaceSettings& s)
 } // namespace
 
 SetvynApplication::SetvynApplication(SetvynOptions options)
-    : m_options(std::move(options)), m_db(m_options.database),
+    : m_options(withImportWaitWindow(std::move(options))), m_db(m_options.database),
       m_proto(ThreadSleeper::instance(), m_options.protoTimings.value_or(ProtoTimings{}))
 {
     if (m_options.dialogs) {

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -86,6 +87,13 @@ bool run(QSqlQuery& q, const QString& sql, QString& error)
     return false;
 }
 
+bool isBusy(const QSqlError& error)
+{
+    // SQLITE_BUSY, or SQLITE_LOCKED from a shared cache.
+    return error.nativeErrorCode() == QLatin1String("5") ||
+           error.nativeErrorCode() == QLatin1String("6");
+}
+
 class WriteTransaction
 {
 public:
@@ -100,6 +108,8 @@ public:
     {
         return m_begun = run(m_query, QStringLiteral("BEGIN IMMEDIATE"), error);
     }
+    bool busy() const { return !m_begun && isBusy(m_query.lastError()); }
+    bool begun() const { return m_begun; }
     bool commit(QString& error)
     {
         m_done = run(m_query, QStringLiteral("COMMIT"), error);
@@ -111,6 +121,24 @@ private:
     bool m_begun = false;
     bool m_done = false;
 };
+
+// Held beside the database by the program whose batch (an import) holds the write
+// lock, so that another program can say what it waits for.
+QString importMarkerPath(const QString& databasePath)
+{
+    return databasePath + QStringLiteral(".import-lock");
+}
+
+bool importMarkerHeld(const QString& databasePath)
+{
+    QLockFile marker(importMarkerPath(databasePath));
+    marker.setStaleLockTime(0); // only a dead holder's marker is stale
+    if (marker.tryLock(0)) {
+        marker.unlock();
+        return false;
+    }
+    return marker.error() == QLockFile::LockFailedError;
+}
 
 // The table columns a row writes: those it holds, never ID.
 std::uint64_t writtenColumns(const StoredRow& row)
@@ -563,8 +591,17 @@ bool TDM1::writeRow(QSqlDatabase& db, std::optional<qint64> id, const StoredRow&
     return true;
 }
 
+const QString TDM1::kImportWaitMessage =
+    QStringLiteral("Другая программа импортирует данные в базу. Ожидание окончания импорта...");
+const QString TDM1::kImportBusyMessage =
+    QStringLiteral("База данных занята: другая программа импортирует в неё данные. "
+                   "Повторите, когда импорт закончится.");
+const QString TDM1::kBusyMessage =
+    QStringLiteral("База данных занята другой программой. Повторите позже.");
+
 TDM1::PostResult
-TDM1::inWriteTransaction(const std::function<bool(QSqlDatabase&, PostResult&)>& body)
+TDM1::inWriteTransaction(const std::function<bool(QSqlDatabase&, PostResult&)>& body,
+                         bool markAsImport)
 {
     PostResult result;
     if (!m_open) {
@@ -577,8 +614,51 @@ TDM1::inWriteTransaction(const std::function<bool(QSqlDatabase&, PostResult&)>& 
         return result;
     }
     QSqlDatabase db = database();
+    std::optional<QLockFile> marker; // released after the transaction ends
     WriteTransaction t(db);
-    result.ok = t.begin(result.error) && body(db, result) && t.commit(result.error);
+    if (!t.begin(result.error)) {
+        if (!t.busy())
+            return result;
+        // Another program holds the write lock past the busy timeout. An import may
+        // hold it for minutes: wait for it as long as the caller agrees to.
+        bool waited = false;
+        bool gaveUp = false;
+        bool asked = false;
+        QSqlQuery pragma(db);
+        while (!t.begun() && t.busy() && importMarkerHeld(m_path)) {
+            asked = asked || m_options.waitForImport;
+            if (!m_options.waitForImport || !m_options.waitForImport(kImportWaitMessage)) {
+                gaveUp = true;
+                break;
+            }
+            if (!waited) {
+                pragma.exec(QStringLiteral("PRAGMA busy_timeout = 200"));
+                waited = true;
+            }
+            t.begin(result.error);
+        }
+        if (waited) {
+            pragma.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(m_options.busyTimeoutMs));
+            // The import has just ended: its commit may still be on the way.
+            if (!t.begun() && t.busy() && !gaveUp)
+                t.begin(result.error);
+        }
+        if (asked)
+            m_options.waitForImport(QString());
+        if (!t.begun()) {
+            if (t.busy())
+                result.error = gaveUp ? kImportBusyMessage
+                                      : kBusyMessage + QStringLiteral(" (") + result.error +
+                                            QLatin1Char(')');
+            return result;
+        }
+    }
+    if (markAsImport) {
+        marker.emplace(importMarkerPath(m_path));
+        marker->setStaleLockTime(0);
+        marker->tryLock(0); // only a hint for others: the write goes on without it
+    }
+    result.ok = body(db, result) && t.commit(result.error);
     return result;
 }
 
@@ -727,7 +807,7 @@ TDM1::PostResult TDM1::inBatch(const std::function<bool(Batch&, PostResult&)>& b
             return false;
         Batch batch(db);
         return body(batch, r);
-    });
+    }, true);
     if (result.ok)
         Refresh();
     return result;

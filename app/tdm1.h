@@ -33,7 +33,17 @@ public:
     {
         // How long a statement waits for another program's lock before it fails.
         int busyTimeoutMs = 5000;
+        // While another program's import holds the database, a write waits as long
+        // as this returns true; it is called every few tenths of a second with the
+        // text to show, and once with an empty text when the wait is over. None:
+        // after the busy timeout the write fails with kImportBusyMessage.
+        std::function<bool(const QString& text)> waitForImport = nullptr;
     };
+
+    // What a write says when another program's import holds the database.
+    static const QString kImportWaitMessage;
+    static const QString kImportBusyMessage;
+    static const QString kBusyMessage;
 
     enum class ConnectError
     {
@@ -166,7 +176,8 @@ private:
     bool loadIds();
     bool fail(ConnectError error, const QString& text);
     void dropConnection();
-    PostResult inWriteTransaction(const std::function<bool(QSqlDatabase&, PostResult&)>& body);
+    PostResult inWriteTransaction(const std::function<bool(QSqlDatabase&, PostResult&)>& body,
+                                  bool markAsImport = false);
     bool writeRow(QSqlDatabase& db, std::optional<qint64> id, const StoredRow& row, qint64& newId,
                   QString& error);
     void notify(std::optional<qint64> id = std::nullopt);

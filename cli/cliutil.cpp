@@ -156,4 +156,16 @@ void printErr(const QString& text)
         std::fputc('\n', stderr);
 }
 
+vyn::TDM1::Options waitingDatabaseOptions()
+{
+    vyn::TDM1::Options options;
+    options.waitForImport = [said = false](const QString& text) mutable {
+        if (!said && !text.isEmpty())
+            printErr(text);
+        said = true;
+        return true;
+    };
+    return options;
+}
+
 } // namespace vyntool

@@ -1,6 +1,7 @@
 #pragma once
 // Shared plumbing of the vyntool commands: exit codes, errors and output.
 
+#include "app/tdm1.h"
 #include "link/commsettings.h"
 #include "link/prototimings.h"
 
@@ -74,6 +75,10 @@ vyn::CommSettings commSettingsFor(const QString& port, int speed);
 QString speedChoices();
 // --fast: short line resets and final pause, for simulators and tests.
 vyn::ProtoTimings commandTimings(bool fast);
+
+// A database that waits for another program's import, saying once on stderr what
+// it waits for.
+vyn::TDM1::Options waitingDatabaseOptions();
 
 void printOut(const QString& text); // stdout, UTF-8, newline added
 void printErr(const QString& text); // stderr, UTF-8, newline added

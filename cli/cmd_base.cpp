@@ -38,7 +38,14 @@ int runBase(const QStringList& args)
         QFile f(name);
         if (!f.open(QIODevice::ReadOnly))
             throw Failure(QStringLiteral("%1: %2").arg(name, f.errorString()));
-        QJsonObject json = QJsonDocument::fromJson(f.readAll()).object();
+        const QByteArray bytes = f.readAll();
+        // A broken file must not become an empty row: it is refused before anything is added.
+        try {
+            vyn::parseConfigJson(bytes);
+        } catch (const vyn::ConfigFileError& e) {
+            throw Failure(QStringLiteral("%1: %2").arg(name, e.message()));
+        }
+        QJsonObject json = QJsonDocument::fromJson(bytes).object();
         for (const QString& set : parser.values(QStringLiteral("set"))) {
             const qsizetype eq = set.indexOf(QLatin1Char('='));
             if (eq <= 0)
@@ -51,7 +58,7 @@ int runBase(const QStringList& args)
             throw Failure(QStringLiteral("%1: %2").arg(name, e.message()));
         }
     }
-    vyn::TDM1 db;
+    vyn::TDM1 db(waitingDatabaseOptions());
     if (!db.Connect(pos.at(1)))
         throw Failure(QStringLiteral("%1: %2").arg(pos.at(1), db.lastError()));
     const vyn::TDM1::PostResult added = db.appendRows(rows);

@@ -32,7 +32,7 @@ int runImport(const QStringList& args)
         throw UsageError(QStringLiteral("import needs one DBF table"));
     const QString dbPath = requiredValue(parser, QStringLiteral("db"));
 
-    vyn::TDM1 db;
+    vyn::TDM1 db(waitingDatabaseOptions());
     if (!db.Connect(dbPath))
         throw Failure(QStringLiteral("Невозможно открыть базу приборов %1: %2")
                           .arg(dbPath, db.lastError()));

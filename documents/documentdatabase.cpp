@@ -68,6 +68,15 @@ const QStringList& cardTableNames()
     return names;
 }
 
+QString knownDocumentTable(const QString& name)
+{
+    for (const QStringList* names : {&passportTableNames(), &cardTableNames()})
+        for (const QString& known : *names)
+            if (known.compare(name, Qt::CaseInsensitive) == 0)
+                return known;
+    return {};
+}
+
 QString DocumentDatabase::defaultFileName()
 {
     return QStringLiteral("DBRepData.sqlite");
@@ -213,10 +222,14 @@ void DocumentDatabase::update(const QString& table, const QString& keyColumn, co
 
 DocumentTable DocumentDatabase::read(const QString& table) const
 {
+    // Names reach here from templates: only the known tables go into the statement.
+    const QString known = knownDocumentTable(table);
+    if (known.isEmpty())
+        throw DocumentDatabaseError(QStringLiteral("В базе документов нет таблицы %1").arg(table));
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
     q.setForwardOnly(true);
     // The first column is the key of every document table.
-    if (!q.exec(QStringLiteral("SELECT * FROM %1 ORDER BY 1").arg(bracketed(table))))
+    if (!q.exec(QStringLiteral("SELECT * FROM %1 ORDER BY 1").arg(bracketed(known))))
         throw DocumentDatabaseError(QStringLiteral("В базе документов нет таблицы %1: %2")
                                         .arg(table, q.lastError().text()));
     DocumentTable out;

@@ -34,6 +34,9 @@ struct DocumentTable
 const QStringList& passportTableNames();
 // Programming-card tables, in the order they are emptied.
 const QStringList& cardTableNames();
+// The document table of this name (case aside) as the database spells it; empty
+// for a name that is not one of them.
+QString knownDocumentTable(const QString& name);
 
 class DocumentDatabase
 {

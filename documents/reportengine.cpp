@@ -178,10 +178,20 @@ RenderedReport ReportEngine::render() const
     };
     for (auto it = m_flags.cbegin(); it != m_flags.cend(); ++it)
         context.emplace(it.key().toStdString(), it.value());
-    DocumentDatabase db(m_databasePath);
-    db.open();
     const QStringList tables =
         metaContent(m_template, QStringLiteral("vyn-tables")).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const QStringList groupSpecs =
+        metaContent(m_template, QStringLiteral("vyn-group")).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    QStringList named = tables;
+    for (const QString& spec : groupSpecs)
+        named << spec.section(QLatin1Char(':'), 0, 0);
+    for (const QString& name : named)
+        if (knownDocumentTable(name).isEmpty())
+            throw ReportError(QStringLiteral("Шаблон документа %1 называет неизвестную таблицу "
+                                             "\"%2\"")
+                                  .arg(QFileInfo(m_templatePath).fileName(), name));
+    DocumentDatabase db(m_databasePath);
+    db.open();
     QMap<QString, DocumentTable> read;
     for (const QString& name : tables) {
         const DocumentTable table = db.read(name);
@@ -199,8 +209,7 @@ RenderedReport ReportEngine::render() const
         read.insert(name, table);
     }
     // Groups in the order of their first row.
-    for (const QString& spec :
-         metaContent(m_template, QStringLiteral("vyn-group")).split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+    for (const QString& spec : groupSpecs) {
         const QString name = spec.section(QLatin1Char(':'), 0, 0);
         const QString column = spec.section(QLatin1Char(':'), 1, 1);
         const DocumentTable table = read.contains(name) ? read.value(name) : db.read(name);

@@ -20,13 +20,20 @@ IniFile::IniFile(const QString& path)
     load(path);
 }
 
-QString IniFile::decode(const QByteArray& bytes)
+QString IniFile::decode(const QByteArray& bytes, bool* withBom)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    if (withBom)
+        *withBom = false;
+    // The mark arrives as a character, so that exactly one is dropped.
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = utf8(bytes);
     if (!utf8.hasError()) {
-        if (text.startsWith(QChar(0xFEFF)))
+        if (text.startsWith(QChar(0xFEFF))) {
             text.remove(0, 1);
+            if (withBom)
+                *withBom = true;
+        }
         return text;
     }
     QStringDecoder cp1251("windows-1251");
@@ -40,6 +47,8 @@ bool IniFile::load(const QString& path)
     m_path = path;
     m_sections.clear();
     m_baseline.clear();
+    m_eol = QStringLiteral("\n");
+    m_bom = false;
     QFile file(path);
     if (!file.exists())
         return true;
@@ -54,20 +63,30 @@ void IniFile::setText(const QByteArray& bytes)
 {
     m_sections.clear();
     m_sections.push_back(Section{});
-    const QString text = decode(bytes);
-    for (QString line : text.split(QLatin1Char('\n'))) {
-        if (line.endsWith(QLatin1Char('\r')))
+    const QString text = decode(bytes, &m_bom);
+    const qsizetype firstBreak = text.indexOf(QLatin1Char('\n'));
+    m_eol = firstBreak > 0 && text.at(firstBreak - 1) == QLatin1Char('\r') ? QStringLiteral("\r\n")
+                                                                          : QStringLiteral("\n");
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QString line = lines.at(i);
+        // Only one CR belongs to the break; any others are the line's own text.
+        QString eol = QStringLiteral("\n");
+        if (line.endsWith(QLatin1Char('\r')) && i + 1 < lines.size()) {
             line.chop(1);
+            eol = QStringLiteral("\r\n");
+        }
         const QString t = line.trimmed();
         if (t.startsWith(QLatin1Char('[')) && t.contains(QLatin1Char(']'))) {
-            m_sections.push_back(Section{t.mid(1, t.indexOf(QLatin1Char(']')) - 1).trimmed(), {}});
+            m_sections.push_back(
+                Section{t.mid(1, t.indexOf(QLatin1Char(']')) - 1).trimmed(), {}, eol});
             continue;
         }
         const qsizetype eq = t.indexOf(QLatin1Char('='));
         if (eq > 0 && !t.startsWith(QLatin1Char(';')))
-            m_sections.back().lines.push_back(Line{t.left(eq).trimmed(), t.mid(eq + 1), {}});
+            m_sections.back().lines.push_back(Line{t.left(eq).trimmed(), t.mid(eq + 1), {}, eol});
         else
-            m_sections.back().lines.push_back(Line{{}, {}, line});
+            m_sections.back().lines.push_back(Line{{}, {}, line, eol});
     }
     // The split leaves one empty piece after the final line break.
     auto& last = m_sections.back().lines;
@@ -81,13 +100,14 @@ QByteArray IniFile::text() const
     bool first = true;
     for (const Section& s : m_sections) {
         if (!first || !s.name.isEmpty())
-            out += QLatin1Char('[') + s.name + QStringLiteral("]\n");
+            out += QLatin1Char('[') + s.name + QLatin1Char(']') + (s.eol.isEmpty() ? m_eol : s.eol);
         first = false;
-        for (const Line& l : s.lines)
-            out += l.key.isEmpty() ? l.raw + QLatin1Char('\n')
-                                   : l.key + QLatin1Char('=') + l.value + QLatin1Char('\n');
+        for (const Line& l : s.lines) {
+            out += l.key.isEmpty() ? l.raw : l.key + QLatin1Char('=') + l.value;
+            out += l.eol.isEmpty() ? m_eol : l.eol;
+        }
     }
-    return out.toUtf8();
+    return m_bom ? "\xEF\xBB\xBF" + out.toUtf8() : out.toUtf8();
 }
 
 bool IniFile::save() const
@@ -206,7 +226,7 @@ void IniFile::writeString(const QString& section, const QString& key, const QStr
         m_sections.push_back(Section{});
     Section* s = findSection(section);
     if (!s) {
-        m_sections.push_back(Section{section, {}});
+        m_sections.push_back(Section{section, {}, {}});
         s = &m_sections.back();
     }
     for (Line& l : s->lines) {
@@ -219,7 +239,7 @@ void IniFile::writeString(const QString& section, const QString& key, const QStr
     auto pos = s->lines.end();
     while (pos != s->lines.begin() && std::prev(pos)->key.isEmpty())
         --pos;
-    s->lines.insert(pos, Line{key, value, {}});
+    s->lines.insert(pos, Line{key, value, {}, {}});
 }
 
 void IniFile::writeInteger(const QString& section, const QString& key, int value)

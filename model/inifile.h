@@ -55,7 +55,8 @@ public:
     void deleteKey(const QString& section, const QString& key);
 
     // Text of a raw file: UTF-8 when valid (a BOM is dropped), Windows-1251 otherwise.
-    static QString decode(const QByteArray& bytes);
+    // withBom tells whether the text was UTF-8 with a byte order mark.
+    static QString decode(const QByteArray& bytes, bool* withBom = nullptr);
 
 private:
     struct Line
@@ -63,11 +64,13 @@ private:
         QString key; // empty for comments and blank lines
         QString value;
         QString raw; // comment or blank line as read
+        QString eol; // the line's own break, so a save writes back what was read
     };
     struct Section
     {
         QString name;
         std::vector<Line> lines;
+        QString eol; // of the header line
     };
 
     const Section* findSection(const QString& name) const;
@@ -75,6 +78,8 @@ private:
     const Line* findLine(const QString& section, const QString& key) const;
 
     QString m_path;
+    QString m_eol = QStringLiteral("\n"); // for new lines: the break of the file's first line
+    bool m_bom = false; // a UTF-8 file that began with a byte order mark keeps it
     std::vector<Section> m_sections; // the first one holds lines before any header
     QByteArray m_baseline;           // the file as loaded or last merged, for saveChanges
 };

@@ -3,6 +3,9 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QStringList>
+#include <algorithm>
+#include <cctype>
+#include <optional>
 
 namespace vyn {
 
@@ -17,6 +20,69 @@ bool isLatin1(const QString& text)
         if (c.unicode() > 0xFF)
             return false;
     return true;
+}
+
+// A code stands bare in the source when nothing in it could be taken for a
+// separator, a comment or a quote; otherwise it is written in quotes.
+bool isBareCodeChar(QChar c)
+{
+    return c.unicode() > 0x20 && c.unicode() < 0x7F && c != QLatin1Char('#') &&
+           c != QLatin1Char('"') && c != QLatin1Char('\\');
+}
+
+QString quotedCode(const QString& code)
+{
+    if (!code.isEmpty() && std::all_of(code.begin(), code.end(), isBareCodeChar))
+        return code;
+    QString out = QStringLiteral("\"");
+    for (QChar c : code) {
+        if (c == QLatin1Char('"') || c == QLatin1Char('\\'))
+            out += QLatin1Char('\\') + QString(c);
+        else if (c == QLatin1Char(' ') || c == QLatin1Char('#') || isBareCodeChar(c))
+            out += c;
+        else
+            out += QStringLiteral("\\x") +
+                   QStringLiteral("%1").arg(c.unicode(), 2, 16, QLatin1Char('0')).toUpper();
+    }
+    return out + QLatin1Char('"');
+}
+
+// Reads a quoted code from line[at] (the opening quote); at ends after the closing
+// one. Returns an empty optional with what went wrong in error.
+std::optional<QString> unquotedCode(const QString& line, qsizetype& at, QString& error)
+{
+    QString code;
+    for (++at; at < line.size(); ++at) {
+        const QChar c = line.at(at);
+        if (c == QLatin1Char('"')) {
+            ++at;
+            if (at < line.size() && !line.at(at).isSpace() && line.at(at) != QLatin1Char('#')) {
+                error = QStringLiteral("после кавычки кода нужен пробел");
+                return std::nullopt;
+            }
+            return code;
+        }
+        if (c != QLatin1Char('\\')) {
+            code += c;
+            continue;
+        }
+        const QChar next = at + 1 < line.size() ? line.at(at + 1) : QChar();
+        if (next == QLatin1Char('"') || next == QLatin1Char('\\')) {
+            code += next;
+            ++at;
+            continue;
+        }
+        const QString hex = line.mid(at + 2, 2);
+        const auto isHex = [](QChar h) { return h.unicode() < 0x80 && std::isxdigit(h.unicode()); };
+        if (next != QLatin1Char('x') || hex.size() != 2 || !std::all_of(hex.begin(), hex.end(), isHex)) {
+            error = QStringLiteral("неверная escape-последовательность в коде");
+            return std::nullopt;
+        }
+        code += QChar(static_cast<char16_t>(hex.toUInt(nullptr, 16)));
+        at += 3;
+    }
+    error = QStringLiteral("код не закрыт кавычкой");
+    return std::nullopt;
 }
 
 } // namespace
@@ -96,21 +162,34 @@ SchemeTable SchemeTable::fromSource(const QString& text)
     std::vector<SchemeRecord> records;
     const QStringList lines = text.split(QLatin1Char('\n'));
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        QString line = lines.at(i);
-        const qsizetype hash = line.indexOf(QLatin1Char('#'));
-        if (hash >= 0)
-            line.truncate(hash);
-        const QStringList tokens = line.split(blanks, Qt::SkipEmptyParts);
-        if (tokens.isEmpty())
-            continue;
-
         const auto fail = [&](const QString& what) {
             return SchemeTableError(
                 QStringLiteral("Строка %1 таблицы схем: %2").arg(i + 1).arg(what));
         };
+        QString line = lines.at(i);
+        qsizetype start = 0;
+        while (start < line.size() && line.at(start).isSpace())
+            ++start;
+        // A quoted code may hold blanks, '#' and any byte; the rest of the line may not.
+        std::optional<QString> quoted;
+        if (start < line.size() && line.at(start) == QLatin1Char('"')) {
+            QString error;
+            quoted = unquotedCode(line, start, error);
+            if (!quoted)
+                throw fail(error);
+            line = line.mid(start);
+        }
+        const qsizetype hash = line.indexOf(QLatin1Char('#'));
+        if (hash >= 0)
+            line.truncate(hash);
+        QStringList tokens = line.split(blanks, Qt::SkipEmptyParts);
+        if (quoted)
+            tokens.prepend(*quoted);
+        if (tokens.isEmpty())
+            continue;
+
         SchemeRecord rec;
-        // "" stands for an empty code, which a line could not show otherwise.
-        rec.code = tokens.at(0) == QLatin1String("\"\"") ? QString() : tokens.at(0);
+        rec.code = tokens.at(0);
         if (rec.code.size() > SchemeRecord::kMaxCodeLength || !isLatin1(rec.code))
             throw fail(
                 QStringLiteral("код \"%1\" длиннее %2 знаков или содержит недопустимые знаки")
@@ -136,7 +215,7 @@ QString SchemeTable::toSource() const
 {
     QString out;
     for (const SchemeRecord& rec : m_records) {
-        out += rec.code.isEmpty() ? QStringLiteral("\"\"") : rec.code;
+        out += quotedCode(rec.code);
         for (std::uint8_t b : rec.parameters)
             out += QStringLiteral(" %1").arg(b, 2, 16, QLatin1Char('0')).toUpper();
         out += QLatin1Char('\n');

@@ -407,5 +407,99 @@ TEST(ConfigDatabase, AReadOnlyFileOrDirectoryIsBrowsedOnly)
         ASSERT_TRUE(db.Connect(f.path));
         EXPECT_FALSE(db.isReadOnly());
         EXPECT_TRUE(db.setText(*db.currentId(), QStringLiteral("COMMENT"), QStringLiteral("x")));
+
+namespace {
+
+// Another program's import: appends one row and holds the write lock until told
+// to finish (or 10 s pass).
+class ImportInAnotherThread
+{
+public:
+    explicit ImportInAnotherThread(const QString& path)
+        : m_thread([this, path] {
+              TDM1 db;
+              if (!db.Connect(path)) {
+                  m_holding = true;
+                  return;
+              }
+              db.inBatch([&](TDM1::Batch& batch, TDM1::PostResult& r) {
+                  batch.append(listRow(QStringLiteral("22222222"), QDate(2021, 1, 1)), r.id, r.error);
+                  m_holding = true;
+                  for (int i = 0; i < 1000 && !m_finish; ++i)
+                      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                  return true;
+              });
+          })
+    {
+        while (!m_holding)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ~ImportInAnotherThread() { finish(); }
+    void finish()
+    {
+        m_finish = true;
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+private:
+    std::atomic<bool> m_holding{false};
+    std::atomic<bool> m_finish{false};
+    std::thread m_thread;
+};
+
+QStringList serials(TDM1& db)
+{
+    db.Refresh();
+    QStringList out;
+    for (qint64 id : db.ids())
+        out << db.readRow(id)->value(QStringLiteral("SNUM")).toString();
+    return out;
+}
+
+} // namespace
+
+TEST(ConfigDatabase, AWriteWaitsForAnotherProgramsImportOrSaysItIsImporting)
+{
+    const QString waitText =
+        QStringLiteral("Другая программа импортирует данные в базу. Ожидание окончания импорта...");
+    const QString busyText = QStringLiteral("База данных занята: другая программа импортирует в "
+                                            "неё данные. Повторите, когда импорт закончится.");
+    struct Case
+    {
+        bool hook;
+        bool keepWaiting;
+    };
+    for (const Case c : {Case{true, true}, Case{true, false}, Case{false, false}}) {
+        DbFile f;
+        TDM1 created;
+        ASSERT_TRUE(created.Connect(f.path));
+        created.Close();
+
+        ImportInAnotherThread import(f.path);
+        QStringList shown;
+        TDM1::Options options{100};
+        if (c.hook)
+            options.waitForImport = [&](const QString& text) {
+                shown << text;
+                if (shown.size() == 3)
+                    import.finish(); // the import ends while the write waits
+                return c.keepWaiting;
+            };
+        TDM1 db(options);
+        ASSERT_TRUE(db.Connect(f.path));
+        const auto added = db.appendRows({listRow(QStringLiteral("11111111"), QDate(2020, 1, 1))});
+        import.finish();
+        if (c.keepWaiting) {
+            ASSERT_TRUE(added.ok) << added.error.toStdString();
+            ASSERT_GE(shown.size(), 3);
+            EXPECT_EQ(shown.front(), waitText);
+            EXPECT_EQ(shown.back(), QString()); // the window closes
+            EXPECT_EQ(serials(db), (QStringList{QStringLiteral("11111111"), QStringLiteral("22222222")}));
+        } else {
+            EXPECT_FALSE(added.ok);
+            EXPECT_EQ(added.error, busyText);
+            EXPECT_EQ(serials(db), QStringList{QStringLiteral("22222222")});
+        }
     }
 }

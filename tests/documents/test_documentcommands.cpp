@@ -102,6 +102,49 @@ TEST_F(CommandTest, RefreshFailureEndsSilentlyAndDatabaseFailureIsReported)
     EXPECT_TRUE(output.shown.isEmpty());
 }
 
+// A template chooses tables by name; only the document tables may be read.
+TEST_F(CommandTest, TemplateTablesAreOnlyTheDocumentTables)
+{
+    db.open();
+    db.CreatePassportTables();
+    db.close();
+    struct Case
+    {
+        const char* head;
+        const char* refused; // the name the message must give; null: rendered
+    };
+    for (const Case& c : {
+             Case{R"(<meta name="vyn-tables" content="applicprop">)", nullptr},
+             Case{R"(<meta name="vyn-tables" content="ApplicProp sqlite_master">)", "sqlite_master"},
+             Case{R"(<meta name="vyn-tables" content="ApplicProp]">)", "ApplicProp]"},
+             Case{R"(<meta name="vyn-tables" content="ApplicProp">)"
+                  R"(<meta name="vyn-group" content="x];DROP:PName">)",
+                  "x];DROP"},
+         }) {
+        const QString path = dir.filePath(QStringLiteral("t.html"));
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(QByteArray("<html><head><title>T</title>") + c.head + "</head><body>{{Today}}</body></html>");
+        f.close();
+        ReportEngine engine(db.path(), {}, output);
+        engine.LoadReportFromFile(path);
+        if (!c.refused) {
+            EXPECT_NO_THROW(engine.render()) << c.head;
+            continue;
+        }
+        try {
+            engine.render();
+            ADD_FAILURE() << "rendered: " << c.head;
+        } catch (const ReportError& e) {
+            EXPECT_TRUE(e.message().contains(QString::fromUtf8(c.refused))) << e.message().toStdString();
+        }
+    }
+    db.open();
+    EXPECT_EQ(db.read(QStringLiteral("ApplicProp")).rows.size(), 1);
+    EXPECT_THROW(db.read(QStringLiteral("sqlite_master")), DocumentDatabaseError);
+    db.close();
+}
+
 // --- vyntool against vynsim ----------------------------------------------------
 
 struct Tool

@@ -84,3 +84,31 @@ TEST(IniFile, EraseAndDelete)
     EXPECT_FALSE(ini.valueExists(QStringLiteral("A"), QStringLiteral("x")));
     EXPECT_EQ(ini.keys(QStringLiteral("A")), QStringList{QStringLiteral("y")});
 }
+
+TEST(IniFile, SavesWriteBackTheLinesAsRead)
+{
+    // Comments, blank and unparsed lines keep every CR of their own; each line keeps its break.
+    const std::vector<QByteArray> files = {
+        "; note\r\r\r\n[A]\r\nx=1\r\n\r\r\n",
+        "[A]\nx=1\n; note\r\r\n\r\nnot a key\r\r\n",
+        "[A]\r\nx=1\n; mixed\r\n",
+        "; no final break\r",
+        "\xEF\xBB\xBF[A]\nx=1\n",
+        "\xEF\xBB\xBF\xEF\xBB\xBF; two marks\n",
+    };
+    for (const QByteArray& bytes : files) {
+        IniFile ini;
+        ini.setText(bytes);
+        for (int save = 0; save < 3; ++save) {
+            const QByteArray written = ini.text();
+            EXPECT_EQ(written, bytes.endsWith('\n') ? bytes : bytes + '\n') << bytes.toStdString();
+            ini.setText(written);
+        }
+    }
+    // New lines take the break of the file's first line.
+    IniFile crlf;
+    crlf.setText("[A]\r\nx=1\r\n");
+    crlf.writeString(QStringLiteral("A"), QStringLiteral("y"), QStringLiteral("2"));
+    crlf.writeString(QStringLiteral("B"), QStringLiteral("z"), QStringLiteral("3"));
+    EXPECT_EQ(crlf.text(), QByteArray("[A]\r\nx=1\r\ny=2\r\n[B]\r\nz=3\r\n"));
+}

@@ -125,6 +125,35 @@ TEST(SchemeTable, SourceErrorsNameTheLine)
     }
 }
 
+TEST(SchemeTable, EveryCodeComesBackFromItsSource)
+{
+    // Codes a packed table may hold, including ones that look like the source's own marks.
+    const QStringList codes = {QStringLiteral("30"), QString(), QStringLiteral("\"\""),
+                               QStringLiteral("a b"), QStringLiteral("#1"), QStringLiteral("x#"),
+                               QStringLiteral("line\nbreak"), QStringLiteral("\"quoted"),
+                               QStringLiteral("back\\slash"), QStringLiteral("\\x41"),
+                               QStringLiteral(" lead"), QStringLiteral("tab\t"),
+                               QString(QChar(0)) + QStringLiteral("nul"),
+                               QString(QChar(0xA0)) + QChar(0xFF) + QChar(0x85)};
+    QByteArray packed;
+    for (const QString& code : codes)
+        packed += rawRecord(code.toLatin1(), 1);
+    const SchemeTable table = SchemeTable::fromBytes(packed);
+    ASSERT_EQ(table.records().size(), static_cast<std::size_t>(codes.size()));
+    const QString source = table.toSource();
+    const SchemeTable back = SchemeTable::fromSource(source);
+    ASSERT_EQ(back.records().size(), table.records().size()) << source.toStdString();
+    for (qsizetype i = 0; i < codes.size(); ++i)
+        EXPECT_EQ(back.records()[static_cast<std::size_t>(i)].code, codes[i]) << i;
+    EXPECT_EQ(back.toBytes(), packed);
+
+    // Broken quoting is refused with the line.
+    const QString zeros = QStringLiteral(" 00").repeated(34);
+    for (const QString& code : {QStringLiteral("\"open"), QStringLiteral("\"a\"b"),
+                                QStringLiteral("\"\\q\""), QStringLiteral("\"\\x4\"")})
+        EXPECT_THROW(SchemeTable::fromSource(code + zeros), SchemeTableError) << code.toStdString();
+}
+
 TEST(SchemeTable, MissingFile)
 {
     QTemporaryDir dir;
