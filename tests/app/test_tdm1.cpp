@@ -407,6 +407,8 @@ TEST(ConfigDatabase, AReadOnlyFileOrDirectoryIsBrowsedOnly)
         ASSERT_TRUE(db.Connect(f.path));
         EXPECT_FALSE(db.isReadOnly());
         EXPECT_TRUE(db.setText(*db.currentId(), QStringLiteral("COMMENT"), QStringLiteral("x")));
+    }
+}
 
 namespace {
 
