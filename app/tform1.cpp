@@ -175,7 +175,6 @@ TForm1::TForm1(QString title, BrowsingStore& store, IniFile& settings, UserDialo
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(m_title);
-    m_altDays->setEscapeCloses(true);
     setContextMenuPolicy(Qt::NoContextMenu); // no toolbar-hiding menu on the control bar
 
     buildActions();
@@ -859,6 +858,7 @@ void TForm1::ToolButtonAltDayClick()
     if (!m_altDays)
         m_altDays = std::make_unique<TFormAltDay>(AltDayEditorSettings::mainProgram(m_title),
                                                   &m_dialogs, this);
+    m_altDays->setEscapeCloses(true);
     m_altDays->exec();
 }
 
