@@ -70,8 +70,11 @@ fi
 for f in setvyn.ini hist.ini; do
   [ -f "$user_dir/$f" ] || { echo "first start made no $user_dir/$f" >&2; ls -la "$user_dir" >&2 || true; exit 1; }
 done
-# The configuration database: the user's, wherever the first start puts it.
-[ -n "$(find "$home" -name MXVynBase.sqlite)" ] || { echo "first start made no database" >&2; exit 1; }
+# The configuration database: in the user's directory, and the settings say so.
+[ -f "$user_dir/MXVynBase.sqlite" ] ||
+  { echo "first start made no $user_dir/MXVynBase.sqlite" >&2; find "$home" -name 'MXVynBase*' >&2; exit 1; }
+grep -q "^BaseName=$user_dir/MXVynBase.sqlite" "$user_dir/setvyn.ini" ||
+  { echo "BaseName is not the opened database" >&2; cat "$user_dir/setvyn.ini" >&2; exit 1; }
 grep -q '^FirstStart=first' "$user_dir/setvyn.ini" || { echo "not a first start" >&2; exit 1; }
 grep -q "^Prg=$root/share/setvyn/prg.vyn" "$user_dir/setvyn.ini" ||
   { echo "Prg does not name the installed programmer file" >&2; cat "$user_dir/setvyn.ini" >&2; exit 1; }
