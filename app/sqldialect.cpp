@@ -120,10 +120,11 @@ QStringList SqlDialect::schemaStatements() const
     QStringList columns;
     for (const ColumnSpec& c : vynBaseColumns())
         columns << quoted(c.name) + QLatin1Char(' ') + columnType(c);
+    columns << quoted(rowVersionColumn()) + QLatin1Char(' ') + rowVersionType();
     const QString serialIndex =
         m_engine == SqlEngine::Postgres
             ? QStringLiteral("(%1)").arg(foldedLatin(quoted(QStringLiteral("SNUM"))))
-            : QStringLiteral("(\"SNUM\" COLLATE NOCASE)");
+            : QStringLiteral("(SNUM COLLATE NOCASE)");
     return {
         QStringLiteral("CREATE TABLE %1 (%2)")
             .arg(quoted(kTable), columns.join(QStringLiteral(", "))),

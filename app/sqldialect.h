@@ -50,10 +50,15 @@ public:
     // The Qt driver of the engine.
     QString driver() const;
 
+    // Not a column of the record: counts the changes of a row so that two
+    // programs on one database notice each other's saves.
+    static QString rowVersionColumn() { return QStringLiteral("ROWVERSION"); }
+    static QString rowVersionType() { return QStringLiteral("INTEGER NOT NULL DEFAULT 0"); }
+
     // A name as the schema spells it; quoted so that PostgreSQL keeps its case.
     static QString quoted(const QString& name);
     QString columnType(const ColumnSpec& column) const;
-    // CREATE TABLE and its indexes for VYN_Base.
+    // CREATE TABLE (the record's columns, then the row version) and its indexes.
     QStringList schemaStatements() const;
 
     // The column equal to one bound value, compared as SQLite's NOCASE does

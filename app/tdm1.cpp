@@ -1,5 +1,6 @@
 #include "tdm1.h"
 
+#include "sqldialect.h"
 #include "sqlitestatement.h"
 
 #include <algorithm>
@@ -20,44 +21,17 @@ namespace vyn {
 namespace {
 
 const QString kTable = QStringLiteral("VYN_Base");
-// Not a column of the record: counts the changes of a row so that two programs
-// on one file notice each other's saves.
-const QString kVersion = QStringLiteral("ROWVERSION");
-const QString kVersionType = QStringLiteral("INTEGER NOT NULL DEFAULT 0");
+const QString kVersion = SqlDialect::rowVersionColumn();
+const QString kVersionType = SqlDialect::rowVersionType();
 
 QString quoted(const QString& name)
 {
-    return QLatin1Char('"') + name + QLatin1Char('"');
-}
-
-QString sqlType(const ColumnSpec& c)
-{
-    switch (c.kind) {
-    case ColumnKind::AutoNumber:
-        return QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
-    case ColumnKind::Text:
-        return QStringLiteral("VARCHAR(%1)").arg(c.maxLength);
-    case ColumnKind::Double:
-        return QStringLiteral("DOUBLE");
-    case ColumnKind::YesNo:
-        return QStringLiteral("BOOLEAN");
-    case ColumnKind::DateTime:
-        return QStringLiteral("DATETIME");
-    }
-    return QString();
+    return SqlDialect::quoted(name);
 }
 
 QStringList schemaStatements()
 {
-    QStringList columns;
-    for (const ColumnSpec& c : vynBaseColumns())
-        columns << quoted(c.name) + QLatin1Char(' ') + sqlType(c);
-    columns << kVersion + QLatin1Char(' ') + kVersionType;
-    return {
-        QStringLiteral("CREATE TABLE %1 (%2)").arg(kTable, columns.join(QStringLiteral(", "))),
-        QStringLiteral("CREATE INDEX VYN_Base_DATE ON %1 (\"DATE\")").arg(kTable),
-        QStringLiteral("CREATE INDEX VYN_Base_SNUM ON %1 (SNUM COLLATE NOCASE)").arg(kTable),
-    };
+    return SqlDialect(SqlEngine::Sqlite).schemaStatements();
 }
 
 // Read-only for this program: marked so, or on a file system (or in a directory)

@@ -134,6 +134,7 @@ TEST_P(DialectOnEngine, SchemaHasEveryColumnUnderItsOwnSpelling)
     QStringList expected;
     for (const vyn::ColumnSpec& c : vyn::vynBaseColumns())
         expected << c.name;
+    expected << QStringLiteral("ROWVERSION");
     EXPECT_EQ(column0(dialect.columnsQuery(QStringLiteral("VYN_Base"))), expected);
     EXPECT_TRUE(column0(dialect.columnsQuery(QStringLiteral("x' OR '1'='1"))).isEmpty());
 }
