@@ -1217,9 +1217,17 @@ TEST_F(Setvyn, ExportedConfigurationImportsAsAnEqualRowAndVyntoolWritesTheSameBy
     ASSERT_TRUE(tool.waitForFinished(60000));
     EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
     toolSim.stop();
+    // The last two writes set the calculator's clock to the moment of each write:
+    // a minute may turn between the two programs' writes.
+    const auto withoutClock = [](QJsonArray list) {
+        for (int i = 0; i < 2 && !list.isEmpty(); ++i)
+            list.removeLast();
+        return list;
+    };
     const QJsonArray written = loggedParameterList(setvynLog);
     EXPECT_FALSE(written.isEmpty());
-    EXPECT_EQ(loggedParameterList(toolLog), written);
+    EXPECT_EQ(loggedParameterList(toolLog).size(), written.size());
+    EXPECT_EQ(withoutClock(loggedParameterList(toolLog)), withoutClock(written));
 }
 
 TEST_F(Setvyn, ImportOfSeveralFilesAddsAllOrNone)
