@@ -128,9 +128,15 @@ QStringList SqlDialect::schemaStatements() const
     return {
         QStringLiteral("CREATE TABLE %1 (%2)")
             .arg(quoted(kTable), columns.join(QStringLiteral(", "))),
-        QStringLiteral("CREATE INDEX \"VYN_Base_DATE\" ON %1 (\"DATE\")").arg(quoted(kTable)),
+        listOrderIndex(),
         QStringLiteral("CREATE INDEX \"VYN_Base_SNUM\" ON %1 %2").arg(quoted(kTable), serialIndex),
     };
+}
+
+QString SqlDialect::listOrderIndex()
+{
+    return QStringLiteral("CREATE INDEX IF NOT EXISTS \"VYN_Base_DATE_ID\" ON %1 (\"DATE\", \"ID\")")
+        .arg(quoted(kTable));
 }
 
 QString SqlDialect::serialMatch(const QString& column) const

@@ -60,6 +60,9 @@ public:
     QString columnType(const ColumnSpec& column) const;
     // CREATE TABLE (the record's columns, then the row version) and its indexes.
     QStringList schemaStatements() const;
+    // The index the list order (DATE, ties by ID) is read through, a window of it
+    // at a time; files of older versions get it when they are opened for writing.
+    static QString listOrderIndex();
 
     // The column equal to one bound value, compared as SQLite's NOCASE does
     // (the Latin letters only, whatever the server's collation), in a form the

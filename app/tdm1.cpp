@@ -4,6 +4,7 @@
 #include "sqlitestatement.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <QDate>
 #include <QDateTime>
@@ -314,6 +315,10 @@ bool TDM1::checkOrCreateTable()
         m_hasVersion = present.contains(kVersion);
         if (!m_hasVersion && !m_readOnly && !addRowVersion(q))
             return false;
+        // Files of older versions lack the index the list reads its windows
+        // through; without it the file still serves, only slower.
+        if (!m_readOnly)
+            q.exec(SqlDialect::listOrderIndex());
     } else if (m_readOnly)
         return fail(ConnectError::CannotOpen, m_path + QStringLiteral(" is read-only and empty"));
     else if (otherTables)
@@ -364,36 +369,189 @@ bool TDM1::openTable()
     return true;
 }
 
-bool TDM1::loadIds()
+// Rows of the order read with the count: the list's first screen and a few more.
+constexpr int kWindow = 512;
+
+// The count and one end of the order in one statement, so that both are of the
+// same moment. DESC reverses the ascending order exactly on both engines, rows
+// without a date included.
+bool TDM1::readWindow(bool tail, int& count, std::vector<qint64>& ids, QString& error) const
 {
-    const QString sql = QStringLiteral("SELECT ID FROM %1 ORDER BY \"DATE\", ID").arg(kTable);
-    std::vector<qint64> ids;
-    ids.reserve(m_ids.size());
+    const QString direction = tail ? QStringLiteral("DESC") : QStringLiteral("ASC");
+    const QString sql =
+        QStringLiteral("SELECT ID, (SELECT COUNT(*) FROM %1) FROM %1 ORDER BY \"DATE\" %2, ID %2 "
+                       "LIMIT %3")
+            .arg(kTable, direction, QString::number(kWindow));
+    count = 0;
+    ids.clear();
     if (sqlite3* handle = sqliteHandle(database())) {
-        // Every start and refresh reads all IDs: straight from SQLite.
         SqliteStatement q(handle, sql.toUtf8().constData());
-        while (q.next())
+        while (q.next()) {
             ids.push_back(q.integer(0));
+            count = static_cast<int>(q.integer(1));
+        }
         if (q.failed()) {
-            m_lastError = q.error();
+            error = q.error();
             return false;
         }
     } else {
         QSqlQuery q(database());
         q.setForwardOnly(true);
         if (!q.exec(sql)) {
-            m_lastError = q.lastError().text();
+            error = q.lastError().text();
             return false;
         }
-        while (q.next())
+        while (q.next()) {
             ids.push_back(q.value(0).toLongLong());
+            count = q.value(1).toInt();
+        }
     }
+    if (tail)
+        std::reverse(ids.begin(), ids.end());
+    return true;
+}
+
+bool TDM1::readAllIds(std::vector<qint64>& ids, QString& error) const
+{
+    const QString sql = QStringLiteral("SELECT ID FROM %1 ORDER BY \"DATE\", ID").arg(kTable);
+    ids.clear();
+    ids.reserve(static_cast<std::size_t>(m_count));
+    if (sqlite3* handle = sqliteHandle(database())) {
+        SqliteStatement q(handle, sql.toUtf8().constData());
+        while (q.next())
+            ids.push_back(q.integer(0));
+        if (q.failed()) {
+            error = q.error();
+            return false;
+        }
+        return true;
+    }
+    QSqlQuery q(database());
+    q.setForwardOnly(true);
+    if (!q.exec(sql)) {
+        error = q.lastError().text();
+        return false;
+    }
+    while (q.next())
+        ids.push_back(q.value(0).toLongLong());
+    return true;
+}
+
+void TDM1::adopt(std::vector<qint64> ids, int windowStart, bool complete) const
+{
     m_ids = std::move(ids);
+    m_windowStart = windowStart;
+    m_complete = complete;
     m_positions.clear();
+    if (!complete)
+        return;
     m_positions.reserve(m_ids.size());
     for (std::size_t i = 0; i < m_ids.size(); ++i)
         m_positions.emplace(m_ids[i], static_cast<int>(i));
+}
+
+// The order as it is now, with the count and the end nearest the cursor; the
+// rest is read when asked for.
+bool TDM1::loadIds()
+{
+    const bool tail = m_current < 0 || m_current >= m_count / 2;
+    if (m_complete && m_current >= kWindow && m_current < m_count - kWindow) {
+        // The cursor is far from both ends: its row is found in the whole order.
+        std::vector<qint64> ids;
+        if (!readAllIds(ids, m_lastError))
+            return false;
+        m_count = static_cast<int>(ids.size());
+        adopt(std::move(ids), 0, true);
+    } else {
+        int count = 0;
+        std::vector<qint64> ids;
+        if (!readWindow(tail, count, ids, m_lastError))
+            return false;
+        const int size = static_cast<int>(ids.size());
+        m_count = count;
+        adopt(std::move(ids), tail ? count - size : 0, size == count);
+    }
+    m_unannounced = false;
     return true;
+}
+
+// The whole order. When it is not what the window said, another program changed
+// the rows meanwhile: the new order is taken, the cursor keeps its row, and the
+// change waits to be announced.
+bool TDM1::loadAll() const
+{
+    if (m_complete)
+        return true;
+    std::vector<qint64> ids;
+    QString error;
+    if (!readAllIds(ids, error))
+        return false;
+    bool same = static_cast<int>(ids.size()) == m_count;
+    for (std::size_t i = 0; same && i < m_ids.size(); ++i)
+        same = ids[static_cast<std::size_t>(m_windowStart) + i] == m_ids[i];
+    if (same) {
+        adopt(std::move(ids), 0, true);
+        return true;
+    }
+    const int inWindow = m_current - m_windowStart;
+    const std::optional<qint64> current =
+        inWindow >= 0 && inWindow < static_cast<int>(m_ids.size())
+            ? std::optional<qint64>(m_ids[static_cast<std::size_t>(inWindow)])
+            : std::nullopt;
+    m_count = static_cast<int>(ids.size());
+    adopt(std::move(ids), 0, true);
+    const auto it = current ? m_positions.find(*current) : m_positions.end();
+    m_current = it != m_positions.end() ? it->second
+                : m_count == 0          ? -1
+                                        : std::clamp(m_current, 0, m_count - 1);
+    m_unannounced = true;
+    return true;
+}
+
+// Makes the ID at position known: the window of the nearer end when the position
+// is in it, the whole order otherwise.
+bool TDM1::windowAt(int position) const
+{
+    const int offset = position - m_windowStart;
+    if (m_complete || (offset >= 0 && offset < static_cast<int>(m_ids.size())))
+        return true;
+    const bool nearTail = position >= m_count - kWindow;
+    if (!nearTail && position >= kWindow)
+        return loadAll();
+    int count = 0;
+    std::vector<qint64> ids;
+    QString error;
+    if (!readWindow(nearTail, count, ids, error))
+        return false;
+    if (count != m_count)
+        return loadAll();
+    const int size = static_cast<int>(ids.size());
+    const int start = nearTail ? count - size : 0;
+    // Where the two windows overlap they must agree, or the order has changed.
+    for (int p = std::max(start, m_windowStart);
+         p < std::min(start + size, m_windowStart + static_cast<int>(m_ids.size())); ++p)
+        if (ids[static_cast<std::size_t>(p - start)] != m_ids[static_cast<std::size_t>(p - m_windowStart)])
+            return loadAll();
+    adopt(std::move(ids), start, size == count);
+    return true;
+}
+
+qint64 TDM1::idAt(int position) const
+{
+    if (position < 0 || position >= m_count || !windowAt(position) || position >= m_count)
+        return 0;
+    return m_ids[static_cast<std::size_t>(position - m_windowStart)];
+}
+
+const std::vector<qint64>& TDM1::ids() const
+{
+    static const std::vector<qint64> kNone;
+    return loadAll() ? m_ids : kNone;
+}
+
+bool TDM1::takeUnannouncedChange() const
+{
+    return std::exchange(m_unannounced, false);
 }
 
 void TDM1::Close()
@@ -402,8 +560,9 @@ void TDM1::Close()
     m_open = false;
     m_readOnly = false;
     m_hasVersion = false;
-    m_ids.clear();
-    m_positions.clear();
+    m_count = 0;
+    adopt({}, 0, false);
+    m_unannounced = false;
     m_current = -1;
     dropConnection();
     if (wasOpen)
@@ -412,9 +571,8 @@ void TDM1::Close()
 
 std::optional<qint64> TDM1::currentId() const
 {
-    if (m_current < 0 || m_current >= RecordCount())
-        return std::nullopt;
-    return m_ids[static_cast<std::size_t>(m_current)];
+    const qint64 id = idAt(m_current);
+    return id == 0 ? std::nullopt : std::optional<qint64>(id);
 }
 
 bool TDM1::setCurrentId(qint64 id)
@@ -428,7 +586,7 @@ bool TDM1::setCurrentId(qint64 id)
 
 void TDM1::setCurrentPosition(int position)
 {
-    m_current = m_ids.empty() ? -1 : std::clamp(position, 0, RecordCount() - 1);
+    m_current = m_count == 0 ? -1 : std::clamp(position, 0, m_count - 1);
 }
 
 void TDM1::First()
@@ -442,6 +600,13 @@ void TDM1::Last()
 
 int TDM1::positionOf(qint64 id) const
 {
+    if (!m_complete) {
+        const auto inWindow = std::find(m_ids.begin(), m_ids.end(), id);
+        if (inWindow != m_ids.end())
+            return m_windowStart + static_cast<int>(inWindow - m_ids.begin());
+        if (!loadAll())
+            return -1;
+    }
     const auto it = m_positions.find(id);
     return it == m_positions.end() ? -1 : it->second;
 }
@@ -865,6 +1030,7 @@ bool TDM1::Refresh()
     const bool ok = loadIds();
     if (!(id && setCurrentId(*id)))
         setCurrentPosition(position);
+    m_unannounced = false; // told now
     notify();
     return ok;
 }

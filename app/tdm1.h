@@ -2,8 +2,8 @@
 // The data module: the connection to the configuration database (an SQLite file)
 // and the one cursor over VYN_Base whose current row is the current configuration
 // of the whole program. Rows are kept in ascending DATE order, ties by ID; the
-// cursor names its row by ID. Only the IDs are held in memory; values are read
-// when asked for.
+// cursor names its row by ID. Only the IDs are held in memory, and only a window
+// of them until more are asked for; values are read when asked for.
 
 #include "model/storedrow.h"
 
@@ -96,7 +96,7 @@ public:
     QSqlDatabase database() const;
 
     // --- the cursor
-    int RecordCount() const { return static_cast<int>(m_ids.size()); }
+    int RecordCount() const { return m_count; }
     // 1-based position of the current row; 0 when there is none.
     int RecNo() const { return m_current < 0 ? 0 : m_current + 1; }
     std::optional<qint64> currentId() const;
@@ -104,9 +104,15 @@ public:
     void setCurrentPosition(int position); // clamped; -1 only when empty
     void First();
     void Last();
-    // The IDs in list order, and the position of one (-1 when absent).
-    const std::vector<qint64>& ids() const { return m_ids; }
+    // The IDs in list order (all of them are read), the ID at a position (0 when
+    // there is none) and the position of one (-1 when absent).
+    const std::vector<qint64>& ids() const;
+    qint64 idAt(int position) const;
     int positionOf(qint64 id) const;
+    // True once after the rest of the IDs, read when first asked for, showed that
+    // another program had changed the rows since the last notification; the caller
+    // announces it (a refresh of what it shows) outside the reading call.
+    bool takeUnannouncedChange() const;
 
     // --- rows
     std::optional<StoredRow> readRow(qint64 id) const;
@@ -174,6 +180,11 @@ private:
     bool widenRash();
     bool openTable();
     bool loadIds();
+    bool readWindow(bool tail, int& count, std::vector<qint64>& ids, QString& error) const;
+    bool readAllIds(std::vector<qint64>& ids, QString& error) const;
+    bool windowAt(int position) const;
+    bool loadAll() const;
+    void adopt(std::vector<qint64> ids, int windowStart, bool complete) const;
     bool fail(ConnectError error, const QString& text);
     void dropConnection();
     PostResult inWriteTransaction(const std::function<bool(QSqlDatabase&, PostResult&)>& body,
@@ -190,9 +201,16 @@ private:
     bool m_hasVersion = false;
     ConnectError m_connectError = ConnectError::None;
     QString m_lastError;
-    std::vector<qint64> m_ids;
-    std::unordered_map<qint64, int> m_positions;
-    int m_current = -1;
+    // The ordered IDs of positions [m_windowStart, m_windowStart + m_ids.size());
+    // all of them once m_complete. A window is read with the row count in one
+    // statement; the rest when a position beyond it is asked for.
+    mutable int m_count = 0;
+    mutable std::vector<qint64> m_ids;
+    mutable int m_windowStart = 0;
+    mutable bool m_complete = false;
+    mutable std::unordered_map<qint64, int> m_positions; // of the complete list
+    mutable bool m_unannounced = false;
+    mutable int m_current = -1;
     Listener m_listener;
 };
 

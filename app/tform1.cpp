@@ -17,6 +17,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QIconEngine>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -36,6 +37,8 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <algorithm>
+#include <functional>
+#include <optional>
 
 namespace vyn {
 
@@ -52,9 +55,58 @@ constexpr int kTitleBarHeight = 24;
 constexpr int kGrabWidth = 100;
 
 // A theme icon, or the style's own picture where the theme has none.
-QIcon themeIcon(const QString& name, QStyle::StandardPixmap fallback, const QWidget* w)
+// Made when first painted or measured: the style's images behind an icon are
+// decoded in every size they come in, and most commands show theirs only in a
+// menu that may never open.
+class FirstUseIcon : public QIconEngine
 {
-    return QIcon::fromTheme(name, w->style()->standardIcon(fallback));
+public:
+    explicit FirstUseIcon(std::function<QIcon()> make) : m_make(std::move(make)) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return icon().actualSize(size, mode, state);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return icon().pixmap(size, mode, state);
+    }
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state,
+                         qreal scale) override
+    {
+        return icon().pixmap(size / scale, scale, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override
+    {
+        return icon().availableSizes(mode, state);
+    }
+    QString iconName() override { return icon().name(); }
+    // Whether there is an image is known without making it: the fallback always has one.
+    bool isNull() override { return false; }
+    QString key() const override { return QStringLiteral("FirstUseIcon"); }
+    QIconEngine* clone() const override { return new FirstUseIcon(*this); }
+
+private:
+    QIcon& icon()
+    {
+        if (!m_icon)
+            m_icon = m_make();
+        return *m_icon;
+    }
+
+    std::function<QIcon()> m_make;
+    std::optional<QIcon> m_icon;
+};
+
+QIcon themeIcon(const QString& name, QStyle::StandardPixmap fallback, const QWidget*)
+{
+    return QIcon(new FirstUseIcon([name, fallback] {
+        return QIcon::fromTheme(name, QApplication::style()->standardIcon(fallback));
+    }));
 }
 
 QStyle::StandardPixmap fallbackFor(const QString& icon)
@@ -470,6 +522,10 @@ void TForm1::buildList()
     m_indicator = new RowIndicator(DBGrid1);
     DBGrid1->setVerticalHeader(m_indicator);
     DBGrid1->setItemDelegate(new CellPainter(DBGrid1));
+    // The row size is set before the rows come: after, it would be set for each of
+    // them, and a list may hold a hundred thousand.
+    m_indicator->setSectionResizeMode(QHeaderView::Fixed);
+    m_indicator->setDefaultSectionSize(DBGrid1->fontMetrics().height() + 6);
     DBGrid1->setModel(m_store.model());
     DBGrid1->setShowGrid(true);
     DBGrid1->setWordWrap(false);
@@ -484,8 +540,6 @@ void TForm1::buildList()
     DBGrid1->horizontalHeader()->setSectionsClickable(false);
     DBGrid1->horizontalHeader()->setHighlightSections(false);
     DBGrid1->horizontalHeader()->setStretchLastSection(false);
-    m_indicator->setSectionResizeMode(QHeaderView::Fixed);
-    m_indicator->setDefaultSectionSize(DBGrid1->fontMetrics().height() + 6);
     m_indicator->setFixedWidth(16);
     m_indicator->setSectionsClickable(false);
     DBGrid1->setContextMenuPolicy(Qt::CustomContextMenu);

@@ -94,12 +94,15 @@ qint64 VynBaseModel::idAt(int row) const
     if (row < 0 || row >= rowCount())
         return 0;
     const int position = m_filtered ? m_visible[static_cast<std::size_t>(row)] : row;
-    return m_db.ids()[static_cast<std::size_t>(position)];
+    const qint64 id = m_db.idAt(position);
+    announceLateChange();
+    return id;
 }
 
 int VynBaseModel::rowOfId(qint64 id) const
 {
     const int position = m_db.positionOf(id);
+    announceLateChange();
     if (position < 0 || !m_filtered)
         return position;
     const auto it = std::lower_bound(m_visible.begin(), m_visible.end(), position);
@@ -275,6 +278,7 @@ const std::vector<QString>& VynBaseModel::lowerColumn(int column) const
     if (m_lowerColumn == column)
         return m_lower;
     m_lower.assign(m_db.ids().size(), QString());
+    announceLateChange();
     m_lowerColumn = column;
     const QString sql = QStringLiteral("SELECT ID,\"%1\" FROM VYN_Base").arg(columnName(column));
     const auto store = [&](qint64 id, const QString& text) {
@@ -327,6 +331,16 @@ void VynBaseModel::setFiltered(bool on)
 void VynBaseModel::refresh()
 {
     m_db.Refresh();
+}
+
+// The cursor read the rest of its order and found the rows changed by another
+// program: shown once the call that asked has returned.
+void VynBaseModel::announceLateChange() const
+{
+    if (m_db.takeUnannouncedChange())
+        QMetaObject::invokeMethod(
+            const_cast<VynBaseModel*>(this), [this] { const_cast<VynBaseModel*>(this)->reset(); },
+            Qt::QueuedConnection);
 }
 
 void VynBaseModel::onChanged(std::optional<qint64> id)

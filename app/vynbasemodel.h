@@ -94,6 +94,7 @@ private:
 
     void reset();
     void onChanged(std::optional<qint64> id);
+    void announceLateChange() const;
     const Row& rowFor(qint64 id) const;
     void fetchBlockOf(int listRow) const;
     void fillRow(const QSqlQuery& q, Row& row) const;

@@ -61,7 +61,7 @@ TEST(ConfigDatabase, NewAndEmptyFilesGetTheTable)
         const QStringList indexes = raw.column(
             QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'index' ORDER BY name"));
         ASSERT_EQ(indexes.size(), 2);
-        EXPECT_TRUE(indexes[0].contains(QStringLiteral("(\"DATE\")")));
+        EXPECT_TRUE(indexes[0].contains(QStringLiteral("(\"DATE\", \"ID\")")));
         EXPECT_TRUE(indexes[1].contains(QStringLiteral("SNUM COLLATE NOCASE")));
         EXPECT_EQ(raw.value(QStringLiteral("PRAGMA journal_mode")), QStringLiteral("wal"));
     }
@@ -189,6 +189,141 @@ TEST(ConfigDatabase, RowsInDateOrderTiesByIdAndValuesKeepTheirKinds)
               QStringLiteral("real"));
     EXPECT_EQ(raw.value(QStringLiteral("SELECT typeof(PITVYN) FROM VYN_Base WHERE ID = 1")),
               QStringLiteral("integer"));
+}
+
+namespace {
+
+// A list longer than what the cursor reads at once: dates with many ties and
+// some rows without a date, appended out of date order.
+struct LongList
+{
+    static constexpr int kRows = 1500;
+    DbFile f;
+    std::vector<qint64> order; // the IDs as the engine orders them
+
+    LongList()
+    {
+        TDM1 db;
+        EXPECT_TRUE(db.Connect(f.path));
+        std::vector<StoredRow> rows;
+        for (int i = 0; i < kRows; ++i)
+            rows.push_back(listRow(QString::number(i),
+                                   i % 97 == 0 ? QVariant()
+                                               : QVariant(QDate(2020, 1, 1).addDays(i * 37 % 50))));
+        EXPECT_TRUE(db.appendRows(rows).ok);
+        order = engineOrder();
+    }
+    std::vector<qint64> engineOrder()
+    {
+        RawDb raw(f.path);
+        std::vector<qint64> ids;
+        for (const QString& id :
+             raw.column(QStringLiteral("SELECT ID FROM VYN_Base ORDER BY \"DATE\", ID")))
+            ids.push_back(id.toLongLong());
+        return ids;
+    }
+};
+
+} // namespace
+
+TEST(ConfigDatabase, ALongListIsReadPieceByPieceInTheSameOrder)
+{
+    LongList list;
+    ASSERT_EQ(list.order.size(), std::size_t(LongList::kRows));
+    // Each case starts from a fresh connection, so that the piece it asks for is
+    // the first one read after the count.
+    const int positions[] = {0, 1, 511, 512, 700, 987, 988, 989, 1200, 1499};
+    for (const int p : positions) {
+        SCOPED_TRACE(p);
+        TDM1 db;
+        ASSERT_TRUE(db.Connect(list.f.path));
+        EXPECT_EQ(db.RecordCount(), LongList::kRows);
+        EXPECT_EQ(db.RecNo(), 1);
+        EXPECT_EQ(db.idAt(p), list.order[std::size_t(p)]);
+        db.setCurrentPosition(p);
+        EXPECT_EQ(db.currentId(), list.order[std::size_t(p)]);
+        EXPECT_EQ(db.RecNo(), p + 1);
+
+        TDM1 byId;
+        ASSERT_TRUE(byId.Connect(list.f.path));
+        EXPECT_EQ(byId.positionOf(list.order[std::size_t(p)]), p);
+        ASSERT_TRUE(byId.setCurrentId(list.order[std::size_t(p)]));
+        EXPECT_EQ(byId.RecNo(), p + 1);
+        // The refresh keeps the row, wherever it is.
+        ASSERT_TRUE(byId.Refresh());
+        EXPECT_EQ(byId.currentId(), list.order[std::size_t(p)]);
+        EXPECT_FALSE(byId.takeUnannouncedChange());
+    }
+    TDM1 db;
+    ASSERT_TRUE(db.Connect(list.f.path));
+    db.Last();
+    EXPECT_EQ(db.currentId(), list.order.back());
+    EXPECT_EQ(db.idAt(LongList::kRows), 0);
+    EXPECT_EQ(db.idAt(-1), 0);
+    EXPECT_EQ(db.positionOf(987654), -1);
+    EXPECT_EQ(db.ids(), list.order);
+    EXPECT_FALSE(db.takeUnannouncedChange());
+}
+
+TEST(ConfigDatabase, ALongListChangedByAnotherProgramBeforeItsRestIsRead)
+{
+    LongList list;
+    TDM1 db;
+    ASSERT_TRUE(db.Connect(list.f.path));
+    db.Last();
+    const qint64 last = *db.currentId();
+    {
+        // Another program adds rows at the start of the order and deletes one in
+        // the middle.
+        TDM1 other;
+        ASSERT_TRUE(other.Connect(list.f.path));
+        ASSERT_TRUE(other.appendRows({listRow(QStringLiteral("x"), QDate(1999, 1, 1)),
+                                      listRow(QStringLiteral("y"), QDate(1999, 1, 2))})
+                        .ok);
+        ASSERT_TRUE(other.deleteRow(list.order[700]));
+    }
+    const std::vector<qint64> now = list.engineOrder();
+    // The rest is read when asked for: it is the order as it is now, the cursor
+    // keeps its row, and the change is to be announced once.
+    EXPECT_EQ(db.idAt(700), now[700]);
+    EXPECT_EQ(db.RecordCount(), LongList::kRows + 1);
+    EXPECT_EQ(db.currentId(), last);
+    EXPECT_EQ(db.RecNo(), LongList::kRows + 1);
+    EXPECT_EQ(db.ids(), now);
+    EXPECT_TRUE(db.takeUnannouncedChange());
+    EXPECT_FALSE(db.takeUnannouncedChange());
+
+    // Nothing changed: nothing to announce.
+    TDM1 calm;
+    ASSERT_TRUE(calm.Connect(list.f.path));
+    EXPECT_EQ(calm.idAt(700), now[700]);
+    EXPECT_FALSE(calm.takeUnannouncedChange());
+}
+
+TEST(ConfigDatabase, OlderFilesGetTheListOrderIndexWhenWritable)
+{
+    for (const bool readOnly : {false, true}) {
+        SCOPED_TRACE(readOnly);
+        DbFile f;
+        {
+            RawDb raw(f.path);
+            ASSERT_TRUE(raw.exec(QStringLiteral("CREATE TABLE VYN_Base (%1)").arg(allColumns(false))));
+            ASSERT_TRUE(raw.exec(QStringLiteral("CREATE INDEX VYN_Base_DATE ON VYN_Base (\"DATE\")")));
+            ASSERT_TRUE(raw.exec(QStringLiteral("INSERT INTO VYN_Base (SNUM, \"DATE\") VALUES "
+                                                "('b', '2020-01-02'), ('a', '2020-01-01')")));
+        }
+        if (readOnly)
+            QFile::setPermissions(f.path, QFileDevice::ReadOwner);
+        TDM1 db;
+        ASSERT_TRUE(db.Connect(f.path)) << db.lastError().toStdString();
+        EXPECT_EQ(db.ids(), (std::vector<qint64>{2, 1}));
+        db.Close();
+        RawDb raw(f.path);
+        EXPECT_EQ(raw.value(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = "
+                                           "'index' AND name = 'VYN_Base_DATE_ID'")),
+                  readOnly ? QStringLiteral("0") : QStringLiteral("1"));
+        QFile::setPermissions(f.path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
 }
 
 TEST(ConfigDatabase, CursorPostDeleteAndTextColumns)
