@@ -19,6 +19,7 @@
 #include "link/programmerfile.h"
 #include "model/configfile.h"
 #include "model/messageerror.h"
+#include "ui/firstuseicon.h"
 #include "ui/qtuserdialogs.h"
 
 #include <QApplication>
@@ -106,6 +107,7 @@ SetvynApplication::~SetvynApplication()
 
 bool SetvynApplication::start()
 {
+    makeStandardIconsOnFirstUse();
     StartInputs in;
     in.exeDir = m_options.exeDir;
     in.productDirs = m_options.productDirs;

@@ -8,6 +8,7 @@
 #include "model/storedrow.h"
 #include "model/userdialogs.h"
 #include "tformcommconfig.h"
+#include "ui/firstuseicon.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,7 +18,6 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QIconEngine>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -37,8 +37,6 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <algorithm>
-#include <functional>
-#include <optional>
 
 namespace vyn {
 
@@ -55,58 +53,14 @@ constexpr int kTitleBarHeight = 24;
 constexpr int kGrabWidth = 100;
 
 // A theme icon, or the style's own picture where the theme has none.
-// Made when first painted or measured: the style's images behind an icon are
-// decoded in every size they come in, and most commands show theirs only in a
-// menu that may never open.
-class FirstUseIcon : public QIconEngine
-{
-public:
-    explicit FirstUseIcon(std::function<QIcon()> make) : m_make(std::move(make)) {}
-
-    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
-    {
-        icon().paint(painter, rect, Qt::AlignCenter, mode, state);
-    }
-    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override
-    {
-        return icon().actualSize(size, mode, state);
-    }
-    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
-    {
-        return icon().pixmap(size, mode, state);
-    }
-    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state,
-                         qreal scale) override
-    {
-        return icon().pixmap(size / scale, scale, mode, state);
-    }
-    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override
-    {
-        return icon().availableSizes(mode, state);
-    }
-    QString iconName() override { return icon().name(); }
-    // Whether there is an image is known without making it: the fallback always has one.
-    bool isNull() override { return false; }
-    QString key() const override { return QStringLiteral("FirstUseIcon"); }
-    QIconEngine* clone() const override { return new FirstUseIcon(*this); }
-
-private:
-    QIcon& icon()
-    {
-        if (!m_icon)
-            m_icon = m_make();
-        return *m_icon;
-    }
-
-    std::function<QIcon()> m_make;
-    std::optional<QIcon> m_icon;
-};
-
 QIcon themeIcon(const QString& name, QStyle::StandardPixmap fallback, const QWidget*)
 {
-    return QIcon(new FirstUseIcon([name, fallback] {
-        return QIcon::fromTheme(name, QApplication::style()->standardIcon(fallback));
-    }));
+    // Most commands show their icon only in a menu that may never open.
+    return QIcon(new FirstUseIcon(
+        [name, fallback] {
+            return QIcon::fromTheme(name, QApplication::style()->standardIcon(fallback));
+        },
+        true));
 }
 
 QStyle::StandardPixmap fallbackFor(const QString& icon)

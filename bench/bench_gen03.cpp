@@ -13,6 +13,7 @@
 #include "tests/support/simprocess.h"
 
 #include <condition_variable>
+#include <functional>
 #include <cstdio>
 #include <mutex>
 #include <thread>
@@ -35,6 +36,13 @@ public:
     {
         std::printf("  message: %s\n", text.toUtf8().constData());
     }
+    // Told as the window is told, when the worker ends.
+    void operationEnded() override
+    {
+        if (ended)
+            ended();
+    }
+    std::function<void()> ended;
 };
 
 class Silent : public UserDialogs
@@ -84,12 +92,19 @@ double run(const LoaderImage& loader, const DeviceImage& image, std::chrono::mil
     std::mutex lock;
     std::condition_variable told;
     bool published = false;
-    if (collect.count() == 0)
+    bool ended = false;
+    if (collect.count() == 0) {
         state.setPublishedListener([&] {
             const std::lock_guard guard(lock);
             published = true;
             told.notify_one();
         });
+        host.ended = [&] {
+            const std::lock_guard guard(lock);
+            ended = true;
+            told.notify_one();
+        };
+    }
     const auto t0 = std::chrono::steady_clock::now();
     TSavePrg worker(
         OperateContext{comm321, settings, state, host, ThreadSleeper::instance(), std::nullopt},
@@ -97,8 +112,15 @@ double run(const LoaderImage& loader, const DeviceImage& image, std::chrono::mil
     while (!worker.Finished()) {
         if (collect.count() == 0) {
             std::unique_lock guard(lock);
-            told.wait_for(guard, std::chrono::milliseconds(500), [&] { return published; });
+            told.wait_for(guard, std::chrono::milliseconds(500),
+                          [&] { return published || ended; });
             published = false;
+            if (ended) {
+                // The worker ends right after telling.
+                guard.unlock();
+                while (!worker.Finished())
+                    std::this_thread::yield();
+            }
         } else
             std::this_thread::sleep_for(collect);
         state.takePublished();

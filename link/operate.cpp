@@ -2,7 +2,13 @@
 
 #include "linkerrors.h"
 
+#include <algorithm>
 #include <array>
+#include <optional>
+
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
 
 namespace vyn {
 
@@ -177,6 +183,22 @@ void TOperate::sendFrame(const std::vector<std::uint8_t>& frame)
 
 std::vector<std::uint8_t> TOperate::waitReply(int n)
 {
+    // A wait step ends early once the reply has been there, and nothing more,
+    // for two bytes' time on the line: a longer reply still shows as longer at
+    // the check after it. Nothing goes on the line sooner.
+    const int baud = std::max(1, m_context.settings.speed());
+    const auto settle = std::chrono::microseconds(2 * 10 * 1000000LL / baud);
+    std::optional<std::chrono::steady_clock::time_point> complete;
+    const auto replyThere = [&] {
+        if (port().InQueCount() != n) {
+            complete.reset();
+            return false;
+        }
+        const auto now = std::chrono::steady_clock::now();
+        if (!complete)
+            complete = now;
+        return now - *complete >= settle;
+    };
     for (int check = 0; check < m_timings.waitChecks; ++check) {
         checkStop();
         if (port().InQueCount() == n) {
@@ -188,7 +210,7 @@ std::vector<std::uint8_t> TOperate::waitReply(int n)
         if (port().LineLost())
             throw EReadExcept(lineLostMessage());
         if (check + 1 < m_timings.waitChecks)
-            m_context.sleeper.sleepFor(m_timings.waitStep);
+            m_context.sleeper.sleepUntilReady(m_timings.waitStep, replyThere);
     }
     throw EReadExcept(QStringLiteral("Ошибка чтения блока данных"));
 }
@@ -243,6 +265,11 @@ void TOperate::Execute()
         finish();
         return;
     }
+#ifdef __linux__
+    // The byte intervals are short sleeps: without the default slack on each
+    // wake-up they end nearer their length, never before it.
+    prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+#endif
     state().markStarted();
     host.operationStarted();
     m_showResult = true;

@@ -26,6 +26,21 @@ bool ThreadSleeper::sleepUnlessStopped(std::chrono::microseconds duration,
     return false;
 }
 
+void ThreadSleeper::sleepUntilReady(std::chrono::microseconds duration,
+                                    const std::function<bool()>& ready)
+{
+    // Steps far below a byte's time on the line at the usual speeds.
+    constexpr std::chrono::microseconds kStep(250);
+    const auto end = std::chrono::steady_clock::now() + duration;
+    while (!ready()) {
+        const auto left = std::chrono::duration_cast<std::chrono::microseconds>(
+            end - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            return;
+        std::this_thread::sleep_for(std::min(left, kStep));
+    }
+}
+
 ThreadSleeper& ThreadSleeper::instance()
 {
     static ThreadSleeper sleeper;

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 
 namespace vyn {
 
@@ -22,6 +23,14 @@ public:
         sleepFor(duration);
         return !stop.load();
     }
+    // Sleeps, ending early once ready() holds (asked now and then meanwhile).
+    // Sleepers that do not really wait take the whole duration as one.
+    virtual void sleepUntilReady(std::chrono::microseconds duration,
+                                 const std::function<bool()>& ready)
+    {
+        (void)ready;
+        sleepFor(duration);
+    }
 };
 
 class ThreadSleeper : public Sleeper
@@ -30,6 +39,8 @@ public:
     void sleepFor(std::chrono::microseconds duration) override;
     bool sleepUnlessStopped(std::chrono::microseconds duration,
                             const std::atomic<bool>& stop) override;
+    void sleepUntilReady(std::chrono::microseconds duration,
+                         const std::function<bool()>& ready) override;
     // One shared instance: it holds no state.
     static ThreadSleeper& instance();
 };
