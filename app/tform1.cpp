@@ -9,6 +9,7 @@
 #include "model/userdialogs.h"
 #include "tformcommconfig.h"
 #include "ui/firstuseicon.h"
+#include "ui/stockicons.h"
 
 #include <QAction>
 #include <QApplication>
@@ -58,7 +59,7 @@ QIcon themeIcon(const QString& name, QStyle::StandardPixmap fallback, const QWid
     // Most commands show their icon only in a menu that may never open.
     return QIcon(new FirstUseIcon(
         [name, fallback] {
-            return QIcon::fromTheme(name, QApplication::style()->standardIcon(fallback));
+            return QIcon::hasThemeIcon(name) ? QIcon::fromTheme(name) : stockIcon(fallback);
         },
         true));
 }
