@@ -89,8 +89,12 @@ QImage drawStockIconStrip(QStyle& style)
             const QIcon icon = style.standardIcon(kinds[k]);
             for (std::size_t s = 0; s < std::size(kSizes); ++s) {
                 const int size = kSizes[s];
-                painter.drawPixmap(kCell * static_cast<int>(k), rowOf(static_cast<int>(s)),
-                                   icon.pixmap(QSize(size, size), 1.0));
+                // A size the style does not have stays empty: the icon gives its
+                // nearer smaller picture then, as the style's own does.
+                const QPixmap picture = icon.pixmap(QSize(size, size), 1.0);
+                if (picture.size() == QSize(size, size))
+                    painter.drawPixmap(kCell * static_cast<int>(k), rowOf(static_cast<int>(s)),
+                                       picture);
             }
         }
     }
@@ -123,7 +127,7 @@ QIcon stockIcon(QStyle::StandardPixmap kind)
     for (std::size_t s = 0; s < std::size(kSizes); ++s) {
         const int size = kSizes[s];
         const QImage cell = strip.copy(x, rowOf(static_cast<int>(s)), size, size);
-        // A picture the style does not have stays without one.
+        // An empty cell: the style has no picture of this size.
         bool drawn = false;
         for (int y = 0; y < size && !drawn; ++y)
             for (int c = 0; c < size && !drawn; ++c)
