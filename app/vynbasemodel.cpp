@@ -282,8 +282,9 @@ const std::vector<QString>& VynBaseModel::lowerColumn(int column) const
     m_lowerColumn = column;
     const QString sql = QStringLiteral("SELECT ID,\"%1\" FROM VYN_Base").arg(columnName(column));
     const auto store = [&](qint64 id, const QString& text) {
+        // A failed read of the whole order leaves fewer places than positions.
         const int position = m_db.positionOf(id);
-        if (position >= 0)
+        if (position >= 0 && static_cast<std::size_t>(position) < m_lower.size())
             m_lower[static_cast<std::size_t>(position)] = lowerCase(text);
     };
     if (sqlite3* handle = sqliteHandle(m_db.database())) {
