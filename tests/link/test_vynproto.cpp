@@ -370,6 +370,35 @@ TEST(VynProto, StopRequestEndsTheLineResetAndTheExchanges)
     EXPECT_FALSE(proto.stopRequested());
 }
 
+TEST_F(SimFixture, StopRequestEndsAnExchangeThatWaitsOnASilentLine)
+{
+    // Each fault leaves the program waiting with the real bounds: 3 x 2.5 s for
+    // an unanswered header, 2.5 s for a block's acknowledge or the reply.
+    for (const char* fault : {"drop-ack", "drop-block-ack", "silent"}) {
+        SCOPED_TRACE(fault);
+        start({QStringLiteral("--fault"), QString::fromLatin1(fault)});
+        proto.setTimings(ProtoTimings{});
+        std::array<std::uint8_t, 100> rx{};
+        std::chrono::steady_clock::time_point asked;
+        std::thread stopper([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            asked = std::chrono::steady_clock::now();
+            proto.requestStop();
+        });
+        EXPECT_THROW(ProtoExchange(proto, 0, 2, 4, kIdentity, rx), EInterrupted);
+        const auto ended = std::chrono::steady_clock::now();
+        stopper.join();
+        EXPECT_LT(ended - asked, std::chrono::milliseconds(200));
+        proto.clearStop();
+        proto.setTimings(vyntest::quickTimings());
+        // The line is usable at once for the next exchange.
+        stopAndReadLog();
+        start({});
+        expectIdentity();
+        stopAndReadLog();
+    }
+}
+
 namespace {
 std::unique_ptr<SimProcess> pacedSim(const QStringList& extra)
 {
