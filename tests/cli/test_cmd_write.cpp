@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -104,6 +105,18 @@ protected:
                 QStringLiteral("--prg"),  prg,
                 QStringLiteral("--conf"), QStringLiteral(SETVYN_BIN_DIR_PATH "/conf.dat"),
                 QStringLiteral("--byte-interval"), QStringLiteral("1")};
+    }
+
+    // No exclusive mark or lock is left on the line: another program may open it.
+    void expectLineReleased() const
+    {
+        const int fd = ::open(sim->path().toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        ASSERT_GE(fd, 0);
+        int exclusive = -1;
+        EXPECT_EQ(::ioctl(fd, TIOCGEXCL, &exclusive), 0);
+        EXPECT_EQ(exclusive, 0);
+        EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0) << "no lock is held";
+        ::close(fd);
     }
 
     QTemporaryDir dir;
@@ -411,19 +424,48 @@ TEST_F(VyntoolWrite, InterruptedWriteClosesThePortProperly)
                                      .arg(written)))
             << err.toStdString();
 
-        // No exclusive mark is left on the line: another program may open it.
-        const int fd = ::open(sim->path().toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        ASSERT_GE(fd, 0);
-        int exclusive = -1;
-        ASSERT_EQ(::ioctl(fd, TIOCGEXCL, &exclusive), 0);
-        EXPECT_EQ(exclusive, 0);
-        EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0) << "no lock is held";
-        ::close(fd);
+        expectLineReleased();
     }
     const ToolRun again = vyntool({QStringLiteral("identify"), QStringLiteral("--port"),
                                    sim->path(), QStringLiteral("--fast"), QStringLiteral("--speed"),
                                    QStringLiteral("1200")});
     EXPECT_EQ(again.exitCode, 0) << again.err.toStdString();
+}
+
+TEST_F(VyntoolWrite, InterruptOnASilentLineEndsAtOnce)
+{
+    // The seventh parameter's header is never acknowledged: without a prompt stop
+    // the tool would wait 3 x 2.5 s before it looked at the signal.
+    startSim({QStringLiteral("--serial"), QStringLiteral("87654321"), QStringLiteral("--fault"),
+              QStringLiteral("drop-ack@10")});
+    const ToolRun created = vyntool({QStringLiteral("create"), QStringLiteral("--port"),
+                                     sim->path(), QStringLiteral("--fast"),
+                                     QStringLiteral("--out"), path("c.json")});
+    ASSERT_EQ(created.exitCode, 0) << created.err.toStdString();
+    sim->stop();
+    startSim({QStringLiteral("--serial"), QStringLiteral("87654321"), QStringLiteral("--fault"),
+              QStringLiteral("drop-ack@10")});
+
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("SETVYN_HOME"), dir.path());
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(VYNTOOL_PATH),
+            {QStringLiteral("write"), QStringLiteral("--config"), path("c.json"),
+             QStringLiteral("--port"), sim->path(), QStringLiteral("--fast"),
+             QStringLiteral("--alt"), QString()});
+    ASSERT_TRUE(p.waitForStarted());
+    QThread::msleep(2500); // identified, six parameters written, the seventh unanswered
+    const auto signalled = std::chrono::steady_clock::now();
+    ::kill(static_cast<pid_t>(p.processId()), SIGINT);
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_LT(std::chrono::steady_clock::now() - signalled, std::chrono::milliseconds(500));
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    EXPECT_EQ(p.exitCode(), 130) << err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("Запись прервана: записано 6 из 127 параметров; "
+                                            "конфигурация прибора неполная")))
+        << err.toStdString();
+    expectLineReleased();
 }
 
 TEST_F(VyntoolWrite, NoCfgSkipsTheTypeCheck)
