@@ -1,5 +1,7 @@
 #include "setvynapplication.h"
 
+#include "sessionend.h"
+
 #include "configexchange.h"
 #include "currentconfigrowstore.h"
 #include "databasebrowsingstore.h"
@@ -457,6 +459,14 @@ void SetvynApplication::operationEnded()
 {
     TForm1* form = m_form.get();
     QMetaObject::invokeMethod(form, [form] { form->transferEnded(); }, Qt::QueuedConnection);
+}
+
+std::unique_ptr<SessionEndWatcher> SetvynApplication::watchSessionEnd()
+{
+    auto watcher = std::make_unique<SessionEndWatcher>([this](int) { endSession(); });
+    watcher->setImmediateAction(
+        [](void* p) { static_cast<SetvynApplication*>(p)->requestDeviceCommandStop(); }, this);
+    return watcher;
 }
 
 void SetvynApplication::endSession()

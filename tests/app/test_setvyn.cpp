@@ -4,6 +4,7 @@
 
 #include "app/currentconfig.h"
 #include "app/databasebrowsingstore.h"
+#include "app/sessionend.h"
 #include "app/setvynapplication.h"
 #include "app/tform1.h"
 #include "app/tform6.h"
@@ -560,6 +561,50 @@ TEST_F(Setvyn, AskedToEndDuringAWriteStopsBetweenParameters)
     ASSERT_GE(fd, 0);
     EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
     ::close(fd);
+}
+
+TEST_F(Setvyn, SessionEndDuringAWriteStopsItAndFreesThePort)
+{
+    vyntest::SimProcess sim({QStringLiteral("--serial"), QStringLiteral("12345678"),
+                             QStringLiteral("--pace"), QStringLiteral("--speed"),
+                             QStringLiteral("1200"), QStringLiteral("--idle-exit"),
+                             QStringLiteral("60")});
+    ASSERT_TRUE(sim.started()) << sim.error().toStdString();
+    startWithStoredRow("[TFormCommConfig]\nPort=" + sim.path().toUtf8() + "\nSpeed=0\n");
+    const auto watcher = program->watchSessionEnd();
+
+    // SIGTERM, as at logout, while the write holds the window thread.
+    std::chrono::steady_clock::time_point signalled;
+    std::thread ending([&signalled] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+        signalled = std::chrono::steady_clock::now();
+        ::kill(::getpid(), SIGTERM);
+    });
+    QTest::keyClick(&form(), Qt::Key_F9, Qt::ControlModifier);
+    const auto ended = std::chrono::steady_clock::now();
+    ending.join();
+    EXPECT_LT(ended - signalled, std::chrono::milliseconds(500));
+    ASSERT_EQ(user.messages().size(), 1);
+    const QString message = user.messages()[0];
+    const qsizetype from = QStringLiteral("Запись прервана: записано ").size();
+    ASSERT_TRUE(message.startsWith(QStringLiteral("Запись прервана: записано ")))
+        << message.toStdString();
+    EXPECT_TRUE(message.endsWith(QStringLiteral(" из 127 параметров; конфигурация прибора неполная")))
+        << message.toStdString();
+    const int written = message.mid(from, message.indexOf(QLatin1Char(' '), from) - from).toInt();
+    EXPECT_GT(written, 0);
+    EXPECT_LT(written, 127);
+
+    // Then the program ends as when its window is closed.
+    QTRY_VERIFY_WITH_TIMEOUT(!form().isVisible(), 5000);
+
+    // The line is free: another program identifies the calculator on it.
+    QProcess tool;
+    tool.start(QStringLiteral(VYNTOOL_PATH),
+               {QStringLiteral("identify"), QStringLiteral("--port"), sim.path(),
+                QStringLiteral("--fast"), QStringLiteral("--speed"), QStringLiteral("1200")});
+    ASSERT_TRUE(tool.waitForFinished(30000));
+    EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
 }
 
 // A generation-03 calculator with its loader and scheme table, its row stored.
