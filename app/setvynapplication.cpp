@@ -289,6 +289,8 @@ void SetvynApplication::N24Click()
     runDeviceCommand([this](const DeviceCommandContext& context) {
         WriteConfigInputs inputs = writeInputsFromSettings(m_form6->current(), context.comm);
         inputs.gen03 = m_gen03.get();
+        if (m_options.clock)
+            inputs.clock = m_options.clock;
         // The record is the current row's before the identification reads its serial.
         if (!m_current->RePaintStatus())
             return;

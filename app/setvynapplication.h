@@ -59,6 +59,8 @@ struct SetvynOptions
     std::optional<ProtoTimings> protoTimings;
     std::optional<OperateTimings> operateTimings;
     TFormCommConfig::PortLister ports; // none: the system's ports
+    // The moment a write sets in the calculator; none: the computer's clock.
+    std::function<QDateTime()> clock;
 };
 
 // The interface settings a configuration write reads, with the communication

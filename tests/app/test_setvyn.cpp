@@ -12,6 +12,7 @@
 #include "apptesting.h"
 #include "editor/channelgrid.h"
 #include "editor/tformvynconfig.h"
+#include "model/configfile.h"
 #include "model/inifile.h"
 #include "tests/common/dbffixture.h"
 #include "tests/common/fakedialogs.h"
@@ -118,6 +119,7 @@ protected:
         o.protoTimings = timings;
         o.operateTimings = op;
         o.ports = [](QStringList& ports) { ports.clear(); };
+        o.clock = clock;
         program = std::make_unique<SetvynApplication>(o);
         if (!program->start())
             return false;
@@ -196,6 +198,7 @@ protected:
 
     QTemporaryDir home, work, temp;
     FakeDialogs user;
+    std::function<QDateTime()> clock; // none: the computer's
     QTimer modalPoll;
     QString modalSeen;
     std::unique_ptr<SetvynApplication> program;
@@ -639,6 +642,54 @@ protected:
     }
     std::unique_ptr<vyntest::SimProcess> sim;
 };
+
+TEST_F(Setvyn, RowOfGeneration04IntoAnOlderCalculatorSendsTheOlderTariffList)
+{
+    // The sample row is generation 03's, with three tariff entries; the same row
+    // dated for generation 04 must program the same memory once the calculator's
+    // firmware date is stored in it.
+    QFile sample(binFile("sample-config.json"));
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    const StoredRow older = parseConfigJson(sample.readAll());
+    StoredRow newer = older;
+    newer.setValue(QStringLiteral("DeviceSoftData"), QDate(2015, 3, 1));
+    clock = [] { return QDateTime(QDate(2026, 12, 10), QTime(14, 35, 20)); };
+
+    QJsonArray memory[2];
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i == 0 ? "generation 03 row" : "generation 04 row");
+        const QString log = path(QStringLiteral("sim%1.json").arg(i));
+        vyntest::SimProcess sim({QStringLiteral("--gen"), QStringLiteral("03"),
+                                 QStringLiteral("--serial"), QStringLiteral("12342678"),
+                                 QStringLiteral("--log"), log, QStringLiteral("--idle-exit"),
+                                 QStringLiteral("60")});
+        ASSERT_TRUE(sim.started()) << sim.error().toStdString();
+        end();
+        for (const char* suffix : {"", "-wal", "-shm"})
+            QFile::remove(base() + QString::fromLatin1(suffix));
+        addRows({i == 0 ? older : newer});
+        earlierRun("Prg=" + path("prg.vyn").toUtf8() + "\n[TFormCommConfig]\nPort=" +
+                   sim.path().toUtf8() + "\n");
+        ProtoTimings fast;
+        fast.lineResetLowMs = 50;
+        fast.lineResetHighMs = 50;
+        OperateTimings quick;
+        quick.byteInterval = std::chrono::milliseconds(1);
+        ASSERT_TRUE(start(fast, quick));
+        user.shown.clear();
+        QTest::keyClick(&form(), Qt::Key_F9, Qt::ControlModifier);
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return !program->runner().busy() && !form().transferTimerActive(); }, 60000));
+        EXPECT_EQ(user.messages(), QStringList{QStringLiteral("Программа Винка записана успешно.")});
+        end();
+        sim.stop();
+        QFile f(log);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        memory[i] = QJsonDocument::fromJson(f.readAll()).object()[QStringLiteral("memory")].toArray();
+    }
+    ASSERT_FALSE(memory[0].isEmpty());
+    EXPECT_EQ(memory[1], memory[0]);
+}
 
 TEST_F(Setvyn03, TransferFollowedOnTheStatusBar)
 {

@@ -242,6 +242,46 @@ TEST_F(VyntoolWrite, Generation03TransferAndCtrlC)
     EXPECT_FALSE(log[QStringLiteral("memory")].toArray().isEmpty());
 }
 
+TEST_F(VyntoolWrite, RowOfGeneration04IntoAnOlderCalculatorSendsTheOlderTariffList)
+{
+    // The sample row is generation 03's, with three tariff entries; dated for a
+    // generation-04 calculator it is read without them until the calculator's
+    // firmware date says otherwise. Both must program the same memory.
+    QFile sample(QStringLiteral(SETVYN_BIN_DIR_PATH "/sample-config.json"));
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    const QByteArray older = sample.readAll();
+    QByteArray newer = older;
+    newer.replace("\"DeviceSoftData\": \"2003-06-17\"", "\"DeviceSoftData\": \"2015-03-01\"");
+    ASSERT_NE(newer, older);
+    writeFile("older.json", older);
+    writeFile("newer.json", newer);
+
+    QJsonArray memory[2];
+    for (int i = 0; i < 2; ++i) {
+        const char* name = i == 0 ? "older.json" : "newer.json";
+        SCOPED_TRACE(name);
+        startSim({QStringLiteral("--gen"), QStringLiteral("03"), QStringLiteral("--serial"),
+                  QStringLiteral("12342678")});
+        const ToolRun r = vyntool(
+            {QStringLiteral("write"), QStringLiteral("--config"), path(name),
+             QStringLiteral("--port"), sim->path(), QStringLiteral("--fast"),
+             QStringLiteral("--prg"), QStringLiteral(SETVYN_BIN_DIR_PATH "/prg.vyn"),
+             QStringLiteral("--conf"), QStringLiteral(SETVYN_BIN_DIR_PATH "/conf.dat"),
+             QStringLiteral("--byte-interval"), QStringLiteral("1"), QStringLiteral("--alt"),
+             QString(), QStringLiteral("--clock"), QStringLiteral("2026-12-10T14:35:20")});
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        EXPECT_TRUE(r.out.contains(QStringLiteral("Программа Винка записана успешно.")));
+        sim->stop();
+        QFile f(path("log.json"));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        memory[i] = QJsonDocument::fromJson(f.readAll()).object()[QStringLiteral("memory")].toArray();
+        EXPECT_EQ(config(name)[QStringLiteral("DeviceSoftData")].toString(),
+                  QStringLiteral("2003-05-19"));
+    }
+    ASSERT_FALSE(memory[0].isEmpty());
+    EXPECT_EQ(memory[1], memory[0]);
+}
+
 TEST_F(VyntoolWrite, Failures)
 {
     const QString sample =
