@@ -275,6 +275,9 @@ TEST_F(VyntoolWrite, RowOfGeneration04IntoAnOlderCalculatorSendsTheOlderTariffLi
         QFile f(path("log.json"));
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         memory[i] = QJsonDocument::fromJson(f.readAll()).object()[QStringLiteral("memory")].toArray();
+        const vyntest::RunResult shown = vyntest::runProgram(
+            QStringLiteral("vynsim"), {QStringLiteral("--show"), path("log.json")}, 10000);
+        EXPECT_TRUE(shown.out.startsWith("Programmed memory (generation 03): ")) << shown.out.toStdString();
         EXPECT_EQ(config(name)[QStringLiteral("DeviceSoftData")].toString(),
                   QStringLiteral("2003-05-19"));
     }
