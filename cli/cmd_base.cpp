@@ -16,22 +16,22 @@ namespace vyntool {
 int runBase(const QStringList& args)
 {
     QCommandLineParser parser;
-    parser.addPositionalArgument(QStringLiteral("action"),
-                                 QStringLiteral("add DATABASE CONFIG.json..."));
+    parser.addPositionalArgument(QStringLiteral("действие"),
+                                 QStringLiteral("add БАЗА КОНФИГУРАЦИЯ.json..."));
     parser.addOption({QStringLiteral("set"),
-                      QStringLiteral("Column value of every added row, as COLUMN=TEXT (repeatable)."),
-                      QStringLiteral("column=text")});
+                      QStringLiteral("Значение столбца каждой добавляемой строки, СТОЛБЕЦ=ТЕКСТ "
+                                     "(можно повторять)."),
+                      QStringLiteral("столбец=текст")});
     if (!parseCommand(parser, args,
-                      QStringLiteral("Appends configuration files to a configuration database "
-                                     "(created when missing), in one transaction.\n"
+                      QStringLiteral("Добавляет файлы конфигурации в базу конфигураций "
+                                     "(создаётся, если её нет) одной транзакцией.\n"
                                      "  base add MXVynBase.sqlite config.json --set SNUM=12345678")))
         return ExitOk;
     const QStringList pos = parser.positionalArguments();
     if (pos.value(0) != QLatin1String("add"))
-        throw UsageError(pos.isEmpty() ? QStringLiteral("missing action (add)")
-                                       : QStringLiteral("unknown action \"%1\"").arg(pos.first()));
+        throwActionError(pos.value(0), QStringLiteral("add"));
     if (pos.size() < 3)
-        throw UsageError(QStringLiteral("base add needs the database and configuration files"));
+        throw UsageError(QStringLiteral("base add: нужны база и файлы конфигурации"));
 
     std::vector<vyn::StoredRow> rows;
     for (const QString& name : pos.mid(2)) {
@@ -49,7 +49,7 @@ int runBase(const QStringList& args)
         for (const QString& set : parser.values(QStringLiteral("set"))) {
             const qsizetype eq = set.indexOf(QLatin1Char('='));
             if (eq <= 0)
-                throw UsageError(QStringLiteral("--set needs COLUMN=TEXT, not \"%1\"").arg(set));
+                throw UsageError(QStringLiteral("--set: нужно СТОЛБЕЦ=ТЕКСТ, а не \"%1\"").arg(set));
             json[set.left(eq)] = set.mid(eq + 1);
         }
         try {

@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 #include <chrono>
@@ -641,6 +642,59 @@ TEST_F(VyntoolWrite, PortsAndHelpInRussian)
     p.start(QStringLiteral(VYNTOOL_PATH), {QStringLiteral("card"), QStringLiteral("--help")});
     ASSERT_TRUE(p.waitForFinished(30000));
     EXPECT_EQ(p.readAllStandardError(), QByteArray());
+}
+
+TEST_F(VyntoolWrite, EveryCommandSpeaksRussian)
+{
+    struct Case
+    {
+        const char* usage;        // the first help line
+        QStringList badArgs;      // a usage error
+        const char* error;        // what it says
+        const char* notListed;    // an option the command ignores, or empty
+    };
+    const Case cases[] = {
+        {"Использование: vyntool image [параметры]", {"image", "--config", "a.json", "--hex", "--dst", "--no-dst"},
+         "--dst и --no-dst исключают друг друга", "--port"},
+        {"Использование: vyntool alt [параметры] действие файл", {"alt", "erase", "a.alt"},
+         "неизвестное действие «erase»; допустимо: show или write", "--config"},
+        {"Использование: vyntool conf [параметры] действие", {"conf", "show"}, "conf show: нужен файл",
+         "--port"},
+        {"Использование: vyntool catalogue [параметры] действие", {"catalogue"},
+         "не указано действие (pack или unpack)", "--json"},
+        {"Использование: vyntool import [параметры] таблица", {"import"}, "нужна одна таблица DBF",
+         "--port"},
+        {"Использование: vyntool settings [параметры] действие", {"settings", "edit"},
+         "неизвестное действие «edit»; допустимо: show", "--port"},
+        {"Использование: vyntool base [параметры] действие", {"base", "add", "db.sqlite"},
+         "base add: нужны база и файлы конфигурации", "--json"},
+        {"Использование: vyntool passport [параметры]",
+         {"passport", "--config", "a.json", "--pdf", "a.pdf", "--tables-json", "t.json"},
+         "укажите одно из --pdf и --tables-json", "--alt"},
+        {"Использование: vyntool card [параметры]",
+         {"card", "--config", "a.json"}, "укажите одно из --pdf и --tables-json", "--print-for"},
+    };
+    static const QRegularExpression cyrillic(QStringLiteral("[А-Яа-яЁё]"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.usage);
+        const QString command = c.badArgs.first();
+        const ToolRun help = vyntool({command, QStringLiteral("--help")});
+        EXPECT_EQ(help.exitCode, 0);
+        EXPECT_EQ(help.out.section(QLatin1Char('\n'), 0, 0), QString::fromUtf8(c.usage));
+        // The description and every option are in Russian.
+        EXPECT_TRUE(help.out.section(QLatin1Char('\n'), 1, 1).contains(cyrillic)) << help.out.toStdString();
+        for (const QString& line : help.out.split(QLatin1Char('\n'))) {
+            if (line.startsWith(QStringLiteral("  -"))) {
+                EXPECT_TRUE(line.contains(cyrillic)) << line.toStdString();
+            }
+        }
+        EXPECT_FALSE(help.out.contains(QString::fromUtf8(c.notListed) + QLatin1Char(' ')))
+            << help.out.toStdString();
+
+        const ToolRun bad = vyntool(c.badArgs);
+        EXPECT_EQ(bad.exitCode, 2);
+        EXPECT_TRUE(bad.err.contains(QString::fromUtf8(c.error))) << bad.err.toStdString();
+    }
 }
 
 TEST_F(VyntoolWrite, SerialBytesOfTenOrMoreAreCutToEightCharacters)
