@@ -90,6 +90,21 @@ protected:
         ASSERT_TRUE(program->currentConfiguration().save(true).posted);
         form().N19Click();
     }
+    // A calculator on a slow line (a write takes half a minute at 1200 baud) and
+    // the stored row to write into it; none when the simulator did not start.
+    std::unique_ptr<vyntest::SimProcess> slowCalculatorWithStoredRow()
+    {
+        auto sim = std::make_unique<vyntest::SimProcess>(
+            QStringList{QStringLiteral("--serial"), QStringLiteral("12345678"),
+                        QStringLiteral("--pace"), QStringLiteral("--speed"), QStringLiteral("1200"),
+                        QStringLiteral("--idle-exit"), QStringLiteral("60")});
+        if (!sim->started()) {
+            ADD_FAILURE() << sim->error().toStdString();
+            return nullptr;
+        }
+        startWithStoredRow("[TFormCommConfig]\nPort=" + sim->path().toUtf8() + "\nSpeed=0\n");
+        return sim;
+    }
     void addRows(const std::vector<StoredRow>& rows) { addRows(base(), rows); }
     static void addRows(const QString& file, const std::vector<StoredRow>& rows)
     {
@@ -537,13 +552,8 @@ TEST_F(Setvyn, WriteCommandIntoASimulatedCalculator)
 
 TEST_F(Setvyn, AskedToEndDuringAWriteStopsBetweenParameters)
 {
-    // A slow line: the write takes half a minute at 1200 baud.
-    vyntest::SimProcess sim({QStringLiteral("--serial"), QStringLiteral("12345678"),
-                             QStringLiteral("--pace"), QStringLiteral("--speed"),
-                             QStringLiteral("1200"), QStringLiteral("--idle-exit"),
-                             QStringLiteral("60")});
-    ASSERT_TRUE(sim.started()) << sim.error().toStdString();
-    startWithStoredRow("[TFormCommConfig]\nPort=" + sim.path().toUtf8() + "\nSpeed=0\n");
+    const auto sim = slowCalculatorWithStoredRow();
+    ASSERT_TRUE(sim);
 
     // The write holds the window thread; the request comes from elsewhere, as
     // from a signal handler.
@@ -560,7 +570,7 @@ TEST_F(Setvyn, AskedToEndDuringAWriteStopsBetweenParameters)
                                                            "прибора неполная")));
     EXPECT_EQ(form().progressPosition(), 0);
     // The port is free again.
-    const int fd = ::open(sim.path().toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    const int fd = ::open(sim->path().toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     ASSERT_GE(fd, 0);
     EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
     ::close(fd);
@@ -568,12 +578,8 @@ TEST_F(Setvyn, AskedToEndDuringAWriteStopsBetweenParameters)
 
 TEST_F(Setvyn, SessionEndDuringAWriteStopsItAndFreesThePort)
 {
-    vyntest::SimProcess sim({QStringLiteral("--serial"), QStringLiteral("12345678"),
-                             QStringLiteral("--pace"), QStringLiteral("--speed"),
-                             QStringLiteral("1200"), QStringLiteral("--idle-exit"),
-                             QStringLiteral("60")});
-    ASSERT_TRUE(sim.started()) << sim.error().toStdString();
-    startWithStoredRow("[TFormCommConfig]\nPort=" + sim.path().toUtf8() + "\nSpeed=0\n");
+    const auto sim = slowCalculatorWithStoredRow();
+    ASSERT_TRUE(sim);
     const auto watcher = program->watchSessionEnd();
 
     // SIGTERM, as at logout, while the write holds the window thread.
@@ -604,7 +610,7 @@ TEST_F(Setvyn, SessionEndDuringAWriteStopsItAndFreesThePort)
     // The line is free: another program identifies the calculator on it.
     QProcess tool;
     tool.start(QStringLiteral(VYNTOOL_PATH),
-               {QStringLiteral("identify"), QStringLiteral("--port"), sim.path(),
+               {QStringLiteral("identify"), QStringLiteral("--port"), sim->path(),
                 QStringLiteral("--fast"), QStringLiteral("--speed"), QStringLiteral("1200")});
     ASSERT_TRUE(tool.waitForFinished(30000));
     EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();

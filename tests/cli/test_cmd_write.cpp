@@ -59,14 +59,19 @@ protected:
         return out;
     }
 
-    // Runs vyntool with the program directory set to the test's directory.
-    ToolRun vyntool(const QStringList& args, const QByteArray& input = {})
+    // Starts vyntool, the program directory set to the test's directory.
+    void startTool(QProcess& p, const QStringList& args) const
     {
-        QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("SETVYN_HOME"), dir.path());
         p.setProcessEnvironment(env);
         p.start(QStringLiteral(VYNTOOL_PATH), args);
+    }
+    // Runs vyntool with the program directory set to the test's directory.
+    ToolRun vyntool(const QStringList& args, const QByteArray& input = {})
+    {
+        QProcess p;
+        startTool(p, args);
         p.write(input);
         p.closeWriteChannel();
         p.waitForFinished(60000);
@@ -214,13 +219,10 @@ TEST_F(VyntoolWrite, Generation03TransferAndCtrlC)
 
     // Slow bytes; Ctrl+C once the pages are being written.
     QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("SETVYN_HOME"), dir.path());
-    p.setProcessEnvironment(env);
     QStringList slow = write;
     slow.last() = QStringLiteral("20");
     p.setReadChannel(QProcess::StandardError);
-    p.start(QStringLiteral(VYNTOOL_PATH), slow);
+    startTool(p, slow);
     QByteArray err;
     while (!err.contains("Идет запись конфигурации...") && p.waitForReadyRead(20000))
         err += p.readAllStandardError();
@@ -442,10 +444,7 @@ TEST_F(VyntoolWrite, InterruptedWriteClosesThePortProperly)
     for (const int signal : {SIGINT, SIGTERM}) {
         SCOPED_TRACE(signal);
         QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("SETVYN_HOME"), dir.path());
-        p.setProcessEnvironment(env);
-        p.start(QStringLiteral(VYNTOOL_PATH),
+        startTool(p,
                 {QStringLiteral("write"), QStringLiteral("--config"), path("c.json"),
                  QStringLiteral("--port"), sim->path(), QStringLiteral("--fast"),
                  QStringLiteral("--speed"), QStringLiteral("1200"), QStringLiteral("--alt"),
@@ -491,10 +490,7 @@ TEST_F(VyntoolWrite, InterruptOnASilentLineEndsAtOnce)
               QStringLiteral("drop-ack@10")});
 
     QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("SETVYN_HOME"), dir.path());
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(VYNTOOL_PATH),
+    startTool(p,
             {QStringLiteral("write"), QStringLiteral("--config"), path("c.json"),
              QStringLiteral("--port"), sim->path(), QStringLiteral("--fast"),
              QStringLiteral("--alt"), QString()});
