@@ -90,6 +90,13 @@ protected:
         ASSERT_TRUE(program->currentConfiguration().save(true).posted);
         form().N19Click();
     }
+    // The live log of slowCalculatorWithStoredRow's simulator.
+    QString simLog() const { return path("slow-sim.json"); }
+    // Blocks until the simulator has taken a few parameters of the write.
+    bool someParametersWritten() const
+    {
+        return vyntest::waitForLogLines(simLog(), "\"parameter\"", 3);
+    }
     // A calculator on a slow line (a write takes half a minute at 1200 baud) and
     // the stored row to write into it; none when the simulator did not start.
     std::unique_ptr<vyntest::SimProcess> slowCalculatorWithStoredRow()
@@ -97,7 +104,8 @@ protected:
         auto sim = std::make_unique<vyntest::SimProcess>(
             QStringList{QStringLiteral("--serial"), QStringLiteral("12345678"),
                         QStringLiteral("--pace"), QStringLiteral("--speed"), QStringLiteral("1200"),
-                        QStringLiteral("--idle-exit"), QStringLiteral("60")});
+                        QStringLiteral("--idle-exit"), QStringLiteral("60"),
+                        QStringLiteral("--log"), simLog()});
         if (!sim->started()) {
             ADD_FAILURE() << sim->error().toStdString();
             return nullptr;
@@ -558,7 +566,7 @@ TEST_F(Setvyn, AskedToEndDuringAWriteStopsBetweenParameters)
     // The write holds the window thread; the request comes from elsewhere, as
     // from a signal handler.
     std::thread ending([this] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+        EXPECT_TRUE(someParametersWritten());
         program->requestDeviceCommandStop();
     });
     QTest::keyClick(&form(), Qt::Key_F9, Qt::ControlModifier);
@@ -584,8 +592,8 @@ TEST_F(Setvyn, SessionEndDuringAWriteStopsItAndFreesThePort)
 
     // SIGTERM, as at logout, while the write holds the window thread.
     std::chrono::steady_clock::time_point signalled;
-    std::thread ending([&signalled] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+    std::thread ending([this, &signalled] {
+        EXPECT_TRUE(someParametersWritten());
         signalled = std::chrono::steady_clock::now();
         ::kill(::getpid(), SIGTERM);
     });

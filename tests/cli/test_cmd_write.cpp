@@ -59,6 +59,13 @@ protected:
         return out;
     }
 
+    // Parameter writes in the simulator's live log so far.
+    int parameterLines() const
+    {
+        QFile f(path("log.json"));
+        return f.open(QIODevice::ReadOnly) ? static_cast<int>(f.readAll().count("\"parameter\""))
+                                           : 0;
+    }
     // Starts vyntool, the program directory set to the test's directory.
     void startTool(QProcess& p, const QStringList& args) const
     {
@@ -450,7 +457,9 @@ TEST_F(VyntoolWrite, InterruptedWriteClosesThePortProperly)
                  QStringLiteral("--speed"), QStringLiteral("1200"), QStringLiteral("--alt"),
                  QString(), QStringLiteral("--json")});
         ASSERT_TRUE(p.waitForStarted());
-        QThread::msleep(2500); // identified, a few parameters written
+        // Identified, a few parameters written.
+        const int before = parameterLines();
+        ASSERT_TRUE(vyntest::waitForLogLines(path("log.json"), "\"parameter\"", before + 3));
         ::kill(static_cast<pid_t>(p.processId()), signal);
         ASSERT_TRUE(p.waitForFinished(10000));
         const QString err = QString::fromUtf8(p.readAllStandardError());
@@ -495,7 +504,8 @@ TEST_F(VyntoolWrite, InterruptOnASilentLineEndsAtOnce)
              QStringLiteral("--port"), sim->path(), QStringLiteral("--fast"),
              QStringLiteral("--alt"), QString()});
     ASSERT_TRUE(p.waitForStarted());
-    QThread::msleep(2500); // identified, six parameters written, the seventh unanswered
+    // Identified, six parameters written, the seventh's header unanswered.
+    ASSERT_TRUE(vyntest::waitForLogLines(path("log.json"), "\"fault\":\"drop-ack\""));
     const auto signalled = std::chrono::steady_clock::now();
     ::kill(static_cast<pid_t>(p.processId()), SIGINT);
     ASSERT_TRUE(p.waitForFinished(10000));
