@@ -842,14 +842,23 @@ bool TDM1::setText(qint64 id, const QString& column, const QString& text)
         m_lastError = QStringLiteral("the database is open read-only");
         return false;
     }
-    QSqlQuery q(database());
-    q.prepare(QStringLiteral("UPDATE %1 SET %2 = ?%3 WHERE ID = ?")
-                  .arg(kTable, quoted(spec->name),
-                       m_hasVersion ? QStringLiteral(", ") + versionBump() : QString()));
-    q.addBindValue(text);
-    q.addBindValue(id);
-    if (!q.exec() || q.numRowsAffected() != 1) {
-        m_lastError = q.lastError().text();
+    // Through the write transaction, so that it waits for another program's import
+    // like every other write.
+    const PostResult done = inWriteTransaction([&](QSqlDatabase& db, PostResult& r) {
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral("UPDATE %1 SET %2 = ?%3 WHERE ID = ?")
+                      .arg(kTable, quoted(spec->name),
+                           m_hasVersion ? QStringLiteral(", ") + versionBump() : QString()));
+        q.addBindValue(text);
+        q.addBindValue(id);
+        if (!q.exec() || q.numRowsAffected() != 1) {
+            r.error = q.lastError().text();
+            return false;
+        }
+        return true;
+    });
+    if (!done.ok) {
+        m_lastError = done.error;
         return false;
     }
     notify(id);

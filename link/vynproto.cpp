@@ -227,6 +227,58 @@ bool TVynProto::readByte(std::uint8_t& b)
     }
 }
 
+int TVynProto::takeHeaderEcho(std::span<const std::uint8_t> header)
+{
+    // Read rather than purge: a byte arriving between a count and a purge would be
+    // lost, and the echo test then misreads the rest of it as the acknowledge.
+    const int have = m_port.InQueCount();
+    if (have <= 0)
+        return 0;
+    std::vector<std::uint8_t> got(static_cast<std::size_t>(have));
+    m_port.ReadExact(got.data(), have);
+    if (have == static_cast<int>(header.size()))
+        return have;
+    // The start of our own header: the rest of its echo is still on its way.
+    if (have < static_cast<int>(header.size()) &&
+        std::equal(got.begin(), got.end(), header.begin()))
+        return have;
+    return 0;
+}
+
+bool TVynProto::receiveHeaderAck(std::span<const std::uint8_t> sent, int echoed,
+                                 std::chrono::milliseconds headerWait, bool& echo,
+                                 std::uint8_t& ackByte)
+{
+    const int total = static_cast<int>(sent.size());
+    std::array<std::uint8_t, 8> got{};
+    if (echoed > 0) {
+        // The echo of what is left of the header and of its check bytes, then the acknowledge.
+        echo = true;
+        const int count = total - echoed + 1;
+        if (!receive(got.data(), count))
+            return false;
+        ackByte = got[static_cast<std::size_t>(count - 1)];
+        return true;
+    }
+    // Nothing of the echo yet. A plain line answers with the acknowledge alone; an
+    // echo that came late begins with our header, which an acknowledge can only
+    // resemble in its first byte.
+    echo = false;
+    if (!receive(got.data(), 1))
+        return false;
+    ackByte = got[0];
+    if (got[0] != sent[0] || !waitForCount(1, headerWait, m_timings.echoStepMs))
+        return true;
+    m_port.ReadExact(got.data() + 1, 1);
+    if (got[1] != sent[1])
+        return true;
+    echo = true;
+    if (!receive(got.data() + 2, total - 1))
+        return false;
+    ackByte = got[static_cast<std::size_t>(total)];
+    return true;
+}
+
 bool TVynProto::exchange(std::uint8_t address, std::uint8_t function, std::uint16_t length,
                          std::span<const std::uint8_t> data, std::span<std::uint8_t> reply)
 {
@@ -249,9 +301,12 @@ bool TVynProto::exchange(std::uint8_t address, std::uint8_t function, std::uint1
     drainInput();
 
     // Header phase: the only step that is retried.
+    std::array<std::uint8_t, 7> sent{};
+    std::copy(header.begin(), header.end(), sent.begin());
+    std::copy(headerCrc.begin(), headerCrc.end(), sent.begin() + 5);
     bool echo = false;
     int ackLength = 1;
-    std::array<std::uint8_t, 3> ack{};
+    std::uint8_t ackByte = 0;
     bool acknowledged = false;
     for (int attempt = 0; attempt < 3 && !acknowledged; ++attempt) {
         // What a failed attempt left (on an echoing line, the echo of its check
@@ -259,18 +314,23 @@ bool TVynProto::exchange(std::uint8_t address, std::uint8_t function, std::uint1
         if (attempt > 0)
             m_port.PurgeInput();
         m_port.Write(header);
-        sleepUnlessStopped(m_timings.headerWaitMs(m_port.BaudRate()));
-        // An echoing line has handed our own five bytes back by now.
-        echo = m_port.InQueCount() == 5;
-        ackLength = echo ? 3 : 1;
-        m_port.PurgeInput();
+        // An echoing line hands our own five bytes back within the wait; once they
+        // are all here there is nothing more to wait for.
+        const std::chrono::milliseconds headerWait(m_timings.headerWaitMs(m_port.BaudRate()));
+        if (m_timings.pollInput)
+            waitForCount(static_cast<int>(header.size()), headerWait, m_timings.echoStepMs);
+        else
+            sleepUnlessStopped(static_cast<int>(headerWait.count()));
+        const int echoed = takeHeaderEcho(header);
         m_port.Write(headerCrc);
-        acknowledged = receive(ack.data(), ackLength);
+        acknowledged = receiveHeaderAck(sent, echoed, headerWait, echo, ackByte);
+        ackLength = echo ? 3 : 1;
     }
     if (!acknowledged)
         fail("Ошибка 1: Ошибка приема подтверждения.");
     if (address == 0)
-        address = ack[static_cast<std::size_t>(ackLength - 1)];
+        address = ackByte;
+    std::array<std::uint8_t, 3> ack{};
 
     std::uint8_t echoByte = 0;
     for (std::size_t pos = 0; pos < length;) {

@@ -62,6 +62,13 @@ private:
     void sleepUnlessStopped(int ms);
     bool waitForCount(int count, std::chrono::milliseconds bound, int stepMs);
     bool receive(std::uint8_t* buffer, int count);
+    // How many bytes of the header's echo are in (they are taken off the line); 0 when none.
+    int takeHeaderEcho(std::span<const std::uint8_t> header);
+    // The header's acknowledge after its check bytes went out, past whatever echo
+    // is still to come; sets whether the line echoes.
+    bool receiveHeaderAck(std::span<const std::uint8_t> sent, int echoed,
+                          std::chrono::milliseconds headerWait, bool& echo,
+                          std::uint8_t& ackByte);
     void drainInput();
 
     TComm32 m_port;

@@ -131,6 +131,7 @@ int main(int argc, char** argv)
         "its loader (default 2).",
         "n");
     opt("echo", "The line echoes every byte the program sends.");
+    opt("echo-delay", "With --echo: each byte comes back this many milliseconds late.", "ms");
     opt("pace", "Deliver bytes at the time they take on the wire.");
     opt("speed",
         "Line speed for --pace and --device (default: as the program set it). With --pace a "
@@ -231,6 +232,7 @@ int main(int argc, char** argv)
         LineOptions line;
         line.device = p.value(QStringLiteral("device"));
         line.echo = p.isSet(QStringLiteral("echo"));
+        line.echoDelayMs = intOption(p, QStringLiteral("echo-delay"), 0, 0, 10000);
         line.pace = p.isSet(QStringLiteral("pace"));
         line.speed = intOption(p, QStringLiteral("speed"), 0, 0, 115200);
         line.garbleOtherSpeeds = line.pace && line.speed != 0;

@@ -4,6 +4,8 @@
 #include <QDateTime>
 #include <QFileInfo>
 
+#include <functional>
+
 using namespace vyn;
 using namespace vyn::test;
 
@@ -467,41 +469,113 @@ TEST(ConfigDatabase, AWriteWaitsForAnotherProgramsImportOrSaysItIsImporting)
         QStringLiteral("Другая программа импортирует данные в базу. Ожидание окончания импорта...");
     const QString busyText = QStringLiteral("База данных занята: другая программа импортирует в "
                                             "неё данные. Повторите, когда импорт закончится.");
+    const QString kept = QStringLiteral("33333333");
+    const QString imported = QStringLiteral("22222222");
+    const QString added = QStringLiteral("11111111");
+    struct Outcome
+    {
+        bool ok;
+        QString error;
+    };
+    struct Write
+    {
+        const char* name;
+        std::function<Outcome(TDM1&, qint64 id)> run;
+        // The serials (by date) and the kept row's COMMENT and MANAGER once it went through.
+        QStringList serials;
+        QString comment;
+        QString manager;
+    };
+    const auto setText = [](const char* column) {
+        return [column](TDM1& db, qint64 id) {
+            const bool ok = db.setText(id, QString::fromLatin1(column), QStringLiteral("new"));
+            return Outcome{ok, ok ? QString() : db.lastError()};
+        };
+    };
+    const Write writes[] = {
+        {"append",
+         [&](TDM1& db, qint64) {
+             const auto r = db.appendRows({listRow(added, QDate(2020, 1, 1))});
+             return Outcome{r.ok, r.error};
+         },
+         {kept, added, imported}, QStringLiteral("old"), QStringLiteral("old")},
+        {"post",
+         [](TDM1& db, qint64 id) {
+             const auto r = db.post(id, [](StoredRow row) {
+                 row.setValue(QStringLiteral("COMMENT"), QStringLiteral("new"));
+                 return row;
+             });
+             return Outcome{r.ok, r.error};
+         },
+         {kept, imported}, QStringLiteral("new"), QStringLiteral("old")},
+        {"delete",
+         [](TDM1& db, qint64 id) {
+             const bool ok = db.deleteRow(id, std::nullopt) == TDM1::DeleteResult::Deleted;
+             return Outcome{ok, ok ? QString() : db.lastError()};
+         },
+         {imported}, QString(), QString()},
+        {"comment", setText("COMMENT"), {kept, imported}, QStringLiteral("new"),
+         QStringLiteral("old")},
+        {"manager", setText("MANAGER"), {kept, imported}, QStringLiteral("old"),
+         QStringLiteral("new")},
+    };
     struct Case
     {
         bool hook;
         bool keepWaiting;
     };
-    for (const Case c : {Case{true, true}, Case{true, false}, Case{false, false}}) {
-        DbFile f;
-        TDM1 created;
-        ASSERT_TRUE(created.Connect(f.path));
-        created.Close();
+    for (const Write& w : writes) {
+        for (const Case c : {Case{true, true}, Case{true, false}, Case{false, false}}) {
+            SCOPED_TRACE(std::string(w.name) + (c.hook ? " hook" : " no hook") +
+                         (c.keepWaiting ? " waits" : " gives up"));
+            DbFile f;
+            qint64 id = 0;
+            {
+                TDM1 created;
+                ASSERT_TRUE(created.Connect(f.path));
+                StoredRow row = listRow(kept, QDate(2019, 1, 1));
+                row.setValue(QStringLiteral("COMMENT"), QStringLiteral("old"));
+                row.setValue(QStringLiteral("MANAGER"), QStringLiteral("old"));
+                const auto r = created.appendRows({row});
+                ASSERT_TRUE(r.ok) << r.error.toStdString();
+                id = r.id;
+            }
 
-        ImportInAnotherThread import(f.path);
-        QStringList shown;
-        TDM1::Options options{100};
-        if (c.hook)
-            options.waitForImport = [&](const QString& text) {
-                shown << text;
-                if (shown.size() == 3)
-                    import.finish(); // the import ends while the write waits
-                return c.keepWaiting;
-            };
-        TDM1 db(options);
-        ASSERT_TRUE(db.Connect(f.path));
-        const auto added = db.appendRows({listRow(QStringLiteral("11111111"), QDate(2020, 1, 1))});
-        import.finish();
-        if (c.keepWaiting) {
-            ASSERT_TRUE(added.ok) << added.error.toStdString();
-            ASSERT_GE(shown.size(), 3);
-            EXPECT_EQ(shown.front(), waitText);
-            EXPECT_EQ(shown.back(), QString()); // the window closes
-            EXPECT_EQ(serials(db), (QStringList{QStringLiteral("11111111"), QStringLiteral("22222222")}));
-        } else {
-            EXPECT_FALSE(added.ok);
-            EXPECT_EQ(added.error, busyText);
-            EXPECT_EQ(serials(db), QStringList{QStringLiteral("22222222")});
+            ImportInAnotherThread import(f.path);
+            QStringList shown;
+            TDM1::Options options{100};
+            if (c.hook)
+                options.waitForImport = [&](const QString& text) {
+                    shown << text;
+                    if (shown.size() == 3)
+                        import.finish(); // the import ends while the write waits
+                    return c.keepWaiting;
+                };
+            TDM1 db(options);
+            ASSERT_TRUE(db.Connect(f.path));
+            const Outcome done = w.run(db, id);
+            import.finish();
+            QStringList expected = w.serials;
+            QString comment = w.comment;
+            QString manager = w.manager;
+            if (c.keepWaiting) {
+                ASSERT_TRUE(done.ok) << done.error.toStdString();
+                ASSERT_GE(shown.size(), 3);
+                EXPECT_EQ(shown.front(), waitText);
+                EXPECT_EQ(shown.back(), QString()); // the window closes
+            } else {
+                EXPECT_FALSE(done.ok);
+                EXPECT_EQ(done.error, busyText);
+                expected = QStringList{kept, imported};
+                comment = manager = QStringLiteral("old");
+            }
+            EXPECT_EQ(serials(db), expected);
+            if (const auto row = db.readRow(id)) {
+                EXPECT_EQ(row->value(QStringLiteral("COMMENT")).toString(), comment);
+                EXPECT_EQ(row->value(QStringLiteral("MANAGER")).toString(), manager);
+            } else {
+                EXPECT_FALSE(expected.contains(kept)) << "the kept row is gone";
+            }
         }
     }
 }

@@ -158,6 +158,53 @@ TEST_P(LineKinds, ReplyFromAnotherAddressIsRefused)
 INSTANTIATE_TEST_SUITE_P(Echo, LineKinds, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "Echo" : "Plain"; });
 
+// A busy machine or a slow adapter hands the echo back late: after the header wait,
+// or only once the header's check bytes went out. It is still read as the echo,
+// and a plain line whose acknowledge looks like the header's first byte stays plain.
+TEST_F(SimFixture, LateEchoIsStillReadAsTheEcho)
+{
+    struct Case
+    {
+        const char* name;
+        int echoDelayMs; // -1: the line does not echo
+        std::uint8_t requestAddress;
+    };
+    const int headerWait = vyntest::quickTimings().headerWaitMs(9600);
+    const Case cases[] = {
+        {"prompt echo", 0, 0},
+        {"echo within the header wait", headerWait / 2, 0},
+        {"echo after the header wait", headerWait + 40, 0},
+        {"echo after the header wait, addressed", headerWait + 40, 7},
+        {"plain line, addressed", -1, 7},
+    };
+    // No exchange here is meant to fail: the product's bounds, so that only a
+    // misread echo can fail one on a busy machine.
+    ProtoTimings timings = vyntest::quickTimings();
+    timings.receiveChecks = ProtoTimings{}.receiveChecks;
+    proto.setTimings(timings);
+    const std::vector<std::uint8_t> write = parameterWrite(58);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QStringList args{QStringLiteral("--address"), QStringLiteral("7")};
+        if (c.echoDelayMs >= 0)
+            args << QStringLiteral("--echo") << QStringLiteral("--echo-delay")
+                 << QString::number(c.echoDelayMs);
+        start(args);
+        for (int round = 0; round < 2; ++round) {
+            std::array<std::uint8_t, 100> rx{};
+            ASSERT_TRUE(ProtoExchange(proto, c.requestAddress, 2, 4, kIdentity, rx));
+            EXPECT_EQ(rx[8], 1);
+            EXPECT_EQ(rx[18], 1);
+            ASSERT_TRUE(ProtoExchange(proto, c.requestAddress, 3, 65, write, rx));
+        }
+        const QJsonArray ex = stopAndReadLog()[QStringLiteral("exchanges")].toArray();
+        ASSERT_EQ(ex.size(), 4);
+        for (const QJsonValue& e : ex)
+            EXPECT_EQ(e[QStringLiteral("outcome")].toString(), QStringLiteral("complete"));
+        EXPECT_EQ(ex[1][QStringLiteral("request")].toString(), hex(write));
+    }
+}
+
 // ---- each numbered error, provoked by its fault ----
 
 struct FaultCase

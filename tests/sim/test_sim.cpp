@@ -1,5 +1,6 @@
 // vynsim as a program: its options, its log and how it stops.
 
+#include "model/crc16.h"
 #include "tests/support/simprocess.h"
 
 #include <QFile>
@@ -8,6 +9,11 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <array>
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
 
 using vyntest::runProgram;
 using vyntest::SimProcess;
@@ -182,4 +188,33 @@ TEST(Vynsim, ShowRefusesWhatIsNoLog)
         EXPECT_TRUE(r.err.startsWith("vynsim: ")) << r.err.toStdString();
         EXPECT_TRUE(r.out.isEmpty());
     }
+}
+
+TEST(Vynsim, WhatTheProgramSentBeforeTheStopReachesTheCalculator)
+{
+    // The simulator is held while a whole exchange is written and the stop comes:
+    // it wakes to both at once, as on a busy machine.
+    QTemporaryDir dir;
+    const QString log = dir.filePath(QStringLiteral("log.json"));
+    SimProcess sim({QStringLiteral("--idle-exit"), QStringLiteral("30"), QStringLiteral("--log"), log});
+    ASSERT_TRUE(sim.started()) << sim.error().toStdString();
+    const int fd = ::open(sim.path().toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(fd, 0);
+    std::array<std::uint8_t, 9> exchange{0x00, 0xFF, 0x80, 0x00, 0x00, 0, 0, 0xF4, 0xFF};
+    const std::uint16_t crc = vyn::frameCrc(std::span<const std::uint8_t>(exchange.data(), 5));
+    exchange[5] = static_cast<std::uint8_t>(crc >> 8);
+    exchange[6] = static_cast<std::uint8_t>(crc & 0xFF);
+    ASSERT_EQ(::kill(sim.pid(), SIGSTOP), 0);
+    EXPECT_EQ(::write(fd, exchange.data(), exchange.size()), static_cast<ssize_t>(exchange.size()));
+    ::kill(sim.pid(), SIGTERM);
+    ::kill(sim.pid(), SIGCONT);
+    EXPECT_EQ(sim.stop(), 0);
+    ::close(fd);
+    QFile f(log);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QJsonArray exchanges =
+        QJsonDocument::fromJson(f.readAll()).object()[QStringLiteral("exchanges")].toArray();
+    ASSERT_EQ(exchanges.size(), 1);
+    EXPECT_EQ(exchanges[0][QStringLiteral("function")].toInt(), 0x80);
+    EXPECT_EQ(exchanges[0][QStringLiteral("outcome")].toString(), QStringLiteral("complete"));
 }

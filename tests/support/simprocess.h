@@ -24,6 +24,7 @@ public:
     bool started() const { return !m_path.isEmpty(); }
     QString path() const { return m_path; }
     QString error() const { return m_error; }
+    pid_t pid() const { return m_pid; }
     // SIGTERM, then waits; the exit code (or -1).
     int stop();
 
