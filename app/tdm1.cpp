@@ -435,10 +435,8 @@ bool TDM1::loadIds()
     } else {
         QSqlQuery q(database());
         q.setForwardOnly(true);
-        if (!q.exec(sql)) {
+        if (!q.exec(sql) && !(connectionLost() && q.exec(sql))) {
             m_lastError = q.lastError().text();
-            if (connectionLost())
-                m_lastError = kConnectionLostMessage;
             return false;
         }
         while (q.next())
@@ -588,9 +586,9 @@ std::optional<StoredRow> TDM1::readRow(qint64 id) const
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT * FROM %1 WHERE %2 = ?").arg(kTable, kId));
     q.addBindValue(id);
-    if (!q.exec()) {
-        if (connectionLost())
-            m_lastError = kConnectionLostMessage;
+    // A server connection that broke since the last command is opened again once.
+    if (!q.exec() && !(connectionLost() && q.exec())) {
+        m_lastError = q.lastError().text();
         return std::nullopt;
     }
     if (!q.next())
