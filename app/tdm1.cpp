@@ -82,6 +82,13 @@ public:
         return !m_begun && m_dialect.isLockTimeout(m_query.lastError().nativeErrorCode());
     }
     bool begun() const { return m_begun; }
+    // Ends a failed transaction now, so that the connection answers again.
+    void rollback()
+    {
+        if (m_begun && !m_done)
+            m_query.exec(QStringLiteral("ROLLBACK"));
+        m_done = true;
+    }
     bool commit(QString& error)
     {
         m_done = run(m_query, QStringLiteral("COMMIT"), error);
@@ -309,6 +316,21 @@ bool TDM1::startServerSession(QString& error) const
     return true;
 }
 
+bool TDM1::runReconnecting(QSqlQuery& q, const std::function<bool(QSqlQuery&)>& start) const
+{
+    q = QSqlQuery(database());
+    q.setForwardOnly(true);
+    if (start(q))
+        return true;
+    // A server connection that broke since the last command is opened again once;
+    // not within a transaction, whose work went with the connection.
+    if (m_inTransaction || !connectionLost())
+        return false;
+    q = QSqlQuery(database());
+    q.setForwardOnly(true);
+    return start(q);
+}
+
 bool TDM1::connectionLost() const
 {
     if (m_dialect.engine() != SqlEngine::Postgres)
@@ -433,9 +455,8 @@ bool TDM1::loadIds()
             return false;
         }
     } else {
-        QSqlQuery q(database());
-        q.setForwardOnly(true);
-        if (!q.exec(sql) && !(connectionLost() && q.exec(sql))) {
+        QSqlQuery q;
+        if (!runReconnecting(q, [&](QSqlQuery& q) { return q.exec(sql); })) {
             m_lastError = q.lastError().text();
             return false;
         }
@@ -582,12 +603,12 @@ std::optional<StoredRow> TDM1::readRow(qint64 id) const
 {
     if (!m_open)
         return std::nullopt;
-    QSqlQuery q(database());
-    q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT * FROM %1 WHERE %2 = ?").arg(kTable, kId));
-    q.addBindValue(id);
-    // A server connection that broke since the last command is opened again once.
-    if (!q.exec() && !(connectionLost() && q.exec())) {
+    QSqlQuery q;
+    if (!runReconnecting(q, [&](QSqlQuery& q) {
+            q.prepare(QStringLiteral("SELECT * FROM %1 WHERE %2 = ?").arg(kTable, kId));
+            q.addBindValue(id);
+            return q.exec();
+        })) {
         m_lastError = q.lastError().text();
         return std::nullopt;
     }
@@ -718,7 +739,11 @@ TDM1::inWriteTransaction(const std::function<bool(QSqlDatabase&, PostResult&)>& 
         marker->setStaleLockTime(0);
         marker->tryLock(0); // only a hint for others: the write goes on without it
     }
+    m_inTransaction = true;
     result.ok = body(db, result) && t.commit(result.error);
+    m_inTransaction = false;
+    if (!result.ok)
+        t.rollback();
     if (!result.ok && connectionLost()) {
         // The server rolled the transaction back: nothing of it was kept.
         result.error = kConnectionLostMessage + QStringLiteral(" (") + result.error.trimmed() +
@@ -958,16 +983,17 @@ bool TDM1::setText(qint64 id, const QString& column, const QString& text)
         m_lastError = QStringLiteral("the database is open read-only");
         return false;
     }
-    QSqlQuery q(database());
-    q.prepare(QStringLiteral("UPDATE %1 SET %2 = ?%3 WHERE %4 = ?")
-                  .arg(kTable, quoted(spec->name),
-                       m_hasVersion ? QStringLiteral(", ") + versionBump() : QString(), kId));
-    q.addBindValue(text);
-    q.addBindValue(id);
-    if (!q.exec() || q.numRowsAffected() != 1) {
+    QSqlQuery q;
+    const bool ran = runReconnecting(q, [&](QSqlQuery& q) {
+        q.prepare(QStringLiteral("UPDATE %1 SET %2 = ?%3 WHERE %4 = ?")
+                      .arg(kTable, quoted(spec->name),
+                           m_hasVersion ? QStringLiteral(", ") + versionBump() : QString(), kId));
+        q.addBindValue(text);
+        q.addBindValue(id);
+        return q.exec();
+    });
+    if (!ran || q.numRowsAffected() != 1) {
         m_lastError = q.lastError().text();
-        if (connectionLost())
-            m_lastError = kConnectionLostMessage;
         return false;
     }
     notify(id);

@@ -186,6 +186,9 @@ private:
     // After a failed statement on a server: whether the connection is gone; it is
     // then opened again for the next command.
     bool connectionLost() const;
+    // Runs start (prepare, bind, exec) on a new query of the connection; once more
+    // after a server connection that broke was opened again.
+    bool runReconnecting(QSqlQuery& q, const std::function<bool(QSqlQuery&)>& start) const;
     // The row's version; nullopt when there is no such row, or (failed set, with
     // the engine's reason in r) when it could not be read.
     std::optional<qint64> storedVersion(qint64 id, bool lock, bool& failed, PostResult& r) const;
@@ -212,7 +215,8 @@ private:
     bool m_readOnly = false;
     bool m_hasVersion = false;
     ConnectError m_connectError = ConnectError::None;
-    mutable bool m_lockTimedOut = false; // the last write waited too long for a row
+    mutable bool m_lockTimedOut = false;
+    bool m_inTransaction = false; // the last write waited too long for a row
     mutable QString m_lastError;
     std::vector<qint64> m_ids;
     std::unordered_map<qint64, int> m_positions;
