@@ -167,6 +167,17 @@ QString SqlDialect::ensureSerialIndex() const
         .arg(kTable);
 }
 
+QString SqlDialect::afterExplicitIds() const
+{
+    // SQLite's AUTOINCREMENT keeps the highest ID ever inserted; an identity
+    // column's sequence knows only the IDs it gave.
+    if (m_engine != SqlEngine::Postgres)
+        return QString();
+    return QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', 'ID'), "
+                          "GREATEST((SELECT MAX(\"ID\") FROM %1), 1))")
+        .arg(quoted(kTable));
+}
+
 QStringList SqlDialect::sessionStatements(int lockTimeoutMs) const
 {
     // SQLite takes its busy timeout as a connect option.

@@ -76,6 +76,9 @@ public:
     // Makes sure a file from elsewhere has the SNUM index; empty when the schema
     // is the owner's business (a server's users may not change it).
     QString ensureSerialIndex() const;
+    // Run after rows were inserted with their own IDs, so that the next appended
+    // row gets an ID above them; empty when the engine sees to it by itself.
+    QString afterExplicitIds() const;
     // Run on every new connection: how long a statement waits for a lock.
     QStringList sessionStatements(int lockTimeoutMs) const;
     // Whether the engine failed a statement for another connection's lock.

@@ -165,9 +165,9 @@ qint64 insertedId(QSqlQuery& q)
 }
 
 // Binds by position from the first placeholder on; returns the next position.
-int bindRow(QSqlQuery& q, std::uint64_t columns, const StoredRow& row, SqlEngine engine)
+int bindRow(QSqlQuery& q, std::uint64_t columns, const StoredRow& row, SqlEngine engine,
+            int placeholder = 0)
 {
-    int placeholder = 0;
     forEachColumn(columns, [&](int p, const ColumnSpec& c) {
         q.bindValue(placeholder++, TDM1::toStored(c, row.value(p), engine));
     });
@@ -836,7 +836,7 @@ TDM1::PostResult TDM1::appendRows(const std::vector<StoredRow>& rows)
 }
 
 TDM1::Batch::Batch(const QSqlDatabase& db, const SqlDialect& dialect)
-    : m_dialect(dialect), m_find(db), m_insert(db), m_sqlite(sqliteHandle(db))
+    : m_dialect(dialect), m_db(db), m_find(db), m_insert(db), m_sqlite(sqliteHandle(db))
 {
     m_find.setForwardOnly(true);
 }
@@ -909,6 +909,75 @@ bool TDM1::Batch::append(const StoredRow& row, qint64& id, QString& error)
     return true;
 }
 
+bool TDM1::Batch::containsId(qint64 id, bool& found, QString& error)
+{
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ?").arg(kTable, kId));
+    q.addBindValue(id);
+    if (!q.exec()) {
+        error = q.lastError().text();
+        return false;
+    }
+    found = q.next();
+    return true;
+}
+
+bool TDM1::Batch::appendWithId(const StoredRow& row, qint64 id, QString& error)
+{
+    const std::uint64_t columns = writtenColumns(row);
+    QStringList names{kId}, marks{QStringLiteral("?")};
+    forEachColumn(columns, [&](int, const ColumnSpec& c) {
+        names << quoted(c.name);
+        marks << QStringLiteral("?");
+    });
+    QSqlQuery q(m_db);
+    q.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                  .arg(kTable, names.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
+    q.bindValue(0, id);
+    bindRow(q, columns, row, m_dialect.engine(), 1);
+    if (!q.exec()) {
+        error = q.lastError().text();
+        return false;
+    }
+    m_explicitIds = true;
+    return true;
+}
+
+bool TDM1::forEachRow(const std::function<bool(qint64 id, const StoredRow& row)>& rowDone) const
+{
+    if (!m_open)
+        return false;
+    QSqlQuery q;
+    if (!runReconnecting(q, [&](QSqlQuery& q) {
+            return q.exec(QStringLiteral("SELECT * FROM %1 ORDER BY \"DATE\", %2").arg(kTable, kId));
+        })) {
+        m_lastError = q.lastError().text();
+        return false;
+    }
+    const QSqlRecord rec = q.record();
+    std::vector<const ColumnSpec*> specs;
+    int idField = -1;
+    for (int i = 0; i < rec.count(); ++i) {
+        specs.push_back(findColumn(rec.fieldName(i)));
+        if (specs.back() && specs.back()->kind == ColumnKind::AutoNumber)
+            idField = i;
+    }
+    while (q.next()) {
+        StoredRow row;
+        for (int i = 0; i < rec.count(); ++i)
+            if (specs[std::size_t(i)])
+                row.setValue(specs[std::size_t(i)]->name, fromStored(*specs[std::size_t(i)], q.value(i)));
+        if (!rowDone(q.value(idField).toLongLong(), row))
+            break;
+    }
+    if (q.lastError().isValid()) {
+        m_lastError = q.lastError().text();
+        return false;
+    }
+    return true;
+}
+
 TDM1::PostResult TDM1::inBatch(const std::function<bool(Batch&, PostResult&)>& body)
 {
     const PostResult result = inWriteTransaction([&](QSqlDatabase& db, PostResult& r) {
@@ -918,7 +987,10 @@ TDM1::PostResult TDM1::inBatch(const std::function<bool(Batch&, PostResult&)>& b
         if (!index.isEmpty() && !run(q, index, r.error))
             return false;
         Batch batch(db, m_dialect);
-        return body(batch, r);
+        if (!body(batch, r))
+            return false;
+        const QString renumber = m_dialect.afterExplicitIds();
+        return !batch.m_explicitIds || renumber.isEmpty() || run(q, renumber, r.error);
     }, true);
     if (result.ok)
         Refresh();

@@ -145,12 +145,17 @@ public:
         // case; through the SNUM index. False with error set when the lookup fails.
         bool containsSerial(const QString& serial, bool& found, QString& error);
         bool append(const StoredRow& row, qint64& id, QString& error);
+        // Whether a row has this ID; and an append that keeps the row's ID (a copy
+        // between databases). Later appends of either kind get IDs above it.
+        bool containsId(qint64 id, bool& found, QString& error);
+        bool appendWithId(const StoredRow& row, qint64 id, QString& error);
 
     private:
         friend class TDM1;
         Batch(const QSqlDatabase& db, const SqlDialect& dialect);
         bool prepareInsert(std::uint64_t columns, QString& error);
         SqlDialect m_dialect;
+        QSqlDatabase m_db;
         QSqlQuery m_find;
         QSqlQuery m_insert;
         // The same insert straight on SQLite, when the connection is SQLite's.
@@ -159,12 +164,16 @@ public:
         std::uint64_t m_prepared = 0;
         bool m_insertPrepared = false;
         bool m_findPrepared = false;
+        bool m_explicitIds = false;
     };
     // One write transaction around body: committed when body returns true, rolled
     // back otherwise (the file stays as it was). The cursor stays where it was.
     PostResult inBatch(const std::function<bool(Batch&, PostResult&)>& body);
     // One text column of one row (COMMENT, MANAGER); refused when too long.
     bool setText(qint64 id, const QString& column, const QString& text);
+    // Every row in list order, read in one pass; stops when row() returns false.
+    // False with lastError() set when the rows cannot be read.
+    bool forEachRow(const std::function<bool(qint64 id, const StoredRow& row)>& row) const;
     // Re-reads the order of the rows; the cursor keeps its row when it still exists.
     bool Refresh();
 

@@ -4,6 +4,7 @@
 #include "cliutil.h"
 #include "commands.h"
 
+#include "app/basecopy.h"
 #include "app/tdm1.h"
 #include "model/configfile.h"
 
@@ -13,22 +14,67 @@
 
 namespace vyntool {
 
+namespace {
+
+void connectOrFail(vyn::TDM1& db, const QString& baseName)
+{
+    if (!db.Connect(baseName))
+        throw Failure(QStringLiteral("%1: %2").arg(baseName, db.lastError()));
+}
+
+int copyBase(const QCommandLineParser& parser)
+{
+    const QString from = requiredValue(parser, QStringLiteral("from"));
+    const QString to = requiredValue(parser, QStringLiteral("to"));
+    vyn::TDM1 source(waitingDatabaseOptions());
+    connectOrFail(source, from);
+    vyn::TDM1 target(waitingDatabaseOptions());
+    connectOrFail(target, to);
+    const vyn::BaseCopyResult copied = vyn::copyBase(source, target);
+    if (!copied.ok)
+        throw Failure(QStringLiteral("%1: %2").arg(to, copied.error));
+    printOut(QStringLiteral("%1 rows copied, %2 skipped, %3 under a new ID")
+                 .arg(copied.added)
+                 .arg(copied.skipped)
+                 .arg(copied.renumbered));
+    return ExitOk;
+}
+
+} // namespace
+
 int runBase(const QStringList& args)
 {
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("action"),
-                                 QStringLiteral("add DATABASE CONFIG.json..."));
+                                 QStringLiteral("add DATABASE CONFIG.json... | copy"));
     parser.addOption({QStringLiteral("set"),
                       QStringLiteral("Column value of every added row, as COLUMN=TEXT (repeatable)."),
                       QStringLiteral("column=text")});
+    parser.addOption({QStringLiteral("from"),
+                      QStringLiteral("copy: the database whose rows are copied (file or URI)."),
+                      QStringLiteral("database")});
+    parser.addOption({QStringLiteral("to"),
+                      QStringLiteral("copy: the database that receives them; created when missing."),
+                      QStringLiteral("database")});
     if (!parseCommand(parser, args,
                       QStringLiteral("Appends configuration files to a configuration database "
-                                     "(created when missing), in one transaction.\n"
-                                     "  base add MXVynBase.sqlite config.json --set SNUM=12345678")))
+                                     "(created when missing), in one transaction; or copies every "
+                                     "row of one database into another, keeping IDs and dates and "
+                                     "skipping serial numbers stored already.\n"
+                                     "A database is a file, or a server as "
+                                     "postgresql://user@host:port/database.\n"
+                                     "  base add MXVynBase.sqlite config.json --set SNUM=12345678\n"
+                                     "  base copy --from MXVynBase.sqlite --to "
+                                     "postgresql://engineer@server/vyn")))
         return ExitOk;
     const QStringList pos = parser.positionalArguments();
+    if (pos.value(0) == QLatin1String("copy")) {
+        if (pos.size() != 1)
+            throw UsageError(QStringLiteral("base copy takes --from and --to only"));
+        return copyBase(parser);
+    }
     if (pos.value(0) != QLatin1String("add"))
-        throw UsageError(pos.isEmpty() ? QStringLiteral("missing action (add)")
+        throw UsageError(pos.isEmpty() ? QStringLiteral("missing action (add, copy)")
                                        : QStringLiteral("unknown action \"%1\"").arg(pos.first()));
     if (pos.size() < 3)
         throw UsageError(QStringLiteral("base add needs the database and configuration files"));
@@ -59,8 +105,7 @@ int runBase(const QStringList& args)
         }
     }
     vyn::TDM1 db(waitingDatabaseOptions());
-    if (!db.Connect(pos.at(1)))
-        throw Failure(QStringLiteral("%1: %2").arg(pos.at(1), db.lastError()));
+    connectOrFail(db, pos.at(1));
     const vyn::TDM1::PostResult added = db.appendRows(rows);
     if (!added.ok)
         throw Failure(QStringLiteral("%1: %2").arg(pos.at(1), added.error));

@@ -18,8 +18,9 @@ int runImport(const QStringList& args)
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("table"), QStringLiteral("The older DBF table."));
     parser.addOption({QStringLiteral("db"),
-                      QStringLiteral("The configuration database; created when missing."),
-                      QStringLiteral("file")});
+                      QStringLiteral("The configuration database (a file, or a server as "
+                                     "postgresql://user@host:port/database); created when missing."),
+                      QStringLiteral("database")});
     const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print the counts as JSON."));
     parser.addOption(json);
     if (!parseCommand(parser, args,
