@@ -5,6 +5,7 @@
 #include "apptesting.h"
 #include "enginetesting.h"
 #include "tests/cli/toolrun.h"
+#include "tests/common/dbffixture.h"
 
 using namespace vyn;
 using namespace vyn::test;
@@ -139,4 +140,35 @@ TEST_P(BaseCopy, WrongArgumentsAndUnreachableDatabasesChangeNothing)
         EXPECT_EQ(readAll(file), bytes) << c.what;
     }
     EXPECT_EQ(rows(base()).size(), 0u);
+}
+
+// The older table's import through vyntool into a server's database: serial
+// numbers stored already are skipped, Latin letters without regard to case only.
+TEST_P(BaseCopy, ImportOfAnOlderTableIntoTheServer)
+{
+    {
+        TDM1 db;
+        ASSERT_TRUE(db.Connect(base()));
+        ASSERT_TRUE(db.appendRows({listRow(QStringLiteral("AB01"), QDate(2015, 6, 1)),
+                                   listRow(QStringLiteral("ЖЖ01"), QDate(2015, 6, 1))})
+                        .ok);
+    }
+    const QString table = tempPath(QStringLiteral("Sub.dbf"));
+    ASSERT_TRUE(writeDbf(table, 0xC9, {{"SNUM", 'C', 20}, {"CXEMA", 'C', 3}, {"T", 'C', 50}},
+                         {{QStringLiteral("ab01"), QStringLiteral("36"), QStringLiteral("1|1|||")},
+                          {QStringLiteral("жж01"), QStringLiteral("36"), QStringLiteral("1|1|||")},
+                          {QStringLiteral("102"), QStringLiteral("40"), QStringLiteral("1|1|||")}}));
+    const auto import = [&] {
+        const ToolRun run = vyntool({QStringLiteral("import"), table, QStringLiteral("--db"), base(),
+                                     QStringLiteral("--json")});
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        return run.out.trimmed();
+    };
+    EXPECT_EQ(import(), QStringLiteral("{\"added\":2,\"columnFailures\":0,\"skipped\":1}"));
+    EXPECT_EQ(import(), QStringLiteral("{\"added\":0,\"columnFailures\":0,\"skipped\":3}"));
+    QStringList serials;
+    for (const auto& [id, row] : rows(base()))
+        serials << row.value(QStringLiteral("SNUM")).toString();
+    serials.sort();
+    EXPECT_EQ(serials, (QStringList{"102", "AB01", "ЖЖ01", "жж01"}));
 }
