@@ -91,6 +91,14 @@ SetvynApplication::SetvynApplication(SetvynOptions options)
         m_qtDialogs = std::make_unique<QtUserDialogs>();
         m_dialogs = m_qtDialogs.get();
     }
+    if (!m_options.database.passwordPrompt)
+        m_db.setPasswordPrompt([this](const DatabaseLocation& location, const QString& reason) {
+            return m_dialogs->askSecret(
+                (reason.isEmpty() ? QString() : reason + QStringLiteral(". ")) +
+                    QStringLiteral("Пароль пользователя %1 для базы данных %2:")
+                        .arg(location.user, location.toString()),
+                QStringLiteral("Подключение к базе данных"));
+        });
     if (m_options.exeDir.isEmpty()) {
         const ProgramFiles files = programFiles();
         m_options.exeDir = files.userDir;

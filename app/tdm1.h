@@ -92,6 +92,10 @@ public:
     // the table in DATE order with the cursor on the first row. A refused database
     // is left as it was. The caller reports a failure.
     bool Connect(const QString& baseName);
+    void setPasswordPrompt(DatabaseConnector::PasswordPrompt prompt)
+    {
+        m_options.passwordPrompt = std::move(prompt);
+    }
     void Close();
     bool isOpen() const { return m_open; }
     // The file or its directory cannot be written: the rows can be browsed only.

@@ -188,3 +188,50 @@ TEST_P(ServerDatabase, AConnectionLostMidSaveKeepsNothingAndTheNextCommandReconn
     }
     EXPECT_EQ(comment(raw, id), QStringLiteral("text"));
 }
+
+// The team set-up of the README: the owner's first connect creates the table,
+// the engineers may read and write its rows and nothing else.
+TEST_P(ServerDatabase, TheEngineerRoleWorksWithTheRowsAndCannotChangeTheSchema)
+{
+    static bool engineerMade = false;
+    if (!engineerMade) {
+        ASSERT_TRUE(server()->createRole(QStringLiteral("engineer"), QStringLiteral("eng-pass")))
+            << server()->error().toStdString();
+        engineerMade = true;
+    }
+    usePasswordFile({{QLatin1String(kRole), QLatin1String(kPassword)},
+                     {QStringLiteral("engineer"), QStringLiteral("eng-pass")}});
+    const QString engineer = uri(QStringLiteral("engineer"));
+    {
+        // Before the owner's first connect there is no table, and the engineer may not make one.
+        TDM1 db;
+        EXPECT_FALSE(db.Connect(engineer));
+        EXPECT_EQ(db.connectError(), TDM1::ConnectError::CannotOpen);
+        EXPECT_TRUE(db.lastError().contains(QStringLiteral("permission denied")))
+            << db.lastError().toStdString();
+    }
+    {
+        TDM1 owner;
+        ASSERT_TRUE(owner.Connect(base())) << owner.lastError().toStdString();
+    }
+    ASSERT_TRUE(server()->psql(QStringLiteral(
+        "GRANT SELECT, INSERT, UPDATE, DELETE ON \"VYN_Base\" TO engineer"), databaseName()))
+        << server()->error().toStdString();
+
+    TDM1 db;
+    ASSERT_TRUE(db.Connect(engineer)) << db.lastError().toStdString();
+    const auto added = db.post(std::nullopt, setComment(QStringLiteral("new")));
+    ASSERT_TRUE(added.ok) << added.error.toStdString();
+    ASSERT_TRUE(db.appendRows({listRow(QStringLiteral("11111111"), QDate(2020, 1, 1))}).ok);
+    const auto saved = db.post(added.id, setComment(QStringLiteral("saved")), db.rowVersion(added.id));
+    ASSERT_TRUE(saved.ok) << saved.error.toStdString();
+    EXPECT_TRUE(db.setText(added.id, QStringLiteral("MANAGER"), QStringLiteral("PC\\ivan")));
+    EXPECT_EQ(db.deleteRow(added.id, db.rowVersion(added.id)), TDM1::DeleteResult::Deleted);
+    EXPECT_EQ(db.RecordCount(), 1);
+
+    RawDb raw(engineer);
+    for (const char* sql : {"ALTER TABLE \"VYN_Base\" ADD COLUMN \"X\" TEXT",
+                            "DROP TABLE \"VYN_Base\"", "CREATE TABLE other (a TEXT)",
+                            "DROP INDEX \"VYN_Base_SNUM\""})
+        EXPECT_FALSE(raw.exec(QString::fromLatin1(sql))) << sql;
+}
