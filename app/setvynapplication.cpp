@@ -92,13 +92,7 @@ SetvynApplication::SetvynApplication(SetvynOptions options)
         m_dialogs = m_qtDialogs.get();
     }
     if (!m_options.database.passwordPrompt)
-        m_db.setPasswordPrompt([this](const DatabaseLocation& location, const QString& reason) {
-            return m_dialogs->askSecret(
-                (reason.isEmpty() ? QString() : reason + QStringLiteral(". ")) +
-                    QStringLiteral("Пароль пользователя %1 для базы данных %2:")
-                        .arg(location.user, location.toString()),
-                QStringLiteral("Подключение к базе данных"));
-        });
+        m_db.setPasswordPrompt(passwordPromptOf(*m_dialogs));
     if (m_options.exeDir.isEmpty()) {
         const ProgramFiles files = programFiles();
         m_options.exeDir = files.userDir;

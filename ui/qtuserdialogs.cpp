@@ -108,19 +108,6 @@ std::optional<QString> QtUserDialogs::askText(const QString& prompt, const QStri
     return dialog.textValue();
 }
 
-std::optional<QString> QtUserDialogs::askSecret(const QString& prompt, const QString& caption)
-{
-    QInputDialog dialog(m_parent);
-    dialog.setWindowTitle(caption);
-    dialog.setLabelText(prompt);
-    dialog.setTextEchoMode(QLineEdit::Password);
-    dialog.setOkButtonText(QStringLiteral("OK"));
-    dialog.setCancelButtonText(QStringLiteral("Отмена"));
-    if (dialog.exec() != QDialog::Accepted)
-        return std::nullopt;
-    return dialog.textValue();
-}
-
 QString QtUserDialogs::chooseOpenFile(const FileChoice& choice)
 {
     QFileDialog dialog(m_parent, choice.caption);
