@@ -118,6 +118,7 @@ CurrentConfiguration::SaveOutcome CurrentConfiguration::save(bool asNew)
             RePaintStatus();
             outcome.error = posted.error;
             outcome.reported = true;
+            outcome.declined = true;
             return outcome;
         }
     }
@@ -125,6 +126,7 @@ CurrentConfiguration::SaveOutcome CurrentConfiguration::save(bool asNew)
     if (posted.gone) {
         say(QStringLiteral("Конфигурация удалена другой программой. Изменения не сохранены."));
         outcome.reported = true;
+        outcome.rowGone = true;
         m_db.Refresh();
     } else if (posted.readOnly) {
         say(readOnlyMessage(m_db.path()));

@@ -38,6 +38,8 @@ public:
         QList<int> failedGroups; // their messages have been shown
         QString error;           // the engine's reason when not posted
         bool reported = false;   // why it was not posted has been said already
+        bool declined = false;   // the user kept the other program's version of the row
+        bool rowGone = false;    // another program deleted the row meanwhile
     };
 
     CurrentConfiguration(TDM1& db, ConfigRecord& record, DeviceSession& session,

@@ -23,6 +23,8 @@ public:
     bool saveRecord(bool asNew) override;
     bool lastSaveReported() const override { return m_lastSave.reported; }
     bool lastSaveComplete() const override { return m_lastSave.failedGroups.isEmpty(); }
+    bool lastSaveDeclined() const override { return m_lastSave.declined; }
+    bool lastSaveRowGone() const override { return m_lastSave.rowGone; }
     void refreshCurrentRow() override;
 
     // The outcome of the last saveRecord (the posted row's id, the reason of a failure).

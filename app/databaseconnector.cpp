@@ -1,5 +1,7 @@
 #include "databaseconnector.h"
 
+#include "model/userdialogs.h"
+
 #include <QSqlError>
 
 namespace vyn {
@@ -8,6 +10,20 @@ bool isPasswordRefusal(const QString& driverText)
 {
     return driverText.contains(QLatin1String("no password supplied")) ||
            driverText.contains(QLatin1String("password authentication failed"));
+}
+
+DatabaseConnector::PasswordPrompt passwordPromptOf(UserDialogs& dialogs)
+{
+    return [&dialogs](const DatabaseLocation& location, const QString& reason) {
+        QString user = location.user;
+        if (user.isEmpty())
+            user = qEnvironmentVariable("USER");
+        QString text = QStringLiteral("Пароль пользователя %1 для базы данных %2:")
+                           .arg(user, location.toString());
+        if (!reason.isEmpty())
+            text = reason + QStringLiteral(".\n") + text;
+        return dialogs.askPassword(text, QStringLiteral("Сервер PostgreSQL"));
+    };
 }
 
 bool DatabaseConnector::open(const QString& connectionName, const DatabaseLocation& location,

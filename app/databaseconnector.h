@@ -39,6 +39,11 @@ private:
     std::map<QString, QString> m_passwords; // URI -> the password given this session
 };
 
+class UserDialogs;
+
+// Asks for a server's password with the program's dialogs.
+DatabaseConnector::PasswordPrompt passwordPromptOf(UserDialogs& dialogs);
+
 // Whether the server refused the connection for want of a (right) password.
 bool isPasswordRefusal(const QString& driverText);
 

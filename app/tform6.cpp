@@ -2,6 +2,7 @@
 
 #include "ui/dialogbuttons.h"
 
+#include "serverdatabasedialog.h"
 #include "tdm1.h"
 
 #include "model/inifile.h"
@@ -30,7 +31,10 @@ const QString kCaption = QStringLiteral("Сообщение");
 
 QString folderOf(const QString& path)
 {
-    return path.isEmpty() ? QString() : QFileInfo(path).absolutePath();
+    // A server's address names no folder to start a file dialog in.
+    if (path.isEmpty() || DatabaseLocation::looksLikeServer(path))
+        return {};
+    return QFileInfo(path).absolutePath();
 }
 
 QCheckBox* option(const QString& name, const QString& text, QWidget* parent)
@@ -79,9 +83,18 @@ TForm6::TForm6(TForm6Links links, QWidget* parent) : QDialog(parent), m_links(st
         filesLayout->addWidget(caption);
         filesLayout->addLayout(row);
         filesLayout->addSpacing(4);
+        return row;
     };
-    fileField(Edit1, QStringLiteral("Edit1"), QStringLiteral("Имя базы данных:"),
-              QStringLiteral("SpeedButton1"), &TForm6::SpeedButton1Click);
+    QHBoxLayout* databaseRow =
+        fileField(Edit1, QStringLiteral("Edit1"), QStringLiteral("Имя базы данных:"),
+                  QStringLiteral("SpeedButton1"), &TForm6::SpeedButton1Click);
+    m_serverButton = new QToolButton(files);
+    m_serverButton->setObjectName(QStringLiteral("serverDatabase"));
+    m_serverButton->setIcon(QIcon::fromTheme(QStringLiteral("network-server")));
+    m_serverButton->setText(QStringLiteral("Сервер"));
+    m_serverButton->setToolTip(QStringLiteral("Сервер PostgreSQL"));
+    connect(m_serverButton, &QToolButton::clicked, this, [this] { chooseServer(); });
+    databaseRow->addWidget(m_serverButton);
     fileField(Edit5, QStringLiteral("Edit5"), QStringLiteral("Файл программатора"),
               QStringLiteral("SpeedButton2"), &TForm6::SpeedButton2Click);
     fileField(Edit3, QStringLiteral("Edit3"), QStringLiteral("Файл альтернативных дней:"),
@@ -349,14 +362,28 @@ void TForm6::SpeedButton1Click()
     connectDatabase(file);
 }
 
+void TForm6::chooseServer()
+{
+    QString error;
+    const std::optional<DatabaseLocation> shown = DatabaseLocation::parse(Edit1->text().trimmed(), error);
+    const std::optional<DatabaseLocation> chosen =
+        m_links.chooseServer ? m_links.chooseServer(shown.value_or(DatabaseLocation()))
+                             : chooseServerDatabase(shown.value_or(DatabaseLocation()), this);
+    if (chosen)
+        connectDatabase(chosen->toString());
+}
+
 bool TForm6::connectDatabase(const QString& file)
 {
     TDM1& db = m_links.database;
     const QString previous = db.isOpen() ? db.path() : QString();
     db.Close();
     if (!db.Connect(file)) {
-        m_links.dialogs.inform(QStringLiteral("Не удалось подключиться к выбранной базе данных"),
-                               kCaption, MessageKind::Error);
+        // A server says why (no such host, a refused password, ...).
+        const bool server = DatabaseLocation::looksLikeServer(file) && !db.lastError().isEmpty();
+        m_links.dialogs.inform(
+            server ? db.lastError() : QStringLiteral("Не удалось подключиться к выбранной базе данных"),
+            kCaption, MessageKind::Error);
         // The database in use stays in use.
         if (!previous.isEmpty() && db.Connect(previous))
             db.Last();

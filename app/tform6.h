@@ -5,12 +5,14 @@
 // controls hold (current()) is what the rest of the program reads, shown or not.
 
 #include "interfacesettings.h"
+#include "sqldialect.h"
 
 #include "link/programmerfile.h"
 
 #include <QDialog>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 class QButtonGroup;
 class QCheckBox;
@@ -43,6 +45,8 @@ struct TForm6Links
     LoaderImage* loader = nullptr;
     QString title; // caption of the loader's failure message
     std::function<void(const QString& topic)> help;
+    // Asks where the server database is; default: the "Сервер PostgreSQL" dialog.
+    std::function<std::optional<DatabaseLocation>(const DatabaseLocation& shown)> chooseServer;
 };
 
 class TForm6 : public QDialog
@@ -75,6 +79,8 @@ public:
     void SpeedButton2Click(); // firmware file
     void SpeedButton3Click(); // alternative-days file
     void SpeedButton4Click(); // tariff file
+    // "Сервер PostgreSQL": connects the server database chosen in its dialog.
+    void chooseServer();
     bool LoadConf();
 
 protected:
@@ -96,6 +102,7 @@ private:
     QString m_firmwareFolder;
 
     QLineEdit* Edit1 = nullptr; // database
+    QToolButton* m_serverButton = nullptr;
     QLineEdit* Edit5 = nullptr; // firmware file
     QLineEdit* Edit3 = nullptr; // alternative-days file
     QLineEdit* Edit4 = nullptr; // tariff file

@@ -21,6 +21,11 @@ public:
     virtual bool saveRecord(bool asNew) = 0;
     // Whether the store has already said why the last save was not posted.
     virtual bool lastSaveReported() const { return false; }
+    // Whether the last save was not posted because the user chose to keep the
+    // version another program had saved meanwhile.
+    virtual bool lastSaveDeclined() const { return false; }
+    // Whether the last save found its row deleted by another program.
+    virtual bool lastSaveRowGone() const { return false; }
     // Whether the last posted save wrote every group of columns.
     virtual bool lastSaveComplete() const { return true; }
     // After a save: the main window takes up its current row again.

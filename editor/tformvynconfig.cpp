@@ -616,6 +616,7 @@ bool TFormVynConfig::BitBtn1Click()
         m_dialogs.inform(*cell, QStringLiteral("Сообщение"), MessageKind::Warning);
         return false;
     }
+    const ConfigRecord typed = m_rec;
     const bool posted = m_store.saveRecord(m_newConfiguration);
     if (posted)
         rememberDaySchedules(m_rec, m_history);
@@ -624,6 +625,16 @@ bool TFormVynConfig::BitBtn1Click()
                          MessageKind::Error);
     m_store.refreshCurrentRow();
     m_closeRefused = false;
+    if (!posted && isVisible() && !m_store.lastSaveDeclined()) {
+        // Nothing was stored (a locked or read-only database, a lost server, ...):
+        // the window keeps everything typed, to be saved again or given up with
+        // "Отказ". A row deleted meanwhile can only come back as a new one.
+        m_rec = typed;
+        if (m_store.lastSaveRowGone())
+            m_newConfiguration = true;
+        showRecord();
+        return false;
+    }
     if (posted && !m_store.lastSaveComplete()) {
         // The row holds what could be written; the window keeps everything typed
         // so that the failed values can be mended and saved into the same row.

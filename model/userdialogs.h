@@ -46,6 +46,11 @@ public:
     // An input box; no value when cancelled.
     virtual std::optional<QString> askText(const QString& prompt, const QString& caption,
                                            const QString& initial = {}) = 0;
+    // An input box whose text is not shown; no value when cancelled.
+    virtual std::optional<QString> askPassword(const QString& prompt, const QString& caption)
+    {
+        return askText(prompt, caption);
+    }
     // The chosen path, or empty when the user cancelled.
     virtual QString chooseOpenFile(const FileChoice& choice) = 0;
     virtual QString chooseSaveFile(const FileChoice& choice) = 0;

@@ -23,6 +23,7 @@ public:
     std::optional<bool> askYesNoCancel(const QString& text, const QString& caption) override;
     std::optional<QString> askText(const QString& prompt, const QString& caption,
                                    const QString& initial = {}) override;
+    std::optional<QString> askPassword(const QString& prompt, const QString& caption) override;
     QString chooseOpenFile(const FileChoice& choice) override;
     QStringList chooseOpenFiles(const FileChoice& choice) override;
     QString chooseSaveFile(const FileChoice& choice) override;

@@ -1,4 +1,5 @@
 #include "app/programstart.h"
+#include "app/serverdatabasedialog.h"
 #include "app/tform6.h"
 #include "app/tform8.h"
 #include "apptesting.h"
@@ -13,6 +14,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QToolButton>
 #include <memory>
@@ -353,6 +355,72 @@ TEST_F(InterfaceWindow, DatabaseBrowseConnectsSQLiteAndRefusesOthers)
     EXPECT_TRUE(db.isOpen());
     EXPECT_EQ(db.path(), other);
     EXPECT_EQ(f.current().databasePath, other);
+}
+
+TEST(ServerDatabaseDialog, FieldsMakeTheServerAddressWithoutAPassword)
+{
+    QString error;
+    const auto shown = DatabaseLocation::parse(
+        QStringLiteral("postgresql://ivanov@db.example:5433/vyn?sslmode=require"), error);
+    ASSERT_TRUE(shown) << error.toStdString();
+    ServerDatabaseDialog dialog(*shown);
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Сервер PostgreSQL"));
+    EXPECT_EQ(dialog.hostField()->text(), QStringLiteral("db.example"));
+    EXPECT_EQ(dialog.portField()->value(), 5433);
+    EXPECT_EQ(dialog.databaseField()->text(), QStringLiteral("vyn"));
+    EXPECT_EQ(dialog.userField()->text(), QStringLiteral("ivanov"));
+    EXPECT_TRUE(dialog.enterButton()->isEnabled());
+
+    dialog.hostField()->setText(QStringLiteral(" 10.0.0.7 "));
+    dialog.userField()->setText(QStringLiteral("petrov"));
+    // The connection options of the server in use are kept.
+    EXPECT_EQ(dialog.location().toString(),
+              QStringLiteral("postgresql://petrov@10.0.0.7:5433/vyn?sslmode=require"));
+    dialog.databaseField()->clear();
+    EXPECT_FALSE(dialog.enterButton()->isEnabled()) << "a database must be named";
+
+    // A file in use: empty fields and the usual port.
+    DatabaseLocation file;
+    file.path = QStringLiteral("/home/u/MXVynBase.sqlite");
+    ServerDatabaseDialog fresh(file);
+    EXPECT_TRUE(fresh.hostField()->text().isEmpty());
+    EXPECT_EQ(fresh.portField()->value(), 5432);
+    EXPECT_FALSE(fresh.enterButton()->isEnabled());
+}
+
+TEST_F(InterfaceWindow, AServerThatCannotBeReachedLeavesTheDatabaseInUse)
+{
+    std::optional<DatabaseLocation> asked;
+    create();
+    form.reset();
+    TForm6Links links{start->settings(), db, dialogs, [this] { return start->LoadConf(); },
+                      [this] { ++ended; }, &loader, QStringLiteral("Винк-Конфигуратор"), {}};
+    links.chooseServer = [&](const DatabaseLocation& shown) {
+        asked = shown;
+        DatabaseLocation server;
+        server.engine = SqlEngine::Postgres;
+        server.host = QStringLiteral("127.0.0.1");
+        server.port = 1; // nothing listens there
+        server.database = QStringLiteral("vyn");
+        server.user = QStringLiteral("engineer");
+        return std::optional<DatabaseLocation>(server);
+    };
+    form = std::make_unique<TForm6>(links);
+    showWindow();
+    const QString first = start->baseName();
+
+    dialogs.shown.clear();
+    browse("serverDatabase");
+    ASSERT_TRUE(asked);
+    EXPECT_FALSE(asked->isServer()) << "a file is in use";
+    ASSERT_EQ(dialogs.messages().size(), 1);
+    EXPECT_TRUE(dialogs.messages()[0].contains(QStringLiteral("127.0.0.1")))
+        << dialogs.messages()[0].toStdString();
+    EXPECT_EQ(dialogs.shown.last().messageKind, MessageKind::Error);
+    EXPECT_TRUE(db.isOpen());
+    EXPECT_EQ(db.path(), first);
+    EXPECT_EQ(edit("Edit1")->text(), first);
+    EXPECT_EQ(stored("TForm1", "BaseName"), first);
 }
 
 TEST_F(InterfaceWindow, FileBrowseButtons)

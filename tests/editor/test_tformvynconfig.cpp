@@ -6,6 +6,8 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTableWidget>
 #include <QTreeWidget>
 
@@ -434,6 +436,53 @@ TEST(TFormVynConfig, SaveStopsWithTheRulesMessagesAndRefusesTheCloseBoxUntilCanc
     EXPECT_FALSE(f.w().closeBoxRefused());
     // The placement is kept for the next time.
     EXPECT_TRUE(f.settings.valueExists(QStringLiteral("TFormVynConfig"), QStringLiteral("Left")));
+}
+
+TEST(TFormVynConfig, ASaveThatStoresNothingKeepsEverythingTyped)
+{
+    // Another program holds the database, or deleted the row being edited.
+    enum class Other { HoldsTheWriteLock, DeletesTheRow };
+    for (const Other other : {Other::HoldsTheWriteLock, Other::DeletesTheRow}) {
+        SCOPED_TRACE(static_cast<int>(other));
+        EditorWindowFixture f;
+        fillTwoHeatSystems(f);
+        ASSERT_TRUE(f.w().BitBtn1Click());
+        const qint64 stored = *f.db.currentId();
+        ASSERT_TRUE(f.w().prepareForStoredRow());
+        f.w().show();
+        f.edit(f.w().flowGrid(), 1, FlowCol::Serial, "77777");
+
+        const QString name = QStringLiteral("other-program");
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            db.setDatabaseName(f.db.path());
+            ASSERT_TRUE(db.open());
+            QSqlQuery q(db);
+            ASSERT_TRUE(q.exec(other == Other::HoldsTheWriteLock
+                                   ? QStringLiteral("BEGIN IMMEDIATE")
+                                   : QStringLiteral("DELETE FROM VYN_Base WHERE ID = %1").arg(stored)));
+        }
+        f.dialogs.answers.enqueue(true);
+        EXPECT_FALSE(f.w().BitBtn1Click());
+        EXPECT_EQ(f.dialogs.of(FakeDialogs::Kind::Inform).size(), 1) << "the failure is said";
+        EXPECT_TRUE(f.w().isVisible());
+        EXPECT_EQ(f.flow(1, FlowCol::Serial), QStringLiteral("77777"));
+        EXPECT_EQ(f.w().flowGrid()->cellText(1, FlowCol::Serial), QStringLiteral("77777"));
+
+        // Once the other program is done, the same "Ввод" stores what was typed.
+        QSqlDatabase::database(name, false).close();
+        QSqlDatabase::removeDatabase(name);
+        f.dialogs.answers.enqueue(true);
+        ASSERT_TRUE(f.w().BitBtn1Click());
+        EXPECT_FALSE(f.w().isVisible());
+        EXPECT_EQ(f.db.RecordCount(), 1);
+        EXPECT_EQ(f.db.currentRow()->value(QStringLiteral("SNUM")).toString(), kSerial);
+        EXPECT_EQ(f.flow(1, FlowCol::Serial), QStringLiteral("77777"));
+        if (other == Other::DeletesTheRow)
+            EXPECT_NE(*f.db.currentId(), stored) << "the deleted row comes back as a new one";
+        else
+            EXPECT_EQ(*f.db.currentId(), stored);
+    }
 }
 
 TEST(TFormVynConfig, CopyRunsTheSaveWithoutShowingTheWindow)
