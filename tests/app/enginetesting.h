@@ -5,6 +5,7 @@
 // file holds (as an engineer's machine would).
 
 #include "app/sqldialect.h"
+#include "app/tdm1.h"
 #include "tests/support/pgserver.h"
 
 #include <QFile>
@@ -54,6 +55,13 @@ protected:
             .arg(m_database);
     }
     vyntest::PgServer* server() const { return m_server; }
+    // Rows put into the test's database by a program of their own.
+    void seed(const std::vector<StoredRow>& rows) const
+    {
+        TDM1 db;
+        ASSERT_TRUE(db.Connect(m_base)) << db.lastError().toStdString();
+        ASSERT_TRUE(db.appendRows(rows).ok);
+    }
     QString databaseName() const { return m_database; }
     QString tempPath(const QString& name) const { return m_dir.filePath(name); }
 

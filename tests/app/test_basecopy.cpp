@@ -146,13 +146,8 @@ TEST_P(BaseCopy, WrongArgumentsAndUnreachableDatabasesChangeNothing)
 // numbers stored already are skipped, Latin letters without regard to case only.
 TEST_P(BaseCopy, ImportOfAnOlderTableIntoTheServer)
 {
-    {
-        TDM1 db;
-        ASSERT_TRUE(db.Connect(base()));
-        ASSERT_TRUE(db.appendRows({listRow(QStringLiteral("AB01"), QDate(2015, 6, 1)),
-                                   listRow(QStringLiteral("ЖЖ01"), QDate(2015, 6, 1))})
-                        .ok);
-    }
+    seed({listRow(QStringLiteral("AB01"), QDate(2015, 6, 1)),
+          listRow(QStringLiteral("ЖЖ01"), QDate(2015, 6, 1))});
     const QString table = tempPath(QStringLiteral("Sub.dbf"));
     ASSERT_TRUE(writeDbf(table, 0xC9, {{"SNUM", 'C', 20}, {"CXEMA", 'C', 3}, {"T", 'C', 50}},
                          {{QStringLiteral("ab01"), QStringLiteral("36"), QStringLiteral("1|1|||")},

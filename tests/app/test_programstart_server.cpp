@@ -28,13 +28,8 @@ INSTANTIATE_TEST_SUITE_P(Engines, StartOnServer, ::testing::Values(SqlEngine::Po
 
 TEST_P(StartOnServer, TheServerIsOpenedAndStaysTheSetting)
 {
-    {
-        TDM1 db;
-        ASSERT_TRUE(db.Connect(base()));
-        ASSERT_TRUE(db.appendRows({listRow(QStringLiteral("1"), QDate(2020, 1, 1)),
-                                   listRow(QStringLiteral("2"), QDate(2021, 1, 1))})
-                        .ok);
-    }
+    seed({listRow(QStringLiteral("1"), QDate(2020, 1, 1)),
+          listRow(QStringLiteral("2"), QDate(2021, 1, 1))});
     setBaseName(base());
     TDM1 db(TDM1::Options{100});
     ProgramStart start(f.inputs(), f.dialogs, db, f.session, f.conversion);
