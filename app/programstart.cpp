@@ -208,12 +208,13 @@ QString ProgramStart::openDatabase()
             return base;
         // The server's setting stays for the next start; meanwhile the program
         // directory's file is open, and the user is told so.
-        const QString reason = m_db.lastError();
+        QString reason = m_db.lastError().trimmed();
+        if (!reason.contains(base)) // the connector's own texts name the database already
+            reason = QStringLiteral("Невозможно подключиться к базе данных %1: %2").arg(base, reason);
         if (!m_db.Connect(fallback))
             return {};
-        m_dialogs.inform(QStringLiteral("Невозможно подключиться к базе данных %1: %2\nОткрыта "
-                                        "база %3.")
-                             .arg(base, reason, QDir::toNativeSeparators(fallback)),
+        m_dialogs.inform(QStringLiteral("%1\nОткрыта база %2.")
+                             .arg(reason, QDir::toNativeSeparators(fallback)),
                          m_title.title, MessageKind::Warning);
         return fallback;
     }

@@ -50,9 +50,10 @@ TEST_P(StartOnServer, AnUnreachableServerIsSaidAndTheProgramDirectorysFileOpened
     f.run([&](ProgramStart&) {});
     ASSERT_EQ(f.dialogs.shown.size(), 1);
     EXPECT_TRUE(f.dialogs.shown[0].text.startsWith(
-        QStringLiteral("Невозможно подключиться к базе данных %1: ").arg(nowhere)))
+        QStringLiteral("Не удалось подключиться к базе данных %1: ").arg(nowhere)))
         << f.dialogs.shown[0].text.toStdString();
-    EXPECT_TRUE(f.dialogs.shown[0].text.endsWith(QStringLiteral("Открыта база %1.").arg(fallback)));
+    EXPECT_TRUE(f.dialogs.shown[0].text.endsWith(QStringLiteral("\nОткрыта база %1.").arg(fallback)));
+    EXPECT_EQ(f.dialogs.shown[0].text.count(nowhere), 1);
     // The next start tries the server again.
     EXPECT_EQ(f.value("TForm1", "BaseName"), nowhere);
 }
