@@ -769,13 +769,13 @@ std::optional<qint64> TDM1::storedVersion(qint64 id, bool lock, bool& failed, Po
         return std::nullopt;
     QSqlQuery q(database());
     q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
-                  .arg(m_hasVersion ? QStringLiteral("COALESCE(%1, 0)").arg(kVersion)
-                                    : QStringLiteral("0"),
-                       kTable, kId) +
-              (lock ? m_dialect.lockRead() : QString()));
-    q.addBindValue(id);
-    failed = !q.exec();
+    // Not prepared: a server cannot free a prepared statement of a transaction
+    // that failed (a lock waited for too long). The ID is our own integer.
+    failed = !q.exec(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = %4")
+                         .arg(m_hasVersion ? QStringLiteral("COALESCE(%1, 0)").arg(kVersion)
+                                           : QStringLiteral("0"),
+                              kTable, kId, QString::number(id)) +
+                     (lock ? m_dialect.lockRead() : QString()));
     if (failed) {
         r.error = q.lastError().text();
         m_lockTimedOut = m_dialect.isLockTimeout(q.lastError().nativeErrorCode());
