@@ -80,6 +80,13 @@ bool parseCommand(QCommandLineParser& parser, const QStringList& args, const QSt
     return true;
 }
 
+void throwActionError(const QString& action, const QString& choices)
+{
+    if (action.isEmpty())
+        throw UsageError(QStringLiteral("не указано действие (%1)").arg(choices));
+    throw UsageError(QStringLiteral("неизвестное действие «%1»; допустимо: %2").arg(action, choices));
+}
+
 QString requiredValue(const QCommandLineParser& parser, const QString& name)
 {
     if (!parser.isSet(name) || parser.value(name).isEmpty())

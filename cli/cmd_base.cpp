@@ -33,7 +33,7 @@ int copyBase(const QCommandLineParser& parser)
     const vyn::BaseCopyResult copied = vyn::copyBase(source, target);
     if (!copied.ok)
         throw Failure(QStringLiteral("%1: %2").arg(to, copied.error));
-    printOut(QStringLiteral("%1 rows copied, %2 skipped, %3 under a new ID")
+    printOut(QStringLiteral("Скопировано строк: %1, пропущено: %2, под новым ID: %3")
                  .arg(copied.added)
                  .arg(copied.skipped)
                  .arg(copied.renumbered));
@@ -45,39 +45,41 @@ int copyBase(const QCommandLineParser& parser)
 int runBase(const QStringList& args)
 {
     QCommandLineParser parser;
-    parser.addPositionalArgument(QStringLiteral("action"),
-                                 QStringLiteral("add DATABASE CONFIG.json... | copy"));
+    parser.addPositionalArgument(QStringLiteral("действие"),
+                                 QStringLiteral("add БАЗА КОНФИГУРАЦИЯ.json... | copy"));
     parser.addOption({QStringLiteral("set"),
-                      QStringLiteral("Column value of every added row, as COLUMN=TEXT (repeatable)."),
-                      QStringLiteral("column=text")});
+                      QStringLiteral("Значение столбца каждой добавляемой строки, СТОЛБЕЦ=ТЕКСТ "
+                                     "(можно повторять)."),
+                      QStringLiteral("столбец=текст")});
     parser.addOption({QStringLiteral("from"),
-                      QStringLiteral("copy: the database whose rows are copied (file or URI)."),
-                      QStringLiteral("database")});
+                      QStringLiteral("copy: база, строки которой копируются (файл или адрес сервера)."),
+                      QStringLiteral("база")});
     parser.addOption({QStringLiteral("to"),
-                      QStringLiteral("copy: the database that receives them; created when missing."),
-                      QStringLiteral("database")});
+                      QStringLiteral("copy: база, в которую они копируются; создаётся, если её нет."),
+                      QStringLiteral("база")});
     if (!parseCommand(parser, args,
-                      QStringLiteral("Appends configuration files to a configuration database "
-                                     "(created when missing), in one transaction; or copies every "
-                                     "row of one database into another, keeping IDs and dates and "
-                                     "skipping serial numbers stored already.\n"
-                                     "A database is a file, or a server as "
-                                     "postgresql://user@host:port/database.\n"
-                                     "  base add MXVynBase.sqlite config.json --set SNUM=12345678\n"
+                      QStringLiteral("Добавляет файлы конфигурации в базу конфигураций "
+                                     "(создаётся, если её нет) одной транзакцией; или копирует все "
+                                     "строки одной базы в другую с их ID и датами, пропуская "
+                                     "уже записанные заводские номера.
+"
+                                     "База — файл или сервер: postgresql://пользователь@сервер:порт/база.
+"
+                                     "  base add MXVynBase.sqlite config.json --set SNUM=12345678
+"
                                      "  base copy --from MXVynBase.sqlite --to "
                                      "postgresql://engineer@server/vyn")))
         return ExitOk;
     const QStringList pos = parser.positionalArguments();
     if (pos.value(0) == QLatin1String("copy")) {
         if (pos.size() != 1)
-            throw UsageError(QStringLiteral("base copy takes --from and --to only"));
+            throw UsageError(QStringLiteral("base copy: нужны только --from и --to"));
         return copyBase(parser);
     }
     if (pos.value(0) != QLatin1String("add"))
-        throw UsageError(pos.isEmpty() ? QStringLiteral("missing action (add, copy)")
-                                       : QStringLiteral("unknown action \"%1\"").arg(pos.first()));
+        throwActionError(pos.value(0), QStringLiteral("add, copy"));
     if (pos.size() < 3)
-        throw UsageError(QStringLiteral("base add needs the database and configuration files"));
+        throw UsageError(QStringLiteral("base add: нужны база и файлы конфигурации"));
 
     std::vector<vyn::StoredRow> rows;
     for (const QString& name : pos.mid(2)) {
@@ -95,7 +97,7 @@ int runBase(const QStringList& args)
         for (const QString& set : parser.values(QStringLiteral("set"))) {
             const qsizetype eq = set.indexOf(QLatin1Char('='));
             if (eq <= 0)
-                throw UsageError(QStringLiteral("--set needs COLUMN=TEXT, not \"%1\"").arg(set));
+                throw UsageError(QStringLiteral("--set: нужно СТОЛБЕЦ=ТЕКСТ, а не \"%1\"").arg(set));
             json[set.left(eq)] = set.mid(eq + 1);
         }
         try {

@@ -20,6 +20,8 @@ constexpr std::uint8_t kEndOfRequest = 0xF4;
 constexpr std::uint8_t kProgramAck = 0xFF;
 constexpr int kMaxRequestBlock = 64;
 constexpr int kEmptyBlocksAllowed = 8;
+// The longest a wait for input goes without looking at the stop request.
+constexpr microseconds kStopSlice = std::chrono::milliseconds(20);
 
 [[noreturn]] void fail(const char* text)
 {
@@ -111,6 +113,11 @@ void TVynProto::checkStop() const
         throw EInterrupted(QStringLiteral("Операция прервана"));
 }
 
+bool TVynProto::pauseUnlessStopped(int ms) const
+{
+    return m_sleeper.sleepUnlessStopped(std::chrono::milliseconds(ms), m_stop);
+}
+
 void TVynProto::sleepUnlessStopped(int ms)
 {
     // A stop request does not wait out the seven seconds of a line reset.
@@ -149,6 +156,8 @@ bool TVynProto::waitForCount(int count, std::chrono::milliseconds bound, int ste
             return true;
         if (!m_port.Connected())
             return false;
+        // A stop does not wait out the bound of a silent line.
+        checkStop();
         if (have == 0 && m_port.LineLost())
             throw EPortLost(lineLostMessage());
         const auto now = Clock::now();
@@ -158,7 +167,7 @@ bool TVynProto::waitForCount(int count, std::chrono::milliseconds bound, int ste
         if (!m_timings.pollInput) {
             m_sleeper.sleepFor(std::min(step, left));
         } else if (have == 0) {
-            m_port.WaitForInput(left);
+            m_port.WaitForInput(std::min(left, kStopSlice));
         } else {
             // Part of it is here: sleep about as long as the rest takes on the wire,
             // a whole step once nothing more comes.
@@ -183,6 +192,7 @@ void TVynProto::drainInput()
     // Bounded, so that a babbling line cannot hold the program for ever.
     const auto deadline = Clock::now() + m_timings.receiveBound();
     while (m_port.InQueCount() > 0 && Clock::now() < deadline) {
+        checkStop();
         m_port.PurgeInput();
         m_sleeper.sleepMs(m_timings.drainStepMs);
     }
@@ -202,11 +212,11 @@ bool TVynProto::readByte(std::uint8_t& b)
                 return true;
             }
             const auto now = Clock::now();
-            if (now >= deadline)
+            if (now >= deadline || stopRequested())
                 break;
             const auto left = std::chrono::duration_cast<microseconds>(deadline - now);
             if (m_timings.pollInput)
-                m_port.WaitForInput(left);
+                m_port.WaitForInput(std::min(left, kStopSlice));
             else
                 m_sleeper.sleepFor(std::min<microseconds>(
                     std::chrono::milliseconds(m_timings.readByteStepMs), left));
@@ -249,7 +259,7 @@ bool TVynProto::exchange(std::uint8_t address, std::uint8_t function, std::uint1
         if (attempt > 0)
             m_port.PurgeInput();
         m_port.Write(header);
-        m_sleeper.sleepMs(m_timings.headerWaitMs(m_port.BaudRate()));
+        sleepUnlessStopped(m_timings.headerWaitMs(m_port.BaudRate()));
         // An echoing line has handed our own five bytes back by now.
         echo = m_port.InQueCount() == 5;
         ackLength = echo ? 3 : 1;

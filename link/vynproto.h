@@ -37,12 +37,16 @@ public:
 
     // The stop request of a running command: a plain atomic store, safe from
     // another thread and from a signal handler. The line reset and every
-    // exchange raise EInterrupted before they start while it is set.
+    // exchange raise EInterrupted while it is set: before they start and, within
+    // a few tens of milliseconds, in the middle of their waits for the device.
     void requestStop() { m_stop.store(true); }
     void clearStop() { m_stop.store(false); }
     bool stopRequested() const { return m_stop.load(); }
     // EInterrupted when a stop was requested.
     void checkStop() const;
+    // A wait of the callers' own sequences that a stop request cuts short;
+    // false when it did.
+    bool pauseUnlessStopped(int ms) const;
 
     bool setDTR(bool level);
     bool setRTS(bool level);

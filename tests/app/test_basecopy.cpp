@@ -67,12 +67,12 @@ TEST_P(BaseCopy, EveryRowMovesBothWaysWithItsIdAndDatesAndASecondRunAddsNothing)
 
     const ToolRun first = copy(file, base());
     ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
-    EXPECT_EQ(first.out.trimmed(), QStringLiteral("3 rows copied, 0 skipped, 0 under a new ID"));
+    EXPECT_EQ(first.out.trimmed(), QStringLiteral("Скопировано строк: 3, пропущено: 0, под новым ID: 0"));
     expectSameRows(original, rows(base()));
 
     const ToolRun second = copy(file, base());
     ASSERT_EQ(second.exitCode, 0) << second.err.toStdString();
-    EXPECT_EQ(second.out.trimmed(), QStringLiteral("0 rows copied, 3 skipped, 0 under a new ID"));
+    EXPECT_EQ(second.out.trimmed(), QStringLiteral("Скопировано строк: 0, пропущено: 3, под новым ID: 0"));
     EXPECT_EQ(rows(base()).size(), 3u);
 
     // The server's next own row comes after the copied IDs.
@@ -92,13 +92,13 @@ TEST_P(BaseCopy, EveryRowMovesBothWaysWithItsIdAndDatesAndASecondRunAddsNothing)
     }
     const ToolRun renumbered = copy(other, base());
     ASSERT_EQ(renumbered.exitCode, 0) << renumbered.err.toStdString();
-    EXPECT_EQ(renumbered.out.trimmed(), QStringLiteral("1 rows copied, 0 skipped, 1 under a new ID"));
+    EXPECT_EQ(renumbered.out.trimmed(), QStringLiteral("Скопировано строк: 1, пропущено: 0, под новым ID: 1"));
 
     // And back into a new file: all five, IDs kept.
     const QString back = tempPath(QStringLiteral("back.sqlite"));
     const ToolRun home = copy(base(), back);
     ASSERT_EQ(home.exitCode, 0) << home.err.toStdString();
-    EXPECT_EQ(home.out.trimmed(), QStringLiteral("5 rows copied, 0 skipped, 0 under a new ID"));
+    EXPECT_EQ(home.out.trimmed(), QStringLiteral("Скопировано строк: 5, пропущено: 0, под новым ID: 0"));
     const auto server = rows(base());
     expectSameRows(server, rows(back));
     EXPECT_EQ(server.rbegin()->first, 6);

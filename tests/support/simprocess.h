@@ -40,6 +40,11 @@ struct RunResult
     QByteArray err;
 };
 
+// Waits until the live log of a running vynsim holds at least count lines that
+// contain text (one line an exchange); false after timeoutMs.
+bool waitForLogLines(const QString& logPath, const QByteArray& text, int count = 1,
+                     int timeoutMs = 30000);
+
 // Runs a built program to its end (killed after timeoutMs).
 RunResult runProgram(const QString& name, const QStringList& args, int timeoutMs = 30000);
 
