@@ -61,12 +61,9 @@ int runBase(const QStringList& args)
                       QStringLiteral("Добавляет файлы конфигурации в базу конфигураций "
                                      "(создаётся, если её нет) одной транзакцией; или копирует все "
                                      "строки одной базы в другую с их ID и датами, пропуская "
-                                     "уже записанные заводские номера.
-"
-                                     "База — файл или сервер: postgresql://пользователь@сервер:порт/база.
-"
-                                     "  base add MXVynBase.sqlite config.json --set SNUM=12345678
-"
+                                     "уже записанные заводские номера.\n"
+                                     "База — файл или сервер: postgresql://пользователь@сервер:порт/база.\n"
+                                     "  base add MXVynBase.sqlite config.json --set SNUM=12345678\n"
                                      "  base copy --from MXVynBase.sqlite --to "
                                      "postgresql://engineer@server/vyn")))
         return ExitOk;
