@@ -93,6 +93,8 @@ SetvynApplication::SetvynApplication(SetvynOptions options)
         m_qtDialogs = std::make_unique<QtUserDialogs>();
         m_dialogs = m_qtDialogs.get();
     }
+    if (!m_options.database.passwordPrompt)
+        m_db.setPasswordPrompt(passwordPromptOf(*m_dialogs));
     if (m_options.exeDir.isEmpty()) {
         const ProgramFiles files = programFiles();
         m_options.exeDir = files.userDir;

@@ -18,8 +18,10 @@ int runImport(const QStringList& args)
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("таблица"), QStringLiteral("Старая таблица DBF."));
     parser.addOption({QStringLiteral("db"),
-                      QStringLiteral("База конфигураций; создаётся, если её нет."),
-                      QStringLiteral("файл")});
+                      QStringLiteral("База конфигураций (файл или сервер: "
+                                     "postgresql://пользователь@сервер:порт/база); создаётся, если "
+                                     "её нет."),
+                      QStringLiteral("база")});
     const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Вывести итоги в JSON."));
     parser.addOption(json);
     if (!parseCommand(parser, args,

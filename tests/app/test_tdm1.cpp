@@ -1,5 +1,6 @@
 #include "app/tdm1.h"
 #include "apptesting.h"
+#include "enginetesting.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -17,17 +18,42 @@ struct DbFile
     QString path = dir.filePath(QStringLiteral("MXVynBase.sqlite"));
 };
 
-QString allColumns(bool lowerCase)
+// The record's columns without the row version, as files of older versions have
+// them (a server needs their types).
+QString allColumns(bool lowerCase, SqlEngine engine = SqlEngine::Sqlite)
 {
+    const SqlDialect dialect(engine);
     QStringList cols;
     for (const ColumnSpec& c : vynBaseColumns())
         cols << QLatin1Char('"') + (lowerCase ? c.name.toLower() : c.name) + QLatin1Char('"') +
-                    (c.kind == ColumnKind::AutoNumber ? QStringLiteral(" INTEGER PRIMARY KEY")
-                                                      : QString());
+                    (engine == SqlEngine::Postgres ? QLatin1Char(' ') + dialect.columnType(c)
+                     : c.kind == ColumnKind::AutoNumber ? QStringLiteral(" INTEGER PRIMARY KEY")
+                                                        : QString());
     return cols.join(QLatin1Char(','));
 }
 
 } // namespace
+
+class ConfigDatabaseOn : public EngineTest
+{
+protected:
+    // What a refused database must still hold afterwards: the file's bytes, or
+    // the server's tables, their columns and rows.
+    QString contents()
+    {
+        if (!onServer())
+            return QString::fromLatin1(readAll(base()).toHex());
+        RawDb raw(base());
+        QStringList out = raw.column(QStringLiteral(
+            "SELECT table_name || '.' || column_name FROM information_schema.columns "
+            "WHERE table_schema = 'public' ORDER BY table_name, ordinal_position"));
+        for (const QString& table : raw.column(QStringLiteral(
+                 "SELECT table_name FROM information_schema.tables WHERE table_schema = 'public'")))
+            out << raw.column(QStringLiteral("SELECT CAST(t AS TEXT) FROM \"%1\" t").arg(table));
+        return out.join(QLatin1Char('\n'));
+    }
+};
+VYN_ON_BOTH_ENGINES(ConfigDatabaseOn);
 
 TEST(ConfigDatabase, NewAndEmptyFilesGetTheTable)
 {
@@ -85,20 +111,6 @@ TEST(ConfigDatabase, ForeignFilesAreRefusedAndLeftAsTheyWere)
              writeAll(p, QByteArray("SQLite format 3\0", 16) + QByteArray(2000, '\x5a'));
          },
          TDM1::ConnectError::NotDatabase},
-        {"VYN_Base lacking columns",
-         [](const QString& p) {
-             RawDb raw(p);
-             raw.exec(QStringLiteral(
-                 "CREATE TABLE VYN_Base (ID INTEGER PRIMARY KEY, SNUM TEXT, \"DATE\" TEXT)"));
-             raw.exec(QStringLiteral("INSERT INTO VYN_Base (SNUM) VALUES ('12345678')"));
-         },
-         TDM1::ConnectError::MissingColumns},
-        {"someone else's database",
-         [](const QString& p) {
-             RawDb raw(p);
-             raw.exec(QStringLiteral("CREATE TABLE Orders (ID INTEGER PRIMARY KEY, Name TEXT)"));
-         },
-         TDM1::ConnectError::NoTable},
     };
     for (const Case& c : cases) {
         DbFile f;
@@ -124,15 +136,55 @@ TEST(ConfigDatabase, ForeignFilesAreRefusedAndLeftAsTheyWere)
             EXPECT_EQ(db.connectError(), TDM1::ConnectError::CannotOpen) << path.toStdString();
         }
     }
+}
+
+TEST_P(ConfigDatabaseOn, ATableOfAnotherShapeIsRefusedAndLeftAsItWas)
+{
+    struct Case
+    {
+        const char* what;
+        QStringList make;
+        TDM1::ConnectError error;
+    };
+    const Case cases[] = {
+        {"VYN_Base lacking columns",
+         {QStringLiteral("CREATE TABLE \"VYN_Base\" (\"ID\" INTEGER PRIMARY KEY, \"SNUM\" TEXT, "
+                         "\"DATE\" TEXT)"),
+          QStringLiteral("INSERT INTO \"VYN_Base\" (\"ID\", \"SNUM\") VALUES (1, '12345678')")},
+         TDM1::ConnectError::MissingColumns},
+        {"someone else's database",
+         {QStringLiteral("CREATE TABLE Orders (ID INTEGER PRIMARY KEY, Name TEXT)")},
+         TDM1::ConnectError::NoTable},
+    };
+    for (const Case& c : cases) {
+        {
+            RawDb raw(base());
+            raw.exec(QStringLiteral("DROP TABLE IF EXISTS \"VYN_Base\""));
+            raw.exec(QStringLiteral("DROP TABLE IF EXISTS Orders"));
+            for (const QString& sql : c.make)
+                ASSERT_TRUE(raw.exec(sql)) << c.what;
+        }
+        const QString before = contents();
+        ASSERT_FALSE(before.isEmpty()) << c.what;
+        TDM1 db;
+        EXPECT_FALSE(db.Connect(base())) << c.what;
+        EXPECT_EQ(db.connectError(), c.error) << c.what;
+        EXPECT_FALSE(db.lastError().isEmpty()) << c.what;
+        EXPECT_FALSE(db.isOpen()) << c.what;
+        EXPECT_EQ(db.RecordCount(), 0) << c.what;
+        EXPECT_EQ(contents(), before) << c.what;
+        EXPECT_FALSE(QFileInfo::exists(base() + QStringLiteral("-wal"))) << c.what;
+    }
     {
         // The missing columns are named for the reader of a log.
-        DbFile f;
-        RawDb(f.path).exec(
-            QStringLiteral("CREATE TABLE VYN_Base (ID INTEGER PRIMARY KEY, SNUM TEXT)"));
-        TDM1 db;
-        db.Connect(f.path);
-        EXPECT_TRUE(db.lastError().contains(QStringLiteral("DeviceSoftData")));
+        RawDb raw(base());
+        raw.exec(QStringLiteral("DROP TABLE Orders"));
+        raw.exec(QStringLiteral("DROP TABLE \"VYN_Base\""));
+        raw.exec(QStringLiteral("CREATE TABLE \"VYN_Base\" (\"ID\" INTEGER PRIMARY KEY, \"SNUM\" TEXT)"));
     }
+    TDM1 db;
+    db.Connect(base());
+    EXPECT_TRUE(db.lastError().contains(QStringLiteral("DeviceSoftData")));
 }
 
 TEST(ConfigDatabase, ColumnNamesOfAnyCaseAreAccepted)
@@ -155,11 +207,10 @@ TEST(ConfigDatabase, ColumnNamesOfAnyCaseAreAccepted)
     EXPECT_TRUE(row.columns().contains(QStringLiteral("DeviceSoftData")));
 }
 
-TEST(ConfigDatabase, RowsInDateOrderTiesByIdAndValuesKeepTheirKinds)
+TEST_P(ConfigDatabaseOn, RowsInDateOrderTiesByIdAndValuesKeepTheirKinds)
 {
-    DbFile f;
     TDM1 db;
-    ASSERT_TRUE(db.Connect(f.path));
+    ASSERT_TRUE(db.Connect(base())) << db.lastError().toStdString();
     StoredRow full = listRow(QStringLiteral("A"), QDate(2015, 3, 1));
     full.setValue(QStringLiteral("ID"), 999.0); // never written
     full.setValue(QStringLiteral("PITVYN"), true);
@@ -186,18 +237,29 @@ TEST(ConfigDatabase, RowsInDateOrderTiesByIdAndValuesKeepTheirKinds)
               QVariant(QDateTime(QDate(2010, 1, 2), QTime(13, 14, 15))));
     EXPECT_TRUE(a.value(QStringLiteral("INDEX")).isNull());
 
-    RawDb raw(f.path);
-    EXPECT_EQ(raw.value(QStringLiteral("SELECT typeof(DSTART) FROM VYN_Base WHERE ID = 1")),
-              QStringLiteral("real"));
-    EXPECT_EQ(raw.value(QStringLiteral("SELECT typeof(PITVYN) FROM VYN_Base WHERE ID = 1")),
-              QStringLiteral("integer"));
+    RawDb raw(base());
+    const QString typeOf = onServer()
+                               ? QStringLiteral("SELECT pg_typeof(\"%1\")::text FROM \"VYN_Base\" "
+                                                "WHERE \"ID\" = 1")
+                               : QStringLiteral("SELECT typeof(%1) FROM VYN_Base WHERE ID = 1");
+    EXPECT_EQ(raw.value(typeOf.arg(QLatin1String("DSTART"))),
+              onServer() ? QStringLiteral("double precision") : QStringLiteral("real"));
+    EXPECT_EQ(raw.value(typeOf.arg(QLatin1String("PITVYN"))),
+              onServer() ? QStringLiteral("boolean") : QStringLiteral("integer"));
+    if (onServer()) {
+        EXPECT_EQ(raw.value(QStringLiteral("SELECT CAST(\"DEVICESOFT\" AS TEXT) FROM \"VYN_Base\" "
+                                           "WHERE \"ID\" = 1")),
+                  QStringLiteral("2010-01-02 13:14:15"));
+        EXPECT_EQ(raw.value(QStringLiteral("SELECT CAST(\"DATEL\" AS TEXT) FROM \"VYN_Base\" "
+                                           "WHERE \"ID\" = 1")),
+                  QStringLiteral("2000-05-15 00:00:00"));
+    }
 }
 
-TEST(ConfigDatabase, CursorPostDeleteAndTextColumns)
+TEST_P(ConfigDatabaseOn, CursorPostDeleteAndTextColumns)
 {
-    DbFile f;
     TDM1 db;
-    ASSERT_TRUE(db.Connect(f.path));
+    ASSERT_TRUE(db.Connect(base()));
     db.appendRows({listRow(QStringLiteral("1"), QDate(2020, 1, 1), QStringLiteral("first")),
                    listRow(QStringLiteral("2"), QDate(2020, 1, 2)),
                    listRow(QStringLiteral("3"), QDate(2020, 1, 3))});
@@ -251,12 +313,11 @@ TEST(ConfigDatabase, CursorPostDeleteAndTextColumns)
     EXPECT_FALSE(db.post(firstId, [](StoredRow r) { return r; }).ok);
 }
 
-TEST(ConfigDatabase, TwoProgramsShareOneFile)
+TEST_P(ConfigDatabaseOn, TwoProgramsShareOneDatabase)
 {
-    DbFile f;
     TDM1 a, b;
-    ASSERT_TRUE(a.Connect(f.path));
-    ASSERT_TRUE(b.Connect(f.path));
+    ASSERT_TRUE(a.Connect(base()));
+    ASSERT_TRUE(b.Connect(base()));
     ASSERT_TRUE(a.appendRows({listRow(QStringLiteral("11111111"), QDate(2020, 1, 1))}).ok);
     EXPECT_EQ(b.RecordCount(), 0);
     ASSERT_TRUE(b.Refresh());
@@ -304,17 +365,17 @@ TEST(ConfigDatabase, ALockedDatabaseFailsThePostAndDamagesNothing)
     EXPECT_TRUE(db.post(id, [](StoredRow r) { return r; }).ok);
 }
 
-TEST(ConfigDatabase, OlderFilesGetTheRowVersionAndKeepTheirRows)
+TEST_P(ConfigDatabaseOn, OlderDatabasesGetTheRowVersionAndKeepTheirRows)
 {
-    DbFile f;
     {
-        RawDb raw(f.path);
-        ASSERT_TRUE(raw.exec(QStringLiteral("CREATE TABLE VYN_Base (%1)").arg(allColumns(false))));
-        ASSERT_TRUE(raw.exec(
-            QStringLiteral("INSERT INTO VYN_Base (SNUM, COMMENT) VALUES ('11111111', 'old')")));
+        RawDb raw(base());
+        ASSERT_TRUE(raw.exec(QStringLiteral("CREATE TABLE \"VYN_Base\" (%1)")
+                                 .arg(allColumns(false, GetParam()))));
+        ASSERT_TRUE(raw.exec(QStringLiteral(
+            "INSERT INTO \"VYN_Base\" (\"SNUM\", \"COMMENT\") VALUES ('11111111', 'old')")));
     }
     TDM1 db;
-    ASSERT_TRUE(db.Connect(f.path)) << db.lastError().toStdString();
+    ASSERT_TRUE(db.Connect(base())) << db.lastError().toStdString();
     ASSERT_EQ(db.RecordCount(), 1);
     const qint64 id = *db.currentId();
     EXPECT_EQ(db.rowVersion(id), 0);
@@ -329,16 +390,18 @@ TEST(ConfigDatabase, OlderFilesGetTheRowVersionAndKeepTheirRows)
     EXPECT_EQ(db.rowVersion(added.id), 0);
     EXPECT_EQ(db.rowVersion(added.id + 100), std::nullopt);
     db.Close();
-    EXPECT_EQ(RawDb(f.path).value(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+    if (!onServer()) {
+        EXPECT_EQ(RawDb(base()).value(QStringLiteral("PRAGMA integrity_check")),
+                  QStringLiteral("ok"));
+    }
 }
 
-TEST(ConfigDatabase, ARowChangedOrDeletedByAnotherProgramIsNotOverwritten)
+TEST_P(ConfigDatabaseOn, ARowChangedOrDeletedByAnotherProgramIsNotOverwritten)
 {
-    DbFile f;
     TDM1 a, b;
-    ASSERT_TRUE(a.Connect(f.path));
+    ASSERT_TRUE(a.Connect(base()));
     ASSERT_TRUE(a.appendRows({listRow(QStringLiteral("11111111"), QDate(2020, 1, 1), QStringLiteral("a"))}).ok);
-    ASSERT_TRUE(b.Connect(f.path));
+    ASSERT_TRUE(b.Connect(base()));
     a.Refresh();
     const qint64 id = *a.currentId();
     const auto seen = a.rowVersion(id);
