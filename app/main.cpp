@@ -27,13 +27,7 @@ int main(int argc, char* argv[])
             : QIcon::fromTheme(QStringLiteral("accessories-calculator")));
 
     vyn::SetvynApplication program;
-    // Logout, shutdown or a closed terminal end the program as its window's close does.
-    vyn::SessionEndWatcher sessionEnd([&program](int) { program.endSession(); });
-    // A running generation-04 write holds the window thread: it stops between
-    // parameters, then the event loop ends the program.
-    sessionEnd.setImmediateAction(
-        [](void* p) { static_cast<vyn::SetvynApplication*>(p)->requestDeviceCommandStop(); },
-        &program);
+    const auto sessionEnd = program.watchSessionEnd();
     if (!program.start())
         return 1;
     program.mainWindow().show();

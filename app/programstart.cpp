@@ -203,6 +203,21 @@ QString ProgramStart::openDatabase()
     // another directory must find the same rows.
     const QString fallback = m_in.exeDir + kDatabaseFile;
     QString base = baseName();
+    if (DatabaseLocation::looksLikeServer(base)) {
+        if (m_db.Connect(base))
+            return base;
+        // The server's setting stays for the next start; meanwhile the program
+        // directory's file is open, and the user is told so.
+        QString reason = m_db.lastError().trimmed();
+        if (!reason.contains(base)) // the connector's own texts name the database already
+            reason = QStringLiteral("Невозможно подключиться к базе данных %1: %2").arg(base, reason);
+        if (!m_db.Connect(fallback))
+            return {};
+        m_dialogs.inform(QStringLiteral("%1\nОткрыта база %2.")
+                             .arg(reason, QDir::toNativeSeparators(fallback)),
+                         m_title.title, MessageKind::Warning);
+        return fallback;
+    }
     if (!QFileInfo(base).isFile()) {
         if (!base.isEmpty() && QFileInfo(base).absoluteFilePath() != QFileInfo(fallback).absoluteFilePath())
             m_dialogs.inform(QStringLiteral("База данных %1 не найдена. Открыта база %2.")

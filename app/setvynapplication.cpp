@@ -1,5 +1,7 @@
 #include "setvynapplication.h"
 
+#include "sessionend.h"
+
 #include "configexchange.h"
 #include "currentconfigrowstore.h"
 #include "databasebrowsingstore.h"
@@ -92,6 +94,8 @@ SetvynApplication::SetvynApplication(SetvynOptions options)
         m_qtDialogs = std::make_unique<QtUserDialogs>();
         m_dialogs = m_qtDialogs.get();
     }
+    if (!m_options.database.passwordPrompt)
+        m_db.setPasswordPrompt(passwordPromptOf(*m_dialogs));
     if (m_options.exeDir.isEmpty()) {
         const ProgramFiles files = programFiles();
         m_options.exeDir = files.userDir;
@@ -289,6 +293,8 @@ void SetvynApplication::N24Click()
     runDeviceCommand([this](const DeviceCommandContext& context) {
         WriteConfigInputs inputs = writeInputsFromSettings(m_form6->current(), context.comm);
         inputs.gen03 = m_gen03.get();
+        if (m_options.clock)
+            inputs.clock = m_options.clock;
         // The record is the current row's before the identification reads its serial.
         if (!m_current->RePaintStatus())
             return;
@@ -459,6 +465,14 @@ void SetvynApplication::operationEnded()
 {
     TForm1* form = m_form.get();
     QMetaObject::invokeMethod(form, [form] { form->transferEnded(); }, Qt::QueuedConnection);
+}
+
+std::unique_ptr<SessionEndWatcher> SetvynApplication::watchSessionEnd()
+{
+    auto watcher = std::make_unique<SessionEndWatcher>([this](int) { endSession(); });
+    watcher->setImmediateAction(
+        [](void* p) { static_cast<SetvynApplication*>(p)->requestDeviceCommandStop(); }, this);
+    return watcher;
 }
 
 void SetvynApplication::endSession()

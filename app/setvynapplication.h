@@ -34,6 +34,7 @@ class DatabaseBrowsingStore;
 class DatabaseRowStore;
 class InstrumentCatalogue;
 class QtUserDialogs;
+class SessionEndWatcher;
 class TForm1;
 class TForm6;
 class TForm8;
@@ -58,6 +59,8 @@ struct SetvynOptions
     std::optional<ProtoTimings> protoTimings;
     std::optional<OperateTimings> operateTimings;
     TFormCommConfig::PortLister ports; // none: the system's ports
+    // The moment a write sets in the calculator; none: the computer's clock.
+    std::function<QDateTime()> clock;
 };
 
 // The interface settings a configuration write reads, with the communication
@@ -104,6 +107,10 @@ public:
     // is closed as usual. Only an atomic store: safe from a signal handler and
     // from another thread while the command holds the window thread.
     void requestDeviceCommandStop() { m_proto.requestStop(); }
+    // Logout, shutdown or a closed terminal end the program as its window's
+    // close does; a running device command is told to stop from the signal
+    // itself, since it holds the window thread. One watcher per process.
+    std::unique_ptr<SessionEndWatcher> watchSessionEnd();
 
     // "Запись конфигурации в прибор".
     void N24Click();

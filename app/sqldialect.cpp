@@ -155,6 +155,51 @@ QString SqlDialect::beginWrite() const
                                            : QStringLiteral("BEGIN IMMEDIATE");
 }
 
+QString SqlDialect::lockRead() const
+{
+    return m_engine == SqlEngine::Postgres ? QStringLiteral(" FOR UPDATE") : QString();
+}
+
+QString SqlDialect::returningId() const
+{
+    return m_engine == SqlEngine::Postgres ? QStringLiteral(" RETURNING \"ID\"") : QString();
+}
+
+QString SqlDialect::ensureSerialIndex() const
+{
+    if (m_engine == SqlEngine::Postgres)
+        return QString();
+    return QStringLiteral("CREATE INDEX IF NOT EXISTS VYN_Base_SNUM ON %1 (SNUM COLLATE NOCASE)")
+        .arg(kTable);
+}
+
+QString SqlDialect::afterExplicitIds() const
+{
+    // SQLite's AUTOINCREMENT keeps the highest ID ever inserted; an identity
+    // column's sequence knows only the IDs it gave.
+    if (m_engine != SqlEngine::Postgres)
+        return QString();
+    return QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', 'ID'), "
+                          "GREATEST((SELECT MAX(\"ID\") FROM %1), 1))")
+        .arg(quoted(kTable));
+}
+
+QStringList SqlDialect::sessionStatements(int lockTimeoutMs) const
+{
+    // SQLite takes its busy timeout as a connect option.
+    if (m_engine != SqlEngine::Postgres)
+        return {};
+    return {QStringLiteral("SET lock_timeout = %1").arg(lockTimeoutMs)};
+}
+
+bool SqlDialect::isLockTimeout(const QString& code) const
+{
+    if (m_engine == SqlEngine::Postgres)
+        return code == QLatin1String("55P03"); // lock_not_available
+    // SQLITE_BUSY, or SQLITE_LOCKED from a shared cache.
+    return code == QLatin1String("5") || code == QLatin1String("6");
+}
+
 QString SqlDialect::tablesQuery() const
 {
     if (m_engine == SqlEngine::Postgres)

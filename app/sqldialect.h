@@ -70,6 +70,24 @@ public:
     QString serialMatch(const QString& column) const;
     // Starts a write transaction that takes the write lock before it reads.
     QString beginWrite() const;
+    // Appended to a SELECT inside a write: the rows read stay as read until the
+    // commit (SQLite's write lock already holds the whole file).
+    QString lockRead() const;
+    // Appended to an INSERT so that it answers the new row's ID; empty when the
+    // driver's lastInsertId() does.
+    QString returningId() const;
+    // Makes sure a file from elsewhere has the SNUM index; empty when the schema
+    // is the owner's business (a server's users may not change it).
+    QString ensureSerialIndex() const;
+    // Run after rows were inserted with their own IDs, so that the next appended
+    // row gets an ID above them; empty when the engine sees to it by itself.
+    QString afterExplicitIds() const;
+    // Run on every new connection: how long a statement waits for a lock.
+    QStringList sessionStatements(int lockTimeoutMs) const;
+    // Whether the engine failed a statement for another connection's lock.
+    bool isLockTimeout(const QString& nativeErrorCode) const;
+    // Whether names of the table and its columns compare without regard to case.
+    bool namesIgnoreCase() const { return m_engine == SqlEngine::Sqlite; }
     // The names of the user tables, one per row.
     QString tablesQuery() const;
     // The column names of a table, one per row in column 0.

@@ -21,19 +21,18 @@ namespace vyn {
 
 namespace {
 
-const QString kTable = QStringLiteral("VYN_Base");
-const QString kVersion = SqlDialect::rowVersionColumn();
-const QString kVersionType = SqlDialect::rowVersionType();
-
 QString quoted(const QString& name)
 {
     return SqlDialect::quoted(name);
 }
 
-QStringList schemaStatements()
-{
-    return SqlDialect(SqlEngine::Sqlite).schemaStatements();
-}
+// Names as the schema spells them, quoted in statements: a server keeps their case.
+const QString kTableName = QStringLiteral("VYN_Base");
+const QString kTable = quoted(kTableName);
+const QString kVersionName = SqlDialect::rowVersionColumn();
+const QString kVersion = quoted(kVersionName);
+const QString kVersionType = SqlDialect::rowVersionType();
+const QString kId = quoted(QStringLiteral("ID"));
 
 // Read-only for this program: marked so, or on a file system (or in a directory)
 // that refuses writes. The owner's mark counts even for the superuser.
@@ -62,17 +61,13 @@ bool run(QSqlQuery& q, const QString& sql, QString& error)
     return false;
 }
 
-bool isBusy(const QSqlError& error)
-{
-    // SQLITE_BUSY, or SQLITE_LOCKED from a shared cache.
-    return error.nativeErrorCode() == QLatin1String("5") ||
-           error.nativeErrorCode() == QLatin1String("6");
-}
-
 class WriteTransaction
 {
 public:
-    explicit WriteTransaction(const QSqlDatabase& db) : m_query(db) {}
+    WriteTransaction(const QSqlDatabase& db, const SqlDialect& dialect)
+        : m_query(db), m_dialect(dialect)
+    {
+    }
     ~WriteTransaction()
     {
         if (m_begun && !m_done)
@@ -81,10 +76,20 @@ public:
     // IMMEDIATE: the write lock is taken (or waited for) before anything is read.
     bool begin(QString& error)
     {
-        return m_begun = run(m_query, QStringLiteral("BEGIN IMMEDIATE"), error);
+        return m_begun = run(m_query, m_dialect.beginWrite(), error);
     }
-    bool busy() const { return !m_begun && isBusy(m_query.lastError()); }
+    bool busy() const
+    {
+        return !m_begun && m_dialect.isLockTimeout(m_query.lastError().nativeErrorCode());
+    }
     bool begun() const { return m_begun; }
+    // Ends a failed transaction now, so that the connection answers again.
+    void rollback()
+    {
+        if (m_begun && !m_done)
+            m_query.exec(QStringLiteral("ROLLBACK"));
+        m_done = true;
+    }
     bool commit(QString& error)
     {
         m_done = run(m_query, QStringLiteral("COMMIT"), error);
@@ -93,6 +98,7 @@ public:
 
 private:
     QSqlQuery m_query;
+    SqlDialect m_dialect;
     bool m_begun = false;
     bool m_done = false;
 };
@@ -137,25 +143,34 @@ void forEachColumn(std::uint64_t columns, F&& f)
             f(p, vynBaseColumns().at(p));
 }
 
-QString insertStatement(std::uint64_t columns)
+QString insertStatement(std::uint64_t columns, const SqlDialect& dialect)
 {
     if (columns == 0)
-        return QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(kTable);
+        return QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(kTable) + dialect.returningId();
     QStringList names, marks;
     forEachColumn(columns, [&](int, const ColumnSpec& c) {
         names << quoted(c.name);
         marks << QStringLiteral("?");
     });
     return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-        .arg(kTable, names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+               .arg(kTable, names.join(QLatin1Char(',')), marks.join(QLatin1Char(','))) +
+           dialect.returningId();
+}
+
+// The ID of the row an insert of insertStatement() appended.
+qint64 insertedId(QSqlQuery& q)
+{
+    if (q.isSelect() && q.next())
+        return q.value(0).toLongLong();
+    return q.lastInsertId().toLongLong();
 }
 
 // Binds by position from the first placeholder on; returns the next position.
-int bindRow(QSqlQuery& q, std::uint64_t columns, const StoredRow& row)
+int bindRow(QSqlQuery& q, std::uint64_t columns, const StoredRow& row, SqlEngine engine,
+            int placeholder = 0)
 {
-    int placeholder = 0;
     forEachColumn(columns, [&](int p, const ColumnSpec& c) {
-        q.bindValue(placeholder++, TDM1::toStored(c, row.value(p)));
+        q.bindValue(placeholder++, TDM1::toStored(c, row.value(p), engine));
     });
     return placeholder;
 }
@@ -219,13 +234,19 @@ void TDM1::dropConnection()
         QSqlDatabase::removeDatabase(m_connectionName);
 }
 
-bool TDM1::Connect(const QString& path)
+bool TDM1::Connect(const QString& baseName)
 {
     Close();
     m_connectError = ConnectError::None;
     m_lastError.clear();
-    m_path = path;
-    if (!openFile(path) || !widenRash() || !openTable()) {
+    m_path = baseName;
+    QString error;
+    const std::optional<DatabaseLocation> location = DatabaseLocation::parse(baseName, error);
+    m_dialect = SqlDialect(location ? location->engine : SqlEngine::Sqlite);
+    const bool opened = !location ? fail(ConnectError::CannotOpen, error)
+                        : location->isServer() ? openServer(*location)
+                                               : openFile(baseName);
+    if (!opened || !widenRash() || !openTable()) {
         dropConnection();
         m_readOnly = false;
         notify();
@@ -277,6 +298,59 @@ bool TDM1::openFile(const QString& path)
     return checkOrCreateTable();
 }
 
+bool TDM1::openServer(const DatabaseLocation& location)
+{
+    m_connector.setPasswordPrompt(m_options.passwordPrompt);
+    QString error;
+    if (!m_connector.open(m_connectionName, location, m_options.busyTimeoutMs, error) ||
+        !startServerSession(error))
+        return fail(ConnectError::CannotOpen, error);
+    return checkOrCreateTable();
+}
+
+bool TDM1::startServerSession(QString& error) const
+{
+    QSqlQuery q(database());
+    for (const QString& sql : m_dialect.sessionStatements(m_options.busyTimeoutMs))
+        if (!run(q, sql, error))
+            return false;
+    return true;
+}
+
+bool TDM1::runReconnecting(QSqlQuery& q, const std::function<bool(QSqlQuery&)>& start) const
+{
+    q = QSqlQuery(database());
+    q.setForwardOnly(true);
+    if (start(q))
+        return true;
+    // A server connection that broke since the last command is opened again once;
+    // not within a transaction, whose work went with the connection.
+    if (m_inTransaction || !connectionLost())
+        return false;
+    q = QSqlQuery(database());
+    q.setForwardOnly(true);
+    return start(q);
+}
+
+bool TDM1::connectionLost() const
+{
+    if (m_dialect.engine() != SqlEngine::Postgres)
+        return false;
+    QSqlDatabase db = database();
+    {
+        QSqlQuery probe(db);
+        if (probe.exec(QStringLiteral("SELECT 1")))
+            return false;
+    }
+    // Open again for the next command; when the server is still away, that
+    // command tries once more.
+    db.close();
+    QString error;
+    if (db.open())
+        startServerSession(error);
+    return true;
+}
+
 // Only reads until the file is known to be ours: a refused file stays byte for byte
 // as it was.
 bool TDM1::checkOrCreateTable()
@@ -284,35 +358,37 @@ bool TDM1::checkOrCreateTable()
     QSqlDatabase db = database();
     QSqlQuery q(db);
     QString error;
-    if (!run(q, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"), error))
+    const Qt::CaseSensitivity nameCase =
+        m_dialect.namesIgnoreCase() ? Qt::CaseInsensitive : Qt::CaseSensitive;
+    if (!run(q, m_dialect.tablesQuery(), error))
         return fail(ConnectError::NotDatabase, error);
     QString table;
     bool otherTables = false;
     while (q.next()) {
         const QString name = q.value(0).toString();
-        if (name.compare(kTable, Qt::CaseInsensitive) == 0)
+        if (name.compare(kTableName, nameCase) == 0)
             table = name;
-        else if (!name.startsWith(QLatin1String("sqlite_")))
+        else
             otherTables = true;
     }
     q.finish();
 
     if (!table.isEmpty()) {
-        if (!run(q, QStringLiteral("PRAGMA table_info(%1)").arg(quoted(table)), error))
+        if (!run(q, m_dialect.columnsQuery(table), error))
             return fail(ConnectError::NotDatabase, error);
         QStringList present;
         while (q.next())
-            present << q.value(1).toString().toUpper();
+            present << q.value(0).toString();
         q.finish();
         QStringList missing;
         for (const ColumnSpec& c : vynBaseColumns())
-            if (!present.contains(c.name.toUpper()))
+            if (!present.contains(c.name, nameCase))
                 missing << c.name;
         if (!missing.isEmpty())
             return fail(ConnectError::MissingColumns,
                         QStringLiteral("VYN_Base lacks the columns ") +
                             missing.join(QStringLiteral(", ")));
-        m_hasVersion = present.contains(kVersion);
+        m_hasVersion = present.contains(kVersionName, nameCase);
         if (!m_hasVersion && !m_readOnly && !addRowVersion(q))
             return false;
         // Files of older versions lack the index the list reads its windows
@@ -324,10 +400,10 @@ bool TDM1::checkOrCreateTable()
     else if (otherTables)
         return fail(ConnectError::NoTable, QStringLiteral("the database has no table VYN_Base"));
     else {
-        WriteTransaction t(db);
+        WriteTransaction t(db, m_dialect);
         if (!t.begin(error))
             return fail(ConnectError::CannotOpen, error);
-        for (const QString& sql : schemaStatements())
+        for (const QString& sql : m_dialect.schemaStatements())
             if (!run(q, sql, error))
                 return fail(ConnectError::CannotOpen, error);
         if (!t.commit(error))
@@ -336,7 +412,7 @@ bool TDM1::checkOrCreateTable()
     }
     // Two running programs may share the file: readers never wait for a writer.
     // A read-only file keeps its journal mode; that is not a reason to refuse it.
-    if (!m_readOnly)
+    if (!m_readOnly && m_dialect.engine() == SqlEngine::Sqlite)
         q.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
     q.finish();
     return true;
@@ -379,9 +455,9 @@ bool TDM1::readWindow(bool tail, int& count, std::vector<qint64>& ids, QString& 
 {
     const QString direction = tail ? QStringLiteral("DESC") : QStringLiteral("ASC");
     const QString sql =
-        QStringLiteral("SELECT ID, (SELECT COUNT(*) FROM %1) FROM %1 ORDER BY \"DATE\" %2, ID %2 "
-                       "LIMIT %3")
-            .arg(kTable, direction, QString::number(kWindow));
+        QStringLiteral("SELECT %1, (SELECT COUNT(*) FROM %2) FROM %2 ORDER BY \"DATE\" %3, %1 %3 "
+                       "LIMIT %4")
+            .arg(kId, kTable, direction, QString::number(kWindow));
     count = 0;
     ids.clear();
     if (sqlite3* handle = sqliteHandle(database())) {
@@ -395,9 +471,8 @@ bool TDM1::readWindow(bool tail, int& count, std::vector<qint64>& ids, QString& 
             return false;
         }
     } else {
-        QSqlQuery q(database());
-        q.setForwardOnly(true);
-        if (!q.exec(sql)) {
+        QSqlQuery q;
+        if (!runReconnecting(q, [&](QSqlQuery& q) { return q.exec(sql); })) {
             error = q.lastError().text();
             return false;
         }
@@ -413,7 +488,7 @@ bool TDM1::readWindow(bool tail, int& count, std::vector<qint64>& ids, QString& 
 
 bool TDM1::readAllIds(std::vector<qint64>& ids, QString& error) const
 {
-    const QString sql = QStringLiteral("SELECT ID FROM %1 ORDER BY \"DATE\", ID").arg(kTable);
+    const QString sql = QStringLiteral("SELECT %1 FROM %2 ORDER BY \"DATE\", %1").arg(kId, kTable);
     ids.clear();
     ids.reserve(static_cast<std::size_t>(m_count));
     if (sqlite3* handle = sqliteHandle(database())) {
@@ -426,9 +501,8 @@ bool TDM1::readAllIds(std::vector<qint64>& ids, QString& error) const
         }
         return true;
     }
-    QSqlQuery q(database());
-    q.setForwardOnly(true);
-    if (!q.exec(sql)) {
+    QSqlQuery q;
+    if (!runReconnecting(q, [&](QSqlQuery& q) { return q.exec(sql); })) {
         error = q.lastError().text();
         return false;
     }
@@ -560,6 +634,7 @@ void TDM1::Close()
     m_open = false;
     m_readOnly = false;
     m_hasVersion = false;
+    m_dialect = SqlDialect(SqlEngine::Sqlite);
     m_count = 0;
     adopt({}, 0, false);
     m_unannounced = false;
@@ -635,6 +710,16 @@ QVariant TDM1::fromStored(const ColumnSpec& column, const QVariant& stored)
         }
         return stored.toLongLong() != 0;
     case ColumnKind::DateTime: {
+        if (stored.typeId() == QMetaType::QDate)
+            return stored.toDate();
+        if (stored.typeId() == QMetaType::QDateTime) {
+            // A server's timestamp has no zone: its wall-clock reading is the value.
+            // One at midnight is a date, as the text of a date would be.
+            const QDateTime moment = stored.toDateTime();
+            if (moment.time() == QTime(0, 0))
+                return moment.date();
+            return QDateTime(moment.date(), moment.time());
+        }
         const QString s = stored.toString().trimmed();
         if (s.size() <= 10)
             return QDate::fromString(s, Qt::ISODate);
@@ -648,7 +733,7 @@ QVariant TDM1::fromStored(const ColumnSpec& column, const QVariant& stored)
     return stored;
 }
 
-QVariant TDM1::toStored(const ColumnSpec& column, const QVariant& value)
+QVariant TDM1::toStored(const ColumnSpec& column, const QVariant& value, SqlEngine engine)
 {
     if (value.isNull())
         return {};
@@ -664,6 +749,8 @@ QVariant TDM1::toStored(const ColumnSpec& column, const QVariant& value)
         }
         return value.toDouble();
     case ColumnKind::YesNo:
+        if (engine == SqlEngine::Postgres)
+            return value.toBool();
         return value.toBool() ? 1 : 0;
     case ColumnKind::DateTime:
         // ISO text sorts in time order, which keeps the DATE index meaningful.
@@ -680,11 +767,16 @@ std::optional<StoredRow> TDM1::readRow(qint64 id) const
 {
     if (!m_open)
         return std::nullopt;
-    QSqlQuery q(database());
-    q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT * FROM %1 WHERE ID = ?").arg(kTable));
-    q.addBindValue(id);
-    if (!q.exec() || !q.next())
+    QSqlQuery q;
+    if (!runReconnecting(q, [&](QSqlQuery& q) {
+            q.prepare(QStringLiteral("SELECT * FROM %1 WHERE %2 = ?").arg(kTable, kId));
+            q.addBindValue(id);
+            return q.exec();
+        })) {
+        m_lastError = q.lastError().text();
+        return std::nullopt;
+    }
+    if (!q.next())
         return std::nullopt;
     const QSqlRecord rec = q.record();
     StoredRow row;
@@ -715,18 +807,18 @@ bool TDM1::writeRow(QSqlDatabase& db, std::optional<qint64> id, const StoredRow&
                       [&](int, const ColumnSpec& c) { sets << quoted(c.name) + QStringLiteral(" = ?"); });
         if (m_hasVersion)
             sets << versionBump();
-        q.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE ID = ?")
-                      .arg(kTable, sets.join(QLatin1Char(','))));
-        q.bindValue(bindRow(q, columns, row), *id);
+        q.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
+                      .arg(kTable, sets.join(QLatin1Char(',')), kId));
+        q.bindValue(bindRow(q, columns, row, engine()), *id);
     } else {
-        q.prepare(insertStatement(columns));
-        bindRow(q, columns, row);
+        q.prepare(insertStatement(columns, m_dialect));
+        bindRow(q, columns, row, engine());
     }
     if (!q.exec()) {
         error = q.lastError().text();
         return false;
     }
-    newId = id ? *id : q.lastInsertId().toLongLong();
+    newId = id ? *id : insertedId(q);
     return true;
 }
 
@@ -737,6 +829,9 @@ const QString TDM1::kImportBusyMessage =
                    "Повторите, когда импорт закончится.");
 const QString TDM1::kBusyMessage =
     QStringLiteral("База данных занята другой программой. Повторите позже.");
+const QString TDM1::kConnectionLostMessage =
+    QStringLiteral("Связь с сервером базы данных прервалась. Изменения не сохранены; "
+                   "повторите команду.");
 
 TDM1::PostResult
 TDM1::inWriteTransaction(const std::function<bool(QSqlDatabase&, PostResult&)>& body,
@@ -754,10 +849,21 @@ TDM1::inWriteTransaction(const std::function<bool(QSqlDatabase&, PostResult&)>& 
     }
     QSqlDatabase db = database();
     std::optional<QLockFile> marker; // released after the transaction ends
-    WriteTransaction t(db);
-    if (!t.begin(result.error)) {
-        if (!t.busy())
+    const bool onServer = engine() == SqlEngine::Postgres;
+    // A server connection lost since the last command is opened again first.
+    if (onServer && !db.isOpen() && db.open())
+        startServerSession(result.error);
+    m_lockTimedOut = false;
+    WriteTransaction t(db, m_dialect);
+    if (!t.begin(result.error) && onServer && connectionLost())
+        t.begin(result.error);
+    if (!t.begun()) {
+        if (!t.busy() || onServer) {
+            if (onServer && !t.busy())
+                result.error = kConnectionLostMessage + QStringLiteral(" (") + result.error +
+                               QLatin1Char(')');
             return result;
+        }
         // Another program holds the write lock past the busy timeout. An import may
         // hold it for minutes: wait for it as long as the caller agrees to.
         bool waited = false;
@@ -792,27 +898,54 @@ TDM1::inWriteTransaction(const std::function<bool(QSqlDatabase&, PostResult&)>& 
             return result;
         }
     }
-    if (markAsImport) {
+    if (markAsImport && !onServer) {
         marker.emplace(importMarkerPath(m_path));
         marker->setStaleLockTime(0);
         marker->tryLock(0); // only a hint for others: the write goes on without it
     }
+    m_inTransaction = true;
     result.ok = body(db, result) && t.commit(result.error);
+    m_inTransaction = false;
+    if (!result.ok)
+        t.rollback();
+    if (!result.ok && connectionLost()) {
+        // The server rolled the transaction back: nothing of it was kept.
+        result.error = kConnectionLostMessage + QStringLiteral(" (") + result.error.trimmed() +
+                       QLatin1Char(')');
+        result.changedElsewhere = result.gone = false;
+    }
+    if (!result.ok && m_lockTimedOut)
+        result.error = kBusyMessage + QStringLiteral(" (") + result.error.trimmed() +
+                       QLatin1Char(')');
     return result;
 }
 
 std::optional<qint64> TDM1::rowVersion(qint64 id) const
 {
+    bool failed = false;
+    PostResult ignored;
+    return storedVersion(id, false, failed, ignored);
+}
+
+std::optional<qint64> TDM1::storedVersion(qint64 id, bool lock, bool& failed, PostResult& r) const
+{
     if (!m_open)
         return std::nullopt;
     QSqlQuery q(database());
     q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE ID = ?")
-                  .arg(m_hasVersion ? QStringLiteral("COALESCE(%1, 0)").arg(kVersion)
-                                    : QStringLiteral("0"),
-                       kTable));
-    q.addBindValue(id);
-    if (!q.exec() || !q.next())
+    // Not prepared: a server cannot free a prepared statement of a transaction
+    // that failed (a lock waited for too long). The ID is our own integer.
+    failed = !q.exec(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = %4")
+                         .arg(m_hasVersion ? QStringLiteral("COALESCE(%1, 0)").arg(kVersion)
+                                           : QStringLiteral("0"),
+                              kTable, kId, QString::number(id)) +
+                     (lock ? m_dialect.lockRead() : QString()));
+    if (failed) {
+        r.error = q.lastError().text();
+        m_lockTimedOut = m_dialect.isLockTimeout(q.lastError().nativeErrorCode());
+        return std::nullopt;
+    }
+    if (!q.next())
         return std::nullopt;
     return q.value(0).toLongLong();
 }
@@ -829,13 +962,18 @@ TDM1::PostResult TDM1::post(std::optional<qint64> id,
     const PostResult result = inWriteTransaction([&](QSqlDatabase& db, PostResult& r) {
         StoredRow current;
         if (id) {
-            const auto stored = readRow(*id);
+            // Locks the row on a server until the commit: no other save comes between.
+            bool failed = false;
+            const auto version = storedVersion(*id, true, failed, r);
+            if (failed)
+                return false;
+            const auto stored = version ? readRow(*id) : std::nullopt;
             if (!stored) {
                 r.gone = true;
                 r.error = QStringLiteral("the row is gone");
                 return false;
             }
-            if (expectedVersion && rowVersion(*id) != expectedVersion) {
+            if (expectedVersion && version != expectedVersion) {
                 r.changedElsewhere = true;
                 r.error = QStringLiteral("the row was changed by another program");
                 return false;
@@ -861,17 +999,18 @@ TDM1::PostResult TDM1::appendRows(const std::vector<StoredRow>& rows)
     });
 }
 
-TDM1::Batch::Batch(const QSqlDatabase& db) : m_find(db), m_insert(db), m_sqlite(sqliteHandle(db))
+TDM1::Batch::Batch(const QSqlDatabase& db, const SqlDialect& dialect)
+    : m_dialect(dialect), m_db(db), m_find(db), m_insert(db), m_sqlite(sqliteHandle(db))
 {
     m_find.setForwardOnly(true);
 }
 
 bool TDM1::Batch::containsSerial(const QString& serial, bool& found, QString& error)
 {
-    // SQLite's NOCASE folds the Latin letters only; with it the SNUM index answers.
+    // The Latin letters only are folded, as SQLite's NOCASE does; the SNUM index answers.
     if (!m_findPrepared) {
-        if (!m_find.prepare(QStringLiteral("SELECT 1 FROM %1 WHERE SNUM = ? COLLATE NOCASE LIMIT 1")
-                                .arg(kTable))) {
+        if (!m_find.prepare(QStringLiteral("SELECT 1 FROM %1 WHERE %2 LIMIT 1")
+                                .arg(kTable, m_dialect.serialMatch(QStringLiteral("SNUM"))))) {
             error = m_find.lastError().text();
             return false;
         }
@@ -889,7 +1028,7 @@ bool TDM1::Batch::containsSerial(const QString& serial, bool& found, QString& er
 
 bool TDM1::Batch::prepareInsert(std::uint64_t columns, QString& error)
 {
-    const QString sql = insertStatement(columns);
+    const QString sql = insertStatement(columns, m_dialect);
     if (m_sqlite) {
         m_sqliteInsert = std::make_unique<SqliteStatement>(m_sqlite, sql.toUtf8().constData());
         if (!m_sqliteInsert->isValid()) {
@@ -925,12 +1064,81 @@ bool TDM1::Batch::append(const StoredRow& row, qint64& id, QString& error)
         id = m_sqliteInsert->lastInsertId();
         return true;
     }
-    bindRow(m_insert, columns, row);
+    bindRow(m_insert, columns, row, m_dialect.engine());
     if (!m_insert.exec()) {
         error = m_insert.lastError().text();
         return false;
     }
-    id = m_insert.lastInsertId().toLongLong();
+    id = insertedId(m_insert);
+    return true;
+}
+
+bool TDM1::Batch::containsId(qint64 id, bool& found, QString& error)
+{
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ?").arg(kTable, kId));
+    q.addBindValue(id);
+    if (!q.exec()) {
+        error = q.lastError().text();
+        return false;
+    }
+    found = q.next();
+    return true;
+}
+
+bool TDM1::Batch::appendWithId(const StoredRow& row, qint64 id, QString& error)
+{
+    const std::uint64_t columns = writtenColumns(row);
+    QStringList names{kId}, marks{QStringLiteral("?")};
+    forEachColumn(columns, [&](int, const ColumnSpec& c) {
+        names << quoted(c.name);
+        marks << QStringLiteral("?");
+    });
+    QSqlQuery q(m_db);
+    q.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                  .arg(kTable, names.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
+    q.bindValue(0, id);
+    bindRow(q, columns, row, m_dialect.engine(), 1);
+    if (!q.exec()) {
+        error = q.lastError().text();
+        return false;
+    }
+    m_explicitIds = true;
+    return true;
+}
+
+bool TDM1::forEachRow(const std::function<bool(qint64 id, const StoredRow& row)>& rowDone) const
+{
+    if (!m_open)
+        return false;
+    QSqlQuery q;
+    if (!runReconnecting(q, [&](QSqlQuery& q) {
+            return q.exec(QStringLiteral("SELECT * FROM %1 ORDER BY \"DATE\", %2").arg(kTable, kId));
+        })) {
+        m_lastError = q.lastError().text();
+        return false;
+    }
+    const QSqlRecord rec = q.record();
+    std::vector<const ColumnSpec*> specs;
+    int idField = -1;
+    for (int i = 0; i < rec.count(); ++i) {
+        specs.push_back(findColumn(rec.fieldName(i)));
+        if (specs.back() && specs.back()->kind == ColumnKind::AutoNumber)
+            idField = i;
+    }
+    while (q.next()) {
+        StoredRow row;
+        for (int i = 0; i < rec.count(); ++i)
+            if (specs[std::size_t(i)])
+                row.setValue(specs[std::size_t(i)]->name, fromStored(*specs[std::size_t(i)], q.value(i)));
+        if (!rowDone(q.value(idField).toLongLong(), row))
+            break;
+    }
+    if (q.lastError().isValid()) {
+        m_lastError = q.lastError().text();
+        return false;
+    }
     return true;
 }
 
@@ -939,13 +1147,14 @@ TDM1::PostResult TDM1::inBatch(const std::function<bool(Batch&, PostResult&)>& b
     const PostResult result = inWriteTransaction([&](QSqlDatabase& db, PostResult& r) {
         QSqlQuery q(db);
         // Files from elsewhere may lack the index that keeps the lookups fast.
-        if (!run(q, QStringLiteral("CREATE INDEX IF NOT EXISTS VYN_Base_SNUM ON %1 "
-                                   "(SNUM COLLATE NOCASE)")
-                        .arg(kTable),
-                 r.error))
+        const QString index = m_dialect.ensureSerialIndex();
+        if (!index.isEmpty() && !run(q, index, r.error))
             return false;
-        Batch batch(db);
-        return body(batch, r);
+        Batch batch(db, m_dialect);
+        if (!body(batch, r))
+            return false;
+        const QString renumber = m_dialect.afterExplicitIds();
+        return !batch.m_explicitIds || renumber.isEmpty() || run(q, renumber, r.error);
     }, true);
     if (result.ok)
         Refresh();
@@ -964,7 +1173,10 @@ TDM1::DeleteResult TDM1::deleteRow(qint64 id, std::optional<qint64> expectedVers
     const int position = m_current;
     DeleteResult outcome = DeleteResult::Deleted;
     const PostResult done = inWriteTransaction([&](QSqlDatabase& db, PostResult& r) {
-        const auto version = rowVersion(id);
+        bool failed = false;
+        const auto version = storedVersion(id, true, failed, r);
+        if (failed)
+            return false;
         if (!version) {
             outcome = DeleteResult::Gone;
             return false;
@@ -974,7 +1186,7 @@ TDM1::DeleteResult TDM1::deleteRow(qint64 id, std::optional<qint64> expectedVers
             return false;
         }
         QSqlQuery q(db);
-        q.prepare(QStringLiteral("DELETE FROM %1 WHERE ID = ?").arg(kTable));
+        q.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(kTable, kId));
         q.addBindValue(id);
         if (!q.exec()) {
             r.error = q.lastError().text();
@@ -1007,14 +1219,23 @@ bool TDM1::setText(qint64 id, const QString& column, const QString& text)
         m_lastError = QStringLiteral("the database is open read-only");
         return false;
     }
-    QSqlQuery q(database());
-    q.prepare(QStringLiteral("UPDATE %1 SET %2 = ?%3 WHERE ID = ?")
-                  .arg(kTable, quoted(spec->name),
-                       m_hasVersion ? QStringLiteral(", ") + versionBump() : QString()));
-    q.addBindValue(text);
-    q.addBindValue(id);
-    if (!q.exec() || q.numRowsAffected() != 1) {
-        m_lastError = q.lastError().text();
+    // Through the write transaction, so that it waits for another program's import
+    // like every other write.
+    const PostResult done = inWriteTransaction([&](QSqlDatabase& db, PostResult& r) {
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral("UPDATE %1 SET %2 = ?%3 WHERE %4 = ?")
+                      .arg(kTable, quoted(spec->name),
+                           m_hasVersion ? QStringLiteral(", ") + versionBump() : QString(), kId));
+        q.addBindValue(text);
+        q.addBindValue(id);
+        if (!q.exec() || q.numRowsAffected() != 1) {
+            r.error = q.lastError().text();
+            return false;
+        }
+        return true;
+    });
+    if (!done.ok) {
+        m_lastError = done.error;
         return false;
     }
     notify(id);

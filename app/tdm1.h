@@ -1,11 +1,13 @@
 #pragma once
-// The data module: the connection to the configuration database (an SQLite file)
-// and the one cursor over VYN_Base whose current row is the current configuration
+// The data module: the connection to the configuration database (an SQLite file
+// or a PostgreSQL server) and the one cursor over VYN_Base whose current row is the current configuration
 // of the whole program. Rows are kept in ascending DATE order, ties by ID; the
 // cursor names its row by ID. Only the IDs are held in memory, and only a window
 // of them until more are asked for; values are read when asked for.
 
+#include "databaseconnector.h"
 #include "model/storedrow.h"
+#include "sqldialect.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -38,12 +40,16 @@ public:
         // text to show, and once with an empty text when the wait is over. None:
         // after the busy timeout the write fails with kImportBusyMessage.
         std::function<bool(const QString& text)> waitForImport = nullptr;
+        // Asked for a server's password when ~/.pgpass has none; kept for the session.
+        DatabaseConnector::PasswordPrompt passwordPrompt = nullptr;
     };
 
     // What a write says when another program's import holds the database.
     static const QString kImportWaitMessage;
     static const QString kImportBusyMessage;
     static const QString kBusyMessage;
+    // What a command says when the server connection broke during it.
+    static const QString kConnectionLostMessage;
 
     enum class ConnectError
     {
@@ -81,15 +87,23 @@ public:
     TDM1(const TDM1&) = delete;
     TDM1& operator=(const TDM1&) = delete;
 
-    // Close, open the file (a new or empty file gets the table), widen RASH, open the
-    // table in DATE order with the cursor on the first row. A refused file is left
-    // as it was. The caller reports a failure.
-    bool Connect(const QString& path);
+    // Close, open the database baseName names (a path: an SQLite file; a
+    // "postgresql://" URI: a server), create the table in a new or empty one, open
+    // the table in DATE order with the cursor on the first row. A refused database
+    // is left as it was. The caller reports a failure.
+    bool Connect(const QString& baseName);
+    void setPasswordPrompt(DatabaseConnector::PasswordPrompt prompt)
+    {
+        m_options.passwordPrompt = std::move(prompt);
+    }
     void Close();
     bool isOpen() const { return m_open; }
     // The file or its directory cannot be written: the rows can be browsed only.
     bool isReadOnly() const { return m_readOnly; }
+    // What Connect was given: the file's path or the server's URI.
     QString path() const { return m_path; }
+    SqlEngine engine() const { return m_dialect.engine(); }
+    const SqlDialect& dialect() const { return m_dialect; }
     ConnectError connectError() const { return m_connectError; }
     QString lastError() const { return m_lastError; }
     // The connection, for readers that need their own statements (the list model).
@@ -141,11 +155,17 @@ public:
         // case; through the SNUM index. False with error set when the lookup fails.
         bool containsSerial(const QString& serial, bool& found, QString& error);
         bool append(const StoredRow& row, qint64& id, QString& error);
+        // Whether a row has this ID; and an append that keeps the row's ID (a copy
+        // between databases). Later appends of either kind get IDs above it.
+        bool containsId(qint64 id, bool& found, QString& error);
+        bool appendWithId(const StoredRow& row, qint64 id, QString& error);
 
     private:
         friend class TDM1;
-        explicit Batch(const QSqlDatabase& db);
+        Batch(const QSqlDatabase& db, const SqlDialect& dialect);
         bool prepareInsert(std::uint64_t columns, QString& error);
+        SqlDialect m_dialect;
+        QSqlDatabase m_db;
         QSqlQuery m_find;
         QSqlQuery m_insert;
         // The same insert straight on SQLite, when the connection is SQLite's.
@@ -154,12 +174,16 @@ public:
         std::uint64_t m_prepared = 0;
         bool m_insertPrepared = false;
         bool m_findPrepared = false;
+        bool m_explicitIds = false;
     };
     // One write transaction around body: committed when body returns true, rolled
     // back otherwise (the file stays as it was). The cursor stays where it was.
     PostResult inBatch(const std::function<bool(Batch&, PostResult&)>& body);
     // One text column of one row (COMMENT, MANAGER); refused when too long.
     bool setText(qint64 id, const QString& column, const QString& text);
+    // Every row in list order, read in one pass; stops when row() returns false.
+    // False with lastError() set when the rows cannot be read.
+    bool forEachRow(const std::function<bool(qint64 id, const StoredRow& row)>& row) const;
     // Re-reads the order of the rows; the cursor keeps its row when it still exists.
     bool Refresh();
 
@@ -168,12 +192,25 @@ public:
     using Listener = std::function<void(std::optional<qint64> changedId)>;
     void setListener(Listener listener) { m_listener = std::move(listener); }
 
-    // Values as the row holds them, from what SQLite returns for a column.
+    // Values as the row holds them, from what the engine returns for a column,
+    // and the value to bind for the engine's column.
     static QVariant fromStored(const ColumnSpec& column, const QVariant& stored);
-    static QVariant toStored(const ColumnSpec& column, const QVariant& value);
+    static QVariant toStored(const ColumnSpec& column, const QVariant& value,
+                             SqlEngine engine = SqlEngine::Sqlite);
 
 private:
     bool openFile(const QString& path);
+    bool openServer(const DatabaseLocation& location);
+    bool startServerSession(QString& error) const;
+    // After a failed statement on a server: whether the connection is gone; it is
+    // then opened again for the next command.
+    bool connectionLost() const;
+    // Runs start (prepare, bind, exec) on a new query of the connection; once more
+    // after a server connection that broke was opened again.
+    bool runReconnecting(QSqlQuery& q, const std::function<bool(QSqlQuery&)>& start) const;
+    // The row's version; nullopt when there is no such row, or (failed set, with
+    // the engine's reason in r) when it could not be read.
+    std::optional<qint64> storedVersion(qint64 id, bool lock, bool& failed, PostResult& r) const;
     bool checkOrCreateTable();
     bool addRowVersion(QSqlQuery& q);
     QString versionBump() const;
@@ -196,11 +233,15 @@ private:
     Options m_options;
     QString m_connectionName;
     QString m_path;
+    SqlDialect m_dialect{SqlEngine::Sqlite};
+    DatabaseConnector m_connector;
     bool m_open = false;
     bool m_readOnly = false;
     bool m_hasVersion = false;
     ConnectError m_connectError = ConnectError::None;
-    QString m_lastError;
+    mutable bool m_lockTimedOut = false;
+    bool m_inTransaction = false; // the last write waited too long for a row
+    mutable QString m_lastError;
     // The ordered IDs of positions [m_windowStart, m_windowStart + m_ids.size());
     // all of them once m_complete. A window is read with the row count in one
     // statement; the rest when a position beyond it is asked for.

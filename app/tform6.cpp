@@ -367,7 +367,7 @@ void TForm6::chooseServer()
     QString error;
     const std::optional<DatabaseLocation> shown = DatabaseLocation::parse(Edit1->text().trimmed(), error);
     const std::optional<DatabaseLocation> chosen =
-        m_links.chooseServer ? m_links.chooseServer(shown.value_or(DatabaseLocation()))
+        m_serverChooser ? m_serverChooser(shown.value_or(DatabaseLocation()))
                              : chooseServerDatabase(shown.value_or(DatabaseLocation()), this);
     if (chosen)
         connectDatabase(chosen->toString());

@@ -45,8 +45,6 @@ struct TForm6Links
     LoaderImage* loader = nullptr;
     QString title; // caption of the loader's failure message
     std::function<void(const QString& topic)> help;
-    // Asks where the server database is; default: the "Сервер PostgreSQL" dialog.
-    std::function<std::optional<DatabaseLocation>(const DatabaseLocation& shown)> chooseServer;
 };
 
 class TForm6 : public QDialog
@@ -81,6 +79,9 @@ public:
     void SpeedButton4Click(); // tariff file
     // "Сервер PostgreSQL": connects the server database chosen in its dialog.
     void chooseServer();
+    // Asks where the server database is; default: the "Сервер PostgreSQL" dialog.
+    using ServerChooser = std::function<std::optional<DatabaseLocation>(const DatabaseLocation& shown)>;
+    void setServerChooser(ServerChooser chooser) { m_serverChooser = std::move(chooser); }
     bool LoadConf();
 
 protected:
@@ -103,6 +104,7 @@ private:
 
     QLineEdit* Edit1 = nullptr; // database
     QToolButton* m_serverButton = nullptr;
+    ServerChooser m_serverChooser;
     QLineEdit* Edit5 = nullptr; // firmware file
     QLineEdit* Edit3 = nullptr; // alternative-days file
     QLineEdit* Edit4 = nullptr; // tariff file

@@ -145,7 +145,7 @@ void VynBaseModel::fetchBlockOf(int listRow) const
     QSqlQuery q(m_db.database());
     q.setForwardOnly(true);
     // The IDs are our own integers: no text of a user goes into the statement.
-    if (!q.exec(QStringLiteral("SELECT ID,%1 FROM VYN_Base WHERE ID IN (%2)")
+    if (!q.exec(QStringLiteral("SELECT \"ID\",%1 FROM \"VYN_Base\" WHERE \"ID\" IN (%2)")
                     .arg(selectList(), ids.join(QLatin1Char(',')))))
         return;
     while (q.next())
@@ -172,7 +172,7 @@ const VynBaseModel::Row& VynBaseModel::rowFor(qint64 id) const
         if (it == m_rows.end()) {
             // Not in the list (filtered out): read it alone.
             QSqlQuery q(m_db.database());
-            q.prepare(QStringLiteral("SELECT ID,%1 FROM VYN_Base WHERE ID = ?").arg(selectList()));
+            q.prepare(QStringLiteral("SELECT \"ID\",%1 FROM \"VYN_Base\" WHERE \"ID\" = ?").arg(selectList()));
             q.addBindValue(id);
             Row r;
             if (q.exec() && q.next())
@@ -280,7 +280,7 @@ const std::vector<QString>& VynBaseModel::lowerColumn(int column) const
     m_lower.assign(m_db.ids().size(), QString());
     announceLateChange();
     m_lowerColumn = column;
-    const QString sql = QStringLiteral("SELECT ID,\"%1\" FROM VYN_Base").arg(columnName(column));
+    const QString sql = QStringLiteral("SELECT \"ID\",\"%1\" FROM \"VYN_Base\"").arg(columnName(column));
     const auto store = [&](qint64 id, const QString& text) {
         // A failed read of the whole order leaves fewer places than positions.
         const int position = m_db.positionOf(id);

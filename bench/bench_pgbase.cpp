@@ -2,16 +2,21 @@
 // SQLite file and on a throw-away PostgreSQL server side by side: the ordered
 // ID list, one screen of the six list columns fetched by window (at the top and
 // at the end, where the program starts), the one-column read of the first
-// filter keystroke, and the same filter done by the engine.
+// filter keystroke, and the same filter done by the engine. Then the program's
+// own figures on both: start-up (connect and the first screen at the last row)
+// and the filter's first and next keystrokes, through the list model.
 
 #include "app/sqldialect.h"
 #include "app/tdm1.h"
+#include "app/vynbasemodel.h"
+#include "tests/common/fakedialogs.h"
 #include "model/rowcodec.h"
 #include "tests/model/recordfixture.h"
 #include "tests/support/pgserver.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -121,6 +126,45 @@ Figures measure(QSqlDatabase& db)
     return f;
 }
 
+void paint(const VynBaseModel& model, int firstRow)
+{
+    for (int r = std::max(0, firstRow); r < std::min(firstRow + kScreen, model.rowCount()); ++r)
+        for (int c = 0; c < VynBaseModel::ColumnCount; ++c) {
+            model.index(r, c).data();
+            model.index(r, c).data(VynBaseModel::HighlightRole);
+        }
+}
+
+// The program on the database baseName names: start-up to the first screen, the
+// first filter keystroke and the next one.
+void measureProgram(const char* engine, const QString& baseName)
+{
+    const NumberLocale comma(QLatin1Char(','), QStringLiteral("dd.MM.yyyy"));
+    test::FakeDialogs dialogs;
+    QElapsedTimer t;
+    t.start();
+    TDM1 db;
+    if (!db.Connect(baseName)) {
+        std::printf("%-10s cannot connect: %s\n", engine, db.lastError().toUtf8().constData());
+        return;
+    }
+    VynBaseModel model(db, dialogs, comma, QLocale(QLocale::Russian, QLocale::Russia));
+    db.Last();
+    paint(model, model.rowCount() - kScreen);
+    const double start = ms(t);
+    t.restart();
+    model.setSearch(QStringLiteral("0012"), VynBaseModel::Snum);
+    model.setFiltered(true);
+    paint(model, 0);
+    const double first = ms(t);
+    t.restart();
+    model.setSearch(QStringLiteral("00123"), VynBaseModel::Snum);
+    model.setFiltered(true);
+    paint(model, 0);
+    const double next = ms(t);
+    std::printf("%-10s %13.1f %13.1f %12.1f %7d\n", engine, start, first, next, model.rowCount());
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -130,6 +174,7 @@ int main(int argc, char** argv)
     vyntest::PgServer* server = vyntest::sharedPgServer();
     std::printf("%-10s %9s %9s %9s %11s %11s %7s\n", "engine", "ids ms", "top ms", "end ms",
                 "column ms", "filter ms", "found");
+    QStringList programBases;
     for (SqlEngine engine : {SqlEngine::Sqlite, SqlEngine::Postgres}) {
         const SqlDialect dialect(engine);
         QSqlDatabase db = QSqlDatabase::addDatabase(dialect.driver(), dialect.driver());
@@ -144,8 +189,20 @@ int main(int argc, char** argv)
             db.setPort(server->port());
             db.setUserName(vyntest::PgServer::superuser());
             db.setDatabaseName(server->createDatabase());
+            // The program reaches the server as an engineer's machine does: TCP and ~/.pgpass.
+            server->psql(QStringLiteral("ALTER ROLE postgres PASSWORD 'bench'"));
+            QFile pass(dir.filePath(QStringLiteral("pgpass")));
+            pass.open(QIODevice::WriteOnly);
+            pass.write(QStringLiteral("127.0.0.1:%1:*:postgres:bench\n").arg(server->port()).toUtf8());
+            pass.close();
+            pass.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+            qputenv("PGPASSFILE", QFile::encodeName(pass.fileName()));
+            programBases << QStringLiteral("postgresql://postgres@127.0.0.1:%1/%2")
+                                .arg(server->port())
+                                .arg(db.databaseName());
         } else {
             db.setDatabaseName(dir.filePath(QStringLiteral("MXVynBase.sqlite")));
+            programBases << db.databaseName();
         }
         QString error;
         if (!db.open() || !fill(db, dialect, error)) {
@@ -161,6 +218,10 @@ int main(int argc, char** argv)
                     f.column, f.filter, f.found);
         db.close();
     }
+    std::printf("\nthe program:\n%-10s %13s %13s %12s %7s\n", "engine", "start ms",
+                "1st key ms", "next key ms", "rows");
+    for (const QString& base : programBases)
+        measureProgram(DatabaseLocation::looksLikeServer(base) ? "PostgreSQL" : "SQLite", base);
     vyntest::stopSharedPgServer();
     return 0;
 }

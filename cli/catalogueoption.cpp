@@ -20,7 +20,7 @@ CatalogueOption::CatalogueOption(const QString& path, const vyn::NumberLocale& l
     }
     QFile in(file);
     if (!in.open(QIODevice::ReadOnly))
-        throw Failure(QStringLiteral("%1: cannot read the catalogue: %2").arg(file, in.errorString()));
+        throw Failure(QStringLiteral("%1: не удалось прочитать каталог: %2").arg(file, in.errorString()));
     QString readable = file;
     if (!file.endsWith(QLatin1String(".ini"), Qt::CaseInsensitive)) {
         // A packed catalogue is read through its decoded text, as the program does.
@@ -28,7 +28,7 @@ CatalogueOption::CatalogueOption(const QString& path, const vyn::NumberLocale& l
         QFile out(readable);
         if (!m_dir.isValid() || !out.open(QIODevice::WriteOnly) ||
             out.write(vyn::unscrambleCatalogue(in.readAll())) < 0)
-            throw Failure(QStringLiteral("%1: cannot decode the catalogue").arg(file));
+            throw Failure(QStringLiteral("%1: не удалось расшифровать каталог").arg(file));
     }
     m_catalogue = std::make_unique<vyn::InstrumentCatalogue>(readable, locale);
 }

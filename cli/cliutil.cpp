@@ -1,5 +1,10 @@
 #include "cliutil.h"
 
+#include <iostream>
+#include <string>
+#include <termios.h>
+#include <unistd.h>
+
 #include "app/programdir.h"
 
 #include <QCoreApplication>
@@ -73,6 +78,13 @@ bool parseCommand(QCommandLineParser& parser, const QStringList& args, const QSt
         return false;
     }
     return true;
+}
+
+void throwActionError(const QString& action, const QString& choices)
+{
+    if (action.isEmpty())
+        throw UsageError(QStringLiteral("не указано действие (%1)").arg(choices));
+    throw UsageError(QStringLiteral("неизвестное действие «%1»; допустимо: %2").arg(action, choices));
 }
 
 QString requiredValue(const QCommandLineParser& parser, const QString& name)
@@ -156,9 +168,40 @@ void printErr(const QString& text)
         std::fputc('\n', stderr);
 }
 
+namespace {
+
+// A server's password typed on the terminal, not echoed; none without a terminal
+// (a script's password belongs in ~/.pgpass).
+std::optional<QString> askPasswordOnTerminal(const vyn::DatabaseLocation& location,
+                                             const QString& reason)
+{
+    if (!::isatty(STDIN_FILENO))
+        return std::nullopt;
+    printErr((reason.isEmpty() ? QString() : reason + QStringLiteral(". ")) +
+             QStringLiteral("Пароль для %1: ").arg(location.toString()).trimmed());
+    termios saved{};
+    const bool quiet = ::tcgetattr(STDIN_FILENO, &saved) == 0;
+    if (quiet) {
+        termios silent = saved;
+        silent.c_lflag &= ~tcflag_t(ECHO);
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &silent);
+    }
+    std::string line;
+    const bool read = static_cast<bool>(std::getline(std::cin, line));
+    if (quiet)
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &saved);
+    std::fputc('\n', stderr);
+    if (!read)
+        return std::nullopt;
+    return QString::fromStdString(line);
+}
+
+} // namespace
+
 vyn::TDM1::Options waitingDatabaseOptions()
 {
     vyn::TDM1::Options options;
+    options.passwordPrompt = askPasswordOnTerminal;
     options.waitForImport = [said = false](const QString& text) mutable {
         if (!said && !text.isEmpty())
             printErr(text);

@@ -52,6 +52,10 @@ bool parseCommand(QCommandLineParser& parser, const QStringList& args, const QSt
 QString russianHelpText(const QString& helpText, const QString& command);
 QString russianParserError(const QString& errorText);
 
+// The usage error of a command whose first argument names its action: none
+// given, or one that is not among the choices ("pack или show").
+[[noreturn]] void throwActionError(const QString& action, const QString& choices);
+
 // Value of a required option; UsageError when missing.
 QString requiredValue(const QCommandLineParser& parser, const QString& name);
 // Integer option value; UsageError when not an integer.

@@ -21,7 +21,7 @@ QDate parseDayMonth(const QString& text, const QString& option)
     const QRegularExpressionMatch m = pattern.match(text);
     const QDate date = m.hasMatch() ? QDate(2000, m.captured(2).toInt(), m.captured(1).toInt()) : QDate();
     if (!date.isValid())
-        throw UsageError(QStringLiteral("--%1: \"%2\" is not a day and month DD.MM").arg(option, text));
+        throw UsageError(QStringLiteral("--%1: \"%2\" не день и месяц ДД.ММ").arg(option, text));
     return date;
 }
 
@@ -29,12 +29,12 @@ AltDay parseAlternative(const QString& text)
 {
     const qsizetype colon = text.indexOf(QLatin1Char(':'));
     if (colon < 0)
-        throw UsageError(QStringLiteral("--alt: \"%1\" is not DD.MM:Weekday").arg(text));
+        throw UsageError(QStringLiteral("--alt: \"%1\" не в виде ДД.ММ:день_недели").arg(text));
     const QDate date = parseDayMonth(text.left(colon), QStringLiteral("alt"));
     const QString name = text.mid(colon + 1);
     const int weekday = static_cast<int>(weekdayNames().indexOf(name));
     if (weekday < 0)
-        throw UsageError(QStringLiteral("--alt: \"%1\" is not a weekday; one of: %2")
+        throw UsageError(QStringLiteral("--alt: \"%1\" не день недели; допустимо: %2")
                              .arg(name, weekdayNames().join(QStringLiteral(", "))));
     return {date, weekday};
 }
@@ -62,7 +62,7 @@ int show(const QCommandLineParser& parser, const QString& file)
 {
     const int year = intValue(parser, QStringLiteral("year"), QDate::currentDate().year());
     if (year < 1 || year > 9999)
-        throw UsageError(QStringLiteral("--year: %1 is not a year").arg(year));
+        throw UsageError(QStringLiteral("--year: %1 не год").arg(year));
     AltDaysLists lists;
     try {
         lists = readAltDaysFile(file, year);
@@ -90,7 +90,7 @@ int write(const QCommandLineParser& parser, const QString& file)
     for (const QString& v : parser.values(QStringLiteral("holiday")))
         holidays << AltDay{parseDayMonth(v, QStringLiteral("holiday")), 0};
     if (alternative.size() > kAltDaysPerList || holidays.size() > kAltDaysPerList)
-        throw UsageError(QStringLiteral("a file holds at most %1 alternative days and %1 holidays")
+        throw UsageError(QStringLiteral("в файле не больше %1 альтернативных и %1 праздничных дней")
                              .arg(kAltDaysPerList));
     try {
         writeAltDaysFile(file, alternative, holidays);
@@ -105,33 +105,38 @@ int write(const QCommandLineParser& parser, const QString& file)
 int runAlt(const QStringList& args)
 {
     QCommandLineParser parser;
-    parser.addPositionalArgument(QStringLiteral("action"), QStringLiteral("show or write"));
-    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("the .alt file"));
-    parser.addOption({QStringLiteral("year"), QStringLiteral("show: the year the dates belong to (default: this year)."),
-                      QStringLiteral("Y")});
-    parser.addOption({QStringLiteral("json"), QStringLiteral("show: print JSON.")});
+    parser.addPositionalArgument(QStringLiteral("действие"), QStringLiteral("show или write"));
+    parser.addPositionalArgument(QStringLiteral("файл"), QStringLiteral("файл .alt"));
+    parser.addOption({QStringLiteral("year"),
+                      QStringLiteral("show: год, к которому относятся даты (по умолчанию текущий)."),
+                      QStringLiteral("год")});
+    parser.addOption({QStringLiteral("json"), QStringLiteral("show: вывести JSON.")});
     parser.addOption({QStringLiteral("alt"),
-                      QStringLiteral("write: an alternative day, e.g. 07.05:Суббота (repeatable)."),
-                      QStringLiteral("DD.MM:Weekday")});
-    parser.addOption({QStringLiteral("holiday"), QStringLiteral("write: a holiday (repeatable)."),
-                      QStringLiteral("DD.MM")});
+                      QStringLiteral("write: альтернативный день, например 07.05:Суббота "
+                                     "(можно повторять)."),
+                      QStringLiteral("ДД.ММ:день_недели")});
+    parser.addOption({QStringLiteral("holiday"),
+                      QStringLiteral("write: праздничный день (можно повторять)."),
+                      QStringLiteral("ДД.ММ")});
     if (!parseCommand(parser, args,
-                      QStringLiteral("Shows or writes an alternative-days file (62 bytes).\n"
-                                     "Weekdays: ") + weekdayNames().join(QStringLiteral(", "))))
+                      QStringLiteral("Показывает или записывает файл альтернативных дней (62 байта).\n"
+                                     "  alt show ФАЙЛ [--year год] [--json]\n"
+                                     "  alt write ФАЙЛ [--alt ДД.ММ:день_недели]... [--holiday ДД.ММ]...\n"
+                                     "Дни недели: ") + weekdayNames().join(QStringLiteral(", "))))
         return ExitOk;
     const QStringList pos = parser.positionalArguments();
     if (pos.size() != 2)
-        throw UsageError(QStringLiteral("expected: show FILE | write FILE"));
+        throw UsageError(QStringLiteral("нужно: show ФАЙЛ или write ФАЙЛ"));
     const QString& action = pos.at(0);
     const bool writing = action == QLatin1String("write");
     if (!writing && action != QLatin1String("show"))
-        throw UsageError(QStringLiteral("unknown action \"%1\"; expected show or write").arg(action));
+        throwActionError(action, QStringLiteral("show или write"));
     for (const char* opt : {"year", "json"})
         if (writing && parser.isSet(QString::fromLatin1(opt)))
-            throw UsageError(QStringLiteral("--%1 belongs to show").arg(QString::fromLatin1(opt)));
+            throw UsageError(QStringLiteral("--%1 относится к show").arg(QString::fromLatin1(opt)));
     for (const char* opt : {"alt", "holiday"})
         if (!writing && parser.isSet(QString::fromLatin1(opt)))
-            throw UsageError(QStringLiteral("--%1 belongs to write").arg(QString::fromLatin1(opt)));
+            throw UsageError(QStringLiteral("--%1 относится к write").arg(QString::fromLatin1(opt)));
     return writing ? write(parser, pos.at(1)) : show(parser, pos.at(1));
 }
 

@@ -4,6 +4,7 @@
 #include "cliutil.h"
 #include "commands.h"
 
+#include "app/basecopy.h"
 #include "app/tdm1.h"
 #include "model/configfile.h"
 
@@ -13,25 +14,69 @@
 
 namespace vyntool {
 
+namespace {
+
+void connectOrFail(vyn::TDM1& db, const QString& baseName)
+{
+    if (!db.Connect(baseName))
+        throw Failure(QStringLiteral("%1: %2").arg(baseName, db.lastError()));
+}
+
+int copyBase(const QCommandLineParser& parser)
+{
+    const QString from = requiredValue(parser, QStringLiteral("from"));
+    const QString to = requiredValue(parser, QStringLiteral("to"));
+    vyn::TDM1 source(waitingDatabaseOptions());
+    connectOrFail(source, from);
+    vyn::TDM1 target(waitingDatabaseOptions());
+    connectOrFail(target, to);
+    const vyn::BaseCopyResult copied = vyn::copyBase(source, target);
+    if (!copied.ok)
+        throw Failure(QStringLiteral("%1: %2").arg(to, copied.error));
+    printOut(QStringLiteral("Скопировано строк: %1, пропущено: %2, под новым ID: %3")
+                 .arg(copied.added)
+                 .arg(copied.skipped)
+                 .arg(copied.renumbered));
+    return ExitOk;
+}
+
+} // namespace
+
 int runBase(const QStringList& args)
 {
     QCommandLineParser parser;
-    parser.addPositionalArgument(QStringLiteral("action"),
-                                 QStringLiteral("add DATABASE CONFIG.json..."));
+    parser.addPositionalArgument(QStringLiteral("действие"),
+                                 QStringLiteral("add БАЗА КОНФИГУРАЦИЯ.json... | copy"));
     parser.addOption({QStringLiteral("set"),
-                      QStringLiteral("Column value of every added row, as COLUMN=TEXT (repeatable)."),
-                      QStringLiteral("column=text")});
+                      QStringLiteral("Значение столбца каждой добавляемой строки, СТОЛБЕЦ=ТЕКСТ "
+                                     "(можно повторять)."),
+                      QStringLiteral("столбец=текст")});
+    parser.addOption({QStringLiteral("from"),
+                      QStringLiteral("copy: база, строки которой копируются (файл или адрес сервера)."),
+                      QStringLiteral("база")});
+    parser.addOption({QStringLiteral("to"),
+                      QStringLiteral("copy: база, в которую они копируются; создаётся, если её нет."),
+                      QStringLiteral("база")});
     if (!parseCommand(parser, args,
-                      QStringLiteral("Appends configuration files to a configuration database "
-                                     "(created when missing), in one transaction.\n"
-                                     "  base add MXVynBase.sqlite config.json --set SNUM=12345678")))
+                      QStringLiteral("Добавляет файлы конфигурации в базу конфигураций "
+                                     "(создаётся, если её нет) одной транзакцией; или копирует все "
+                                     "строки одной базы в другую с их ID и датами, пропуская "
+                                     "уже записанные заводские номера.\n"
+                                     "База — файл или сервер: postgresql://пользователь@сервер:порт/база.\n"
+                                     "  base add MXVynBase.sqlite config.json --set SNUM=12345678\n"
+                                     "  base copy --from MXVynBase.sqlite --to "
+                                     "postgresql://engineer@server/vyn")))
         return ExitOk;
     const QStringList pos = parser.positionalArguments();
+    if (pos.value(0) == QLatin1String("copy")) {
+        if (pos.size() != 1)
+            throw UsageError(QStringLiteral("base copy: нужны только --from и --to"));
+        return copyBase(parser);
+    }
     if (pos.value(0) != QLatin1String("add"))
-        throw UsageError(pos.isEmpty() ? QStringLiteral("missing action (add)")
-                                       : QStringLiteral("unknown action \"%1\"").arg(pos.first()));
+        throwActionError(pos.value(0), QStringLiteral("add, copy"));
     if (pos.size() < 3)
-        throw UsageError(QStringLiteral("base add needs the database and configuration files"));
+        throw UsageError(QStringLiteral("base add: нужны база и файлы конфигурации"));
 
     std::vector<vyn::StoredRow> rows;
     for (const QString& name : pos.mid(2)) {
@@ -49,7 +94,7 @@ int runBase(const QStringList& args)
         for (const QString& set : parser.values(QStringLiteral("set"))) {
             const qsizetype eq = set.indexOf(QLatin1Char('='));
             if (eq <= 0)
-                throw UsageError(QStringLiteral("--set needs COLUMN=TEXT, not \"%1\"").arg(set));
+                throw UsageError(QStringLiteral("--set: нужно СТОЛБЕЦ=ТЕКСТ, а не \"%1\"").arg(set));
             json[set.left(eq)] = set.mid(eq + 1);
         }
         try {
@@ -59,8 +104,7 @@ int runBase(const QStringList& args)
         }
     }
     vyn::TDM1 db(waitingDatabaseOptions());
-    if (!db.Connect(pos.at(1)))
-        throw Failure(QStringLiteral("%1: %2").arg(pos.at(1), db.lastError()));
+    connectOrFail(db, pos.at(1));
     const vyn::TDM1::PostResult added = db.appendRows(rows);
     if (!added.ok)
         throw Failure(QStringLiteral("%1: %2").arg(pos.at(1), added.error));

@@ -31,12 +31,12 @@ QByteArray readBytes(const QString& path)
 int runCatalogue(const QStringList& args)
 {
     QCommandLineParser parser;
-    parser.addPositionalArgument(QStringLiteral("action"),
-                                 QStringLiteral("pack INI SPE | unpack SPE INI"));
+    parser.addPositionalArgument(QStringLiteral("действие"),
+                                 QStringLiteral("pack INI SPE или unpack SPE INI"));
     if (!parseCommand(
             parser, args,
-            QStringLiteral("Scrambles the instrument catalogue rash.ini into rash.spe, or "
-                           "decodes a rash.spe.\n"
+            QStringLiteral("Шифрует каталог приборов учёта rash.ini в rash.spe или "
+                           "расшифровывает rash.spe.\n"
                            "  catalogue pack rash.ini rash.spe\n"
                            "  catalogue unpack rash.spe rash.ini")))
         return ExitOk;
@@ -44,13 +44,12 @@ int runCatalogue(const QStringList& args)
     const QString action = pos.value(0);
     const bool pack = action == QLatin1String("pack");
     if (!pack && action != QLatin1String("unpack"))
-        throw UsageError(action.isEmpty() ? QStringLiteral("missing action (pack or unpack)")
-                                          : QStringLiteral("unknown action \"%1\"").arg(action));
+        throwActionError(action, QStringLiteral("pack или unpack"));
     if (pos.size() != 3)
         throw UsageError(
-            QStringLiteral("catalogue %1 needs the input and the output file").arg(action));
+            QStringLiteral("catalogue %1: нужны входной и выходной файлы").arg(action));
     if (QFileInfo(pos.at(1)).absoluteFilePath() == QFileInfo(pos.at(2)).absoluteFilePath())
-        throw UsageError(QStringLiteral("the output must not be the input"));
+        throw UsageError(QStringLiteral("выходной файл не может быть входным"));
     const QByteArray in = readBytes(pos.at(1));
     writeFileOrFail(pos.at(2), pack ? vyn::scrambleCatalogue(in) : vyn::unscrambleCatalogue(in));
     return ExitOk;

@@ -38,23 +38,23 @@ template <typename F> auto schemeTableOrFailure(F&& f)
 int runConf(const QStringList& args)
 {
     QCommandLineParser parser;
-    parser.addPositionalArgument(QStringLiteral("action"),
-                                 QStringLiteral("pack SRC OUT | show FILE"));
+    parser.addPositionalArgument(QStringLiteral("действие"),
+                                 QStringLiteral("pack ИСХОДНЫЙ ФАЙЛ или show ФАЙЛ"));
     const QCommandLineOption json(QStringLiteral("json"),
-                                  QStringLiteral("show: print the records as JSON."));
+                                  QStringLiteral("show: вывести записи в JSON."));
     parser.addOption(json);
     if (!parseCommand(
             parser, args,
-            QStringLiteral("Packs the scheme table source (code and 34 hexadecimal bytes a "
-                           "line) into conf.dat, or shows a conf.dat.\n"
-                           "  conf pack SRC OUT\n  conf show FILE [--json]")))
+            QStringLiteral("Упаковывает исходный текст таблицы схем (код и 34 шестнадцатеричных "
+                           "байта в строке) в conf.dat или показывает conf.dat.\n"
+                           "  conf pack ИСХОДНЫЙ ФАЙЛ\n  conf show ФАЙЛ [--json]")))
         return ExitOk;
 
     const QStringList pos = parser.positionalArguments();
     const QString action = pos.value(0);
     if (action == QLatin1String("pack")) {
         if (pos.size() != 3)
-            throw UsageError(QStringLiteral("conf pack needs SRC and OUT"));
+            throw UsageError(QStringLiteral("conf pack: нужны исходный файл и файл результата"));
         const vyn::SchemeTable table =
             schemeTableOrFailure([&] { return vyn::SchemeTable::fromSource(readText(pos.at(1))); });
         if (!table.find(QStringLiteral("30")))
@@ -64,7 +64,7 @@ int runConf(const QStringList& args)
     }
     if (action == QLatin1String("show")) {
         if (pos.size() != 2)
-            throw UsageError(QStringLiteral("conf show needs FILE"));
+            throw UsageError(QStringLiteral("conf show: нужен файл"));
         const vyn::SchemeTable table =
             schemeTableOrFailure([&] { return vyn::SchemeTable::fromFile(pos.at(1)); });
         if (!parser.isSet(json)) {
@@ -82,8 +82,7 @@ int runConf(const QStringList& args)
         printOut(QString::fromUtf8(QJsonDocument(records).toJson(QJsonDocument::Indented)));
         return ExitOk;
     }
-    throw UsageError(action.isEmpty() ? QStringLiteral("missing action (pack or show)")
-                                      : QStringLiteral("unknown action \"%1\"").arg(action));
+    throwActionError(action, QStringLiteral("pack или show"));
 }
 
 } // namespace vyntool

@@ -101,45 +101,46 @@ int runDocument(const QStringList& args, Document document)
     QCommandLineParser parser;
     const auto opt = [&](const char* name, const char* value, const char* help) {
         parser.addOption(QCommandLineOption(QString::fromLatin1(name), QString::fromUtf8(help),
-                                            QString::fromLatin1(value)));
+                                            QString::fromUtf8(value)));
     };
     const auto flagOpt = [&](const char* name, const char* help) {
         parser.addOption(QCommandLineOption(QString::fromLatin1(name), QString::fromUtf8(help)));
     };
-    opt("config", "FILE", "Configuration file (JSON).");
+    opt("config", "файл", "Файл конфигурации (JSON).");
     addDeviceOptions(parser);
-    opt("pdf", "OUT", "Write the document as a PDF file.");
-    opt("tables-json", "OUT", "Write the filled tables of the document database as JSON.");
-    opt("db", "FILE", "Document database (default: DBRepData.sqlite of the program directory).");
-    opt("catalogue", "FILE",
-        "Instrument catalogue, packed (rash.spe) or readable (rash.ini) (default: rash.spe of the "
-        "program directory).");
+    opt("pdf", "файл", "Записать документ в файл PDF.");
+    opt("tables-json", "файл", "Записать заполненные таблицы базы документов в JSON.");
+    opt("db", "файл", "База документов (по умолчанию DBRepData.sqlite каталога программы).");
+    opt("catalogue", "файл",
+        "Каталог приборов учёта, упакованный (rash.spe) или читаемый (rash.ini) (по умолчанию "
+        "rash.spe каталога программы).");
     // Each document lists only the settings it reads.
     if (passport) {
-        flagOpt("defaults", "Take the offered value for every missing catalogue error value.");
-        opt("print-for", "KIND", "Passport for the \"complex\" (default) or the \"calculator\".");
-        flagOpt("serials", "Serial numbers beside the types in the completeness list "
+        flagOpt("defaults", "Для каждого недостающего значения погрешности из каталога принять "
+                            "предложенное.");
+        opt("print-for", "вид", "Паспорт на \"complex\" — комплекс (по умолчанию) или "
+                                "\"calculator\" — вычислитель.");
+        flagOpt("serials", "Заводские номера рядом с типами в комплектности "
                            "(\"Печатать серийные номера в карте программирования\").");
-        flagOpt("min-flow", "Minimum-flow control set in the calculator.");
+        flagOpt("min-flow", "В приборе установлен контроль минимального значения расхода.");
     } else {
-        flagOpt("serials", "Serial numbers in the instrument list "
+        flagOpt("serials", "Заводские номера в списке приборов "
                            "(\"Печатать серийные номера в карте программирования\").");
-        flagOpt("dst", "The calculator switches to summer and winter time.");
-        opt("alt", "FILE",
-            "Alternative-days file (default: the first *.alt of the program directory).");
+        flagOpt("dst", "Прибор переходит на летнее и зимнее время.");
+        opt("alt", "файл",
+            "Файл альтернативных дней (по умолчанию первый *.alt каталога программы).");
     }
     if (!parseCommand(parser, args,
-                      passport ? QStringLiteral("Builds the passport of a configuration for the "
-                                                "calculator on a port.")
-                               : QStringLiteral("Builds the programming card of a configuration "
-                                                "for the calculator on a port.")))
+                      passport ? QStringLiteral("Строит паспорт конфигурации для прибора на порту.")
+                               : QStringLiteral("Строит карту программирования конфигурации для "
+                                                "прибора на порту.")))
         return ExitOk;
 
     const QString configPath = requiredValue(parser, QStringLiteral("config"));
     const bool pdf = parser.isSet(QStringLiteral("pdf"));
     const bool json = parser.isSet(QStringLiteral("tables-json"));
     if (pdf == json)
-        throw UsageError(QStringLiteral("give one of --pdf and --tables-json"));
+        throw UsageError(QStringLiteral("укажите одно из --pdf и --tables-json"));
     const QString outPath = requiredValue(parser, pdf ? QStringLiteral("pdf")
                                                       : QStringLiteral("tables-json"));
     vyn::DocumentSettings settings;
@@ -148,7 +149,7 @@ int runDocument(const QStringList& args, Document document)
         settings.printFor = vyn::PrintFor::Calculator;
     else if (!printFor.isEmpty() && printFor != QLatin1String("complex"))
         throw UsageError(
-            QStringLiteral("--print-for is complex or calculator, not \"%1\"").arg(printFor));
+            QStringLiteral("--print-for: complex или calculator, а не \"%1\"").arg(printFor));
     settings.serialNumbers = parser.isSet(QStringLiteral("serials"));
     settings.minFlowControl = passport && parser.isSet(QStringLiteral("min-flow"));
     settings.noSeasonTimeChange = passport || !parser.isSet(QStringLiteral("dst"));

@@ -67,35 +67,37 @@ int runImage(const QStringList& args)
 {
     QCommandLineParser parser;
     const auto opt = [&](const char* name, const char* value, const char* help) {
-        const QCommandLineOption o(QString::fromLatin1(name), QString::fromLatin1(help),
-                                   QString::fromLatin1(value));
+        const QCommandLineOption o(QString::fromLatin1(name), QString::fromUtf8(help),
+                                   QString::fromUtf8(value));
         parser.addOption(o);
     };
     const auto flagOpt = [&](const char* name, const char* help) {
-        parser.addOption(QCommandLineOption(QString::fromLatin1(name), QString::fromLatin1(help)));
+        parser.addOption(QCommandLineOption(QString::fromLatin1(name), QString::fromUtf8(help)));
     };
-    opt("config", "FILE", "Configuration file (JSON).");
-    opt("layout", "N", "Layout number the calculator reports; 2 is the short layout (default 0).");
-    opt("stamp", "N", "Firmware stamp of the calculator (default 0).");
-    opt("conf", "FILE", "Scheme table (default: conf.dat of the program directory).");
-    opt("alt", "FILE", "Alternative-days file (default: none, 62 zero bytes).");
-    flagOpt("dst", "The calculator switches to summer and winter time.");
-    flagOpt("no-dst", "The calculator keeps its time all year (default).");
-    flagOpt("min-flow", "Set the minimum-flow control in the calculator.");
-    opt("now", "ISO", "Date and time written into the image (default: now).");
-    opt("catalogue", "FILE", "Instrument catalogue, rash.ini or rash.spe (default: rash.spe of the program directory).");
-    opt("out", "FILE", "Image file to write (65536 bytes).");
-    flagOpt("hex", "Print the written address ranges instead of writing a file.");
-    flagOpt("json", "With --hex: print the ranges as JSON.");
+    opt("config", "файл", "Файл конфигурации (JSON).");
+    opt("layout", "число", "Номер размещения, который сообщает прибор; 2 — короткое размещение "
+                           "(по умолчанию 0).");
+    opt("stamp", "число", "Метка программы прибора (по умолчанию 0).");
+    opt("conf", "файл", "Таблица схем (по умолчанию conf.dat каталога программы).");
+    opt("alt", "файл", "Файл альтернативных дней (по умолчанию нет: 62 нулевых байта).");
+    flagOpt("dst", "Прибор переходит на летнее и зимнее время.");
+    flagOpt("no-dst", "Прибор не переводит время (по умолчанию).");
+    flagOpt("min-flow", "Установить в приборе контроль минимального значения расхода.");
+    opt("now", "ГГГГ-ММ-ДДTЧЧ:ММ:СС", "Дата и время, записываемые в образ (по умолчанию текущие).");
+    opt("catalogue", "файл", "Каталог приборов учёта, rash.ini или rash.spe (по умолчанию "
+                             "rash.spe каталога программы).");
+    opt("out", "файл", "Файл образа (65536 байт).");
+    flagOpt("hex", "Вывести записываемые диапазоны адресов вместо записи файла.");
+    flagOpt("json", "С --hex: вывести диапазоны в JSON.");
     if (!parseCommand(parser, args,
-                      QStringLiteral("Builds the memory image of a generation-03 calculator.")))
+                      QStringLiteral("Строит образ памяти прибора поколения 03.")))
         return ExitOk;
 
     const QString configPath = requiredValue(parser, QStringLiteral("config"));
     const bool hex = parser.isSet(QStringLiteral("hex"));
     const QString outPath = hex ? QString() : requiredValue(parser, QStringLiteral("out"));
     if (parser.isSet(QStringLiteral("dst")) && parser.isSet(QStringLiteral("no-dst")))
-        throw UsageError(QStringLiteral("--dst and --no-dst exclude each other"));
+        throw UsageError(QStringLiteral("--dst и --no-dst исключают друг друга"));
 
     vyn::ImageInputs in;
     in.ImageLayout = intValue(parser, QStringLiteral("layout"), 0);
@@ -107,7 +109,8 @@ int runImage(const QStringList& args)
     if (parser.isSet(QStringLiteral("now"))) {
         in.now = QDateTime::fromString(parser.value(QStringLiteral("now")), Qt::ISODate);
         if (!in.now.isValid())
-            throw UsageError(QStringLiteral("--now needs an ISO date and time, not \"%1\"")
+            throw UsageError(QStringLiteral("--now: дата и время в виде 2026-03-01T14:30:00, "
+                                            "а не \"%1\"")
                                  .arg(parser.value(QStringLiteral("now"))));
     }
     // The short layout takes nothing from the scheme table.
@@ -128,8 +131,8 @@ int runImage(const QStringList& args)
     const CatalogueOption catalogue(parser.value(QStringLiteral("catalogue")), in.locale);
     const ImageConfig config = loadConfigFile(configPath, in.locale, catalogue.electricityMeters());
     if (config.deviceGeneration != 0)
-        printErr(QStringLiteral("vyntool image: %1 is a configuration of a generation-04 "
-                                "calculator (DeviceSoftData 2004-01-01 or later)")
+        printErr(QStringLiteral("vyntool image: %1 — конфигурация прибора поколения 04 "
+                                "(DeviceSoftData 2004-01-01 или позже)")
                      .arg(configPath));
 
     vyn::DeviceImage image;

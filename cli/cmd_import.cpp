@@ -16,20 +16,22 @@ namespace vyntool {
 int runImport(const QStringList& args)
 {
     QCommandLineParser parser;
-    parser.addPositionalArgument(QStringLiteral("table"), QStringLiteral("The older DBF table."));
+    parser.addPositionalArgument(QStringLiteral("таблица"), QStringLiteral("Старая таблица DBF."));
     parser.addOption({QStringLiteral("db"),
-                      QStringLiteral("The configuration database; created when missing."),
-                      QStringLiteral("file")});
-    const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print the counts as JSON."));
+                      QStringLiteral("База конфигураций (файл или сервер: "
+                                     "postgresql://пользователь@сервер:порт/база); создаётся, если "
+                                     "её нет."),
+                      QStringLiteral("база")});
+    const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Вывести итоги в JSON."));
     parser.addOption(json);
     if (!parseCommand(parser, args,
-                      QStringLiteral("Imports the rows of an older DBF table into a configuration "
-                                     "database; rows whose serial number is stored are skipped.\n"
-                                     "  import FILE.dbf --db FILE [--json]")))
+                      QStringLiteral("Импортирует строки старой таблицы DBF в базу конфигураций; "
+                                     "строки с уже записанным заводским номером пропускаются.\n"
+                                     "  import ФАЙЛ.dbf --db ФАЙЛ [--json]")))
         return ExitOk;
     const QStringList pos = parser.positionalArguments();
     if (pos.size() != 1)
-        throw UsageError(QStringLiteral("import needs one DBF table"));
+        throw UsageError(QStringLiteral("нужна одна таблица DBF"));
     const QString dbPath = requiredValue(parser, QStringLiteral("db"));
 
     vyn::TDM1 db(waitingDatabaseOptions());
@@ -49,7 +51,7 @@ int runImport(const QStringList& args)
                                       {QStringLiteral("columnFailures"), result.columnFailures}})
                 .toJson(QJsonDocument::Compact)));
     else
-        printOut(QStringLiteral("%1: %2 rows added, %3 skipped, %4 column errors")
+        printOut(QStringLiteral("%1: добавлено строк: %2, пропущено: %3, ошибок в столбцах: %4")
                      .arg(pos.first())
                      .arg(result.added)
                      .arg(result.skipped)

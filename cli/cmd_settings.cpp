@@ -33,18 +33,17 @@ QString passportText(vyn::PassportKind kind)
 int runSettings(const QStringList& args)
 {
     QCommandLineParser parser;
-    parser.addPositionalArgument(QStringLiteral("action"), QStringLiteral("show"));
-    const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print as JSON."));
+    parser.addPositionalArgument(QStringLiteral("действие"), QStringLiteral("show"));
+    const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Вывести в JSON."));
     parser.addOption(json);
     if (!parseCommand(parser, args,
-                      QStringLiteral("Shows the interface and communication settings that setvyn "
-                                     "reads from setvyn.ini of the program directory.\n"
+                      QStringLiteral("Показывает интерфейсные и коммуникационные настройки, которые "
+                                     "setvyn читает из setvyn.ini каталога программы.\n"
                                      "  settings show [--json]")))
         return ExitOk;
     const QStringList pos = parser.positionalArguments();
     if (pos.value(0) != QLatin1String("show") || pos.size() != 1)
-        throw UsageError(pos.isEmpty() ? QStringLiteral("missing action (show)")
-                                       : QStringLiteral("unknown action \"%1\"").arg(pos.join(u' ')));
+        throwActionError(pos.join(u' '), QStringLiteral("show"));
 
     const QString path = QDir(programDir()).filePath(QStringLiteral("setvyn.ini"));
     if (QFileInfo(path).exists() && !QFileInfo(path).isReadable())

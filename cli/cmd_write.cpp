@@ -18,6 +18,7 @@
 #include "model/configfile.h"
 #include "model/devicesession.h"
 
+#include <QDateTime>
 #include <QFileInfo>
 
 #include "setvyn_version.h"
@@ -223,6 +224,9 @@ int runWrite(const QStringList& args)
                             "секунд (по умолчанию 7)."));
     flagOpt("nocfg", QStringLiteral("Поколение 03: прибор отображает NoCFG и не сообщает годного "
                                     "типа; тип не проверяется."));
+    valueOpt("clock", "ГГГГ-ММ-ДДTЧЧ:ММ:СС",
+             QStringLiteral("Дата и время, которые записываются в прибор (по умолчанию часы "
+                            "компьютера в момент записи)."));
     valueOpt("catalogue", "файл",
              QStringLiteral("Каталог приборов учёта, rash.ini или rash.spe (по умолчанию "
                             "rash.spe каталога программы)."));
@@ -257,6 +261,15 @@ int runWrite(const QStringList& args)
     o.inputs.minFlowControl = parser.isSet(QStringLiteral("min-flow"));
     o.inputs.locale = vyn::NumberLocale::system();
     o.inputs.comm = o.comm;
+    if (parser.isSet(QStringLiteral("clock"))) {
+        const QDateTime moment =
+            QDateTime::fromString(parser.value(QStringLiteral("clock")), Qt::ISODate);
+        if (!moment.isValid())
+            throw UsageError(QStringLiteral("--clock: дата и время в виде 2026-03-01T14:30:00, "
+                                            "а не \"%1\"")
+                                 .arg(parser.value(QStringLiteral("clock"))));
+        o.inputs.clock = [moment] { return moment; };
+    }
     o.prg = parser.isSet(QStringLiteral("prg")) ? parser.value(QStringLiteral("prg"))
                                                 : productFile(QStringLiteral("prg.vyn"));
     o.conf = parser.isSet(QStringLiteral("conf")) ? parser.value(QStringLiteral("conf"))

@@ -120,7 +120,6 @@ bool TVynComunicator_v04::WriteConfig(const WriteContext& c)
 
     openAndResetLine(c.proto, c.inputs.comm.port, c.inputs.comm.speed());
 
-    Sleeper& sleeper = c.proto.sleeper();
     for (const ParameterWrite& w : writes) {
         // Between two parameters: the one sent has been taken whole.
         c.proto.checkStop();
@@ -131,7 +130,7 @@ bool TVynComunicator_v04::WriteConfig(const WriteContext& c)
         ++ParametersWritten;
         c.progress.IncrementProgressBar();
         if (w.pauseAfterMs > 0)
-            sleeper.sleepMs(w.pauseAfterMs);
+            (void)c.proto.pauseUnlessStopped(w.pauseAfterMs);
     }
     for (std::uint8_t function : {std::uint8_t{0x82}, std::uint8_t{0x80}}) {
         SetTxData({0x01, 0x05, 0x10});
@@ -139,7 +138,8 @@ bool TVynComunicator_v04::WriteConfig(const WriteContext& c)
         c.progress.IncrementProgressBar();
     }
 
-    sleeper.sleepMs(c.proto.timings().configFinalPauseMs);
+    // Everything has been taken by now: a stop only cuts the pause short.
+    (void)c.proto.pauseUnlessStopped(c.proto.timings().configFinalPauseMs);
     c.dialogs.inform(QStringLiteral("Конфигурация записана успешно"), QString());
     c.progress.ResetProgressBar();
     ProtoClosePort(c.proto);

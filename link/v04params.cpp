@@ -1,6 +1,7 @@
 #include "v04params.h"
 
 #include "linkerrors.h"
+#include "v04parametertable.h"
 #include "model/cellinput.h"
 #include "model/systems.h"
 
@@ -19,28 +20,28 @@ const QString kTu = QStringLiteral("tu");
 class Writer
 {
 public:
-    void add(std::uint8_t p2, std::uint8_t p3, std::uint8_t t, QByteArray value, int pause = 0)
+    void add(V04Param id, int slot, QByteArray value, int pause = 0)
     {
         ParameterWrite w;
-        w.prefix = {0x03, 0x35, p2, p3, t, 0x00, 0x01};
+        w.prefix = v04Prefix(id, slot);
         w.value = std::move(value);
         w.pauseAfterMs = pause;
         m_writes.push_back(std::move(w));
     }
-    void addByte(std::uint8_t p2, std::uint8_t p3, std::uint8_t t, long long v)
+    void addByte(V04Param id, int slot, long long v)
     {
-        add(p2, p3, t, bytes({static_cast<std::uint8_t>(v & 0xFF)}));
+        add(id, slot, bytes({static_cast<std::uint8_t>(v & 0xFF)}));
     }
-    void addWord(std::uint8_t p2, std::uint8_t p3, std::uint8_t t, long long v)
+    void addWord(V04Param id, int slot, long long v)
     {
-        add(p2, p3, t, bytes({static_cast<std::uint8_t>(v & 0xFF), static_cast<std::uint8_t>((v >> 8) & 0xFF)}));
+        add(id, slot, bytes({static_cast<std::uint8_t>(v & 0xFF), static_cast<std::uint8_t>((v >> 8) & 0xFF)}));
     }
-    void addSingle(std::uint8_t p2, std::uint8_t p3, std::uint8_t t, double v)
+    void addSingle(V04Param id, int slot, double v)
     {
         const float f = static_cast<float>(v);
         std::uint32_t u = 0;
         std::memcpy(&u, &f, sizeof u);
-        add(p2, p3, t,
+        add(id, slot,
             bytes({static_cast<std::uint8_t>(u), static_cast<std::uint8_t>(u >> 8),
                    static_cast<std::uint8_t>(u >> 16), static_cast<std::uint8_t>(u >> 24)}));
     }
@@ -56,8 +57,6 @@ public:
 private:
     std::vector<ParameterWrite> m_writes;
 };
-
-std::uint8_t slotCode(int base, int slot) { return static_cast<std::uint8_t>(base + 16 * slot); }
 
 double numberOr0(const QString& cell, const NumberLocale& locale)
 {
@@ -141,22 +140,22 @@ std::uint8_t thermoFlags(const ConfigRecord& rec, int row, const NumberLocale& l
     return b;
 }
 
-void addSchedule(Writer& w, std::uint8_t p2, const DaySchedule& day)
+void addSchedule(Writer& w, V04Param countId, V04Param entryId, const DaySchedule& day)
 {
     int count = 0;
     for (const DayEntry& e : day)
         if (!e.time.isEmpty())
             ++count;
-    w.addByte(p2, 0x06, 0x40, count);
+    w.addByte(countId, 0, count);
     for (int i = 0; i < 6; ++i) {
         const DayEntry& e = day[static_cast<std::size_t>(i)];
         if (e.time.isEmpty()) {
-            w.add(p2, slotCode(0x16, i), 0x48, Writer::bytes({0, 0, 0}));
+            w.add(entryId, i, Writer::bytes({0, 0, 0}));
             continue;
         }
         const long long hour = integerOrThrow(e.time.mid(0, 2), QStringLiteral("час тарифа"));
         const long long minute = integerOrThrow(e.time.mid(3, 2), QStringLiteral("минута тарифа"));
-        w.add(p2, slotCode(0x16, i), 0x48,
+        w.add(entryId, i,
               Writer::bytes({static_cast<std::uint8_t>(hour), static_cast<std::uint8_t>(minute),
                              static_cast<std::uint8_t>(getTarifNumberFromString(e.tariff))}));
     }
@@ -220,39 +219,41 @@ std::vector<ParameterWrite> buildV04ParameterWrites(const ConfigRecord& rec, con
     const ChannelTable& press = rec.PressureTable;
     Writer w;
 
-    w.addByte(0x45, 0xD5, 0x40, 1);
-    w.addByte(0x45, 0xC5, 0x40, 1);
-    w.addByte(0x2A, 0x03, 0x40, rec.networkAddress);
-    w.addByte(0x2A, 0x13, 0x68, 2);
-    w.addByte(0x2A, 0x23, 0x68, 2);
+    using P = V04Param;
+    w.addByte(P::ConstantD5, 0, 1);
+    w.addByte(P::ConstantC5, 0, 1);
+    w.addByte(P::NetworkAddress, 0, rec.networkAddress);
+    w.addByte(P::Constant2A13, 0, 2);
+    w.addByte(P::Constant2A23, 0, 2);
     const int adapter = rec.adapterType == AdapterKind::ModBus        ? 2
                         : rec.adapterType == AdapterKind::ModBusModem ? 3
                                                                       : 0;
-    w.addByte(0x2A, 0x33, 0x68, adapter);
+    w.addByte(P::AdapterKind, 0, adapter);
     const int first = schemeDigitValue(rec.firstDigit());
     const int second = QString(rec.secondDigit()).toInt(nullptr, 16);
-    w.addByte(0x20, 0x00, 0x38, 16 * std::max(first, 0) + second);
+    w.addByte(P::Scheme, 0, 16 * std::max(first, 0) + second);
     for (int i = 0; i < 6; ++i)
-        w.addByte(0x05, slotCode(0x05, i), 0x88, systemsByte(rec, i + 1));
-    w.addByte(0x25, 0x00, 0x88, optionsByte(rec, in));
-    w.addSingle(0x40, 0x00, 0x10, loc.toDouble(rec.OutImpMass).value_or(0.0));
+        w.addByte(P::SystemsByte, i, systemsByte(rec, i + 1));
+    w.addByte(P::OptionsByte, 0, optionsByte(rec, in));
+    w.addSingle(P::OutputPulseWeight, 0, loc.toDouble(rec.OutImpMass).value_or(0.0));
     if (rec.DSTART < 1)
         throw EComunicatorExcept(QStringLiteral("Не выбрано начало отчётного периода"));
-    w.addByte(0x2E, 0x03, 0x40, rec.DSTART);
-    w.addWord(0x42, 0x03, 0x08, 100);
+    w.addByte(P::ReportDay, 0, rec.DSTART);
+    w.addWord(P::Constant4203, 0, 100);
     for (int i = 0; i < 5; ++i)
-        w.addByte(0x04, slotCode(0x04, i), 0x88, flowFlags(rec, i + 1));
+        w.addByte(P::FlowFlags, i, flowFlags(rec, i + 1));
 
     // Flow values: rows in order, the extra "n" channel always in slot 4.
-    for (auto [p2, col] : {std::pair{0x34, int(FlowCol::Fimp)}, std::pair{0x54, int(FlowCol::Fmin)},
-                           std::pair{0x64, int(FlowCol::Fmax)}}) {
+    for (auto [id, col] : {std::pair{P::FlowPulseWeight, int(FlowCol::Fimp)},
+                           std::pair{P::FlowMinimum, int(FlowCol::Fmin)},
+                           std::pair{P::FlowMaximum, int(FlowCol::Fmax)}}) {
         for (int row = 1; row <= 5; ++row) {
             const bool extra = flow.designation(row).mid(1) == QLatin1String("n");
             const int slot = extra ? 4 : row - 1;
             double v = numberOr0(flow.cell(row, col), loc);
             if (col == FlowCol::Fmin && !in.minFlowControl)
                 v = 0.0;
-            w.addSingle(static_cast<std::uint8_t>(p2), slotCode(0x04, slot), 0x10, v);
+            w.addSingle(id, slot, v);
             if (extra)
                 break;
         }
@@ -263,90 +264,91 @@ std::vector<ParameterWrite> buildV04ParameterWrites(const ConfigRecord& rec, con
         int row = 1;
         for (int slot = 0; slot < 4; ++slot) {
             if (thermo.designation(row) == kTu && slot != 3) {
-                w.addByte(0x03, slotCode(0x03, slot), 0x88, 0);
+                w.addByte(P::ThermometerFlags, slot, 0);
                 continue;
             }
-            w.addByte(0x03, slotCode(0x03, slot), 0x88, thermoFlags(rec, row, loc));
+            w.addByte(P::ThermometerFlags, slot, thermoFlags(rec, row, loc));
             ++row;
         }
     }
-    for (auto [p2, col] : {std::pair{0x53, int(ThermoCol::TMin)}, std::pair{0x63, int(ThermoCol::TMax)}}) {
+    for (auto [id, col] : {std::pair{P::TemperatureMinimum, int(ThermoCol::TMin)},
+                           std::pair{P::TemperatureMaximum, int(ThermoCol::TMax)}}) {
         int row = 1;
         for (int slot = 0; slot < 4; ++slot) {
             const QString& cell = thermo.cell(row, col);
             if (cell.isEmpty()) {
                 // A thermometer without limits sends 0 and the next one goes on.
-                w.addByte(static_cast<std::uint8_t>(p2), slotCode(0x03, slot), 0x40, 0);
+                w.addByte(id, slot, 0);
                 ++row;
                 continue;
             }
             if (thermo.designation(row) == kTu && (col == ThermoCol::TMin || slot != 3)) {
-                w.addByte(static_cast<std::uint8_t>(p2), slotCode(0x03, slot), 0x40, 0);
+                w.addByte(id, slot, 0);
                 continue;
             }
             const long long v = integerOrThrow(GetStrOld(cell, loc), QStringLiteral("предел температуры"));
-            w.addByte(static_cast<std::uint8_t>(p2), slotCode(0x03, slot), 0x40, v);
+            w.addByte(id, slot, v);
             ++row;
         }
     }
 
     for (int i = 0; i < 4; ++i)
-        w.addByte(0x02, slotCode(0x02, i), 0x88, press.cell(i + 1, PressureCol::Type).isEmpty() ? 0 : 0x80);
+        w.addByte(P::PressureSensor, i, press.cell(i + 1, PressureCol::Type).isEmpty() ? 0 : 0x80);
     for (int i = 0; i < 4; ++i)
-        w.addWord(0x52, slotCode(0x03, i), 0x08, pressureCode(press.cell(i + 1, PressureCol::PMin), in.deviceVersion, loc));
+        w.addWord(P::PressureMinimum, i, pressureCode(press.cell(i + 1, PressureCol::PMin), in.deviceVersion, loc));
     for (int i = 0; i < 4; ++i)
-        w.addWord(0x62, slotCode(0x03, i), 0x08, pressureCode(press.cell(i + 1, PressureCol::PMax), in.deviceVersion, loc));
+        w.addWord(P::PressureMaximum, i, pressureCode(press.cell(i + 1, PressureCol::PMax), in.deviceVersion, loc));
     for (int i = 0; i < 4; ++i)
-        w.addWord(0x32, slotCode(0x03, i), 0x08, pressureCode(thermo.cell(i + 1, ThermoCol::Pressure), in.deviceVersion, loc));
+        w.addWord(P::ContractPressure, i, pressureCode(thermo.cell(i + 1, ThermoCol::Pressure), in.deviceVersion, loc));
 
     auto dayMonth = [](const DayMonth& d) {
         return Writer::bytes({static_cast<std::uint8_t>(d.day), static_cast<std::uint8_t>(d.month)});
     };
-    w.add(0x42, 0x13, 0xA8, dayMonth(rec.DATEZ));
-    w.add(0x42, 0x33, 0xA8, dayMonth(rec.DATEL), 250);
-    w.addWord(0x42, 0x23, 0x08, static_cast<long long>(std::nearbyint(loc.toDouble(rec.TXIZ).value_or(0.0) * 100.0)));
-    w.addWord(0x42, 0x43, 0x08, static_cast<long long>(std::nearbyint(loc.toDouble(rec.TXIL).value_or(0.0) * 100.0)));
+    w.add(P::HeatingStart, 0, dayMonth(rec.DATEZ));
+    w.add(P::SummerStart, 0, dayMonth(rec.DATEL), 250);
+    w.addWord(P::ColdSourceHeating, 0, static_cast<long long>(std::nearbyint(loc.toDouble(rec.TXIZ).value_or(0.0) * 100.0)));
+    w.addWord(P::ColdSourceSummer, 0, static_cast<long long>(std::nearbyint(loc.toDouble(rec.TXIL).value_or(0.0) * 100.0)));
 
     const int elec = FindElecLine(rec);
-    w.addSingle(0x36, 0x16, 0x10, elec > 0 ? numberOr0(flow.cell(elec, FlowCol::Fimp), loc) : 0.0);
-    w.addSingle(0x36, 0x26, 0x10, elec > 0 ? numberOr0(flow.cell(elec, FlowCol::Fmax), loc) : 0.0);
-    w.addByte(0x36, 0x36, 0x68, 0);
+    w.addSingle(P::ElectricityConstant, 0, elec > 0 ? numberOr0(flow.cell(elec, FlowCol::Fimp), loc) : 0.0);
+    w.addSingle(P::ElectricityMaximum, 0, elec > 0 ? numberOr0(flow.cell(elec, FlowCol::Fmax), loc) : 0.0);
+    w.addByte(P::Constant3636, 0, 0);
 
-    addSchedule(w, 0x66, rec.daySchedules[WorkDays]);
-    addSchedule(w, 0x46, rec.daySchedules[Saturdays]);
-    addSchedule(w, 0x56, rec.daySchedules[Sundays]);
+    addSchedule(w, P::WorkdayTariffCount, P::WorkdayTariff, rec.daySchedules[WorkDays]);
+    addSchedule(w, P::SaturdayTariffCount, P::SaturdayTariff, rec.daySchedules[Saturdays]);
+    addSchedule(w, P::SundayTariffCount, P::SundayTariff, rec.daySchedules[Sundays]);
 
     // Alternative days, in the file's own order.
     const QByteArray alt = in.altDays.isEmpty() ? QByteArray(62, '\0') : in.altDays.leftJustified(62, '\0', true);
     auto at = [&](int i) { return static_cast<std::uint8_t>(alt.at(i)); };
     const int changed = at(0);
     const int holidays = at(1);
-    w.addByte(0x06, 0x06, 0x40, changed);
+    w.addByte(P::ChangedDayCount, 0, changed);
     for (int i = 0; i < 15; ++i) {
         const std::uint8_t day = at(2 + 2 * i);
         const std::uint8_t month = at(3 + 2 * i);
         if (i >= changed) {
-            w.add(0x06, slotCode(0x16, i), 0x80, Writer::bytes({0, 0, 0}));
+            w.add(P::ChangedDay, i, Writer::bytes({0, 0, 0}));
             continue;
         }
         static constexpr std::uint8_t kKind[4] = {1, 3, 2, 0}; // by bits 7..6: 00, 01, 10, 11
-        w.add(0x06, slotCode(0x16, i), 0x80,
+        w.add(P::ChangedDay, i,
               Writer::bytes({static_cast<std::uint8_t>(month & 0x3F), day, kKind[month >> 6]}));
     }
-    w.addByte(0x16, 0x06, 0x40, holidays);
+    w.addByte(P::HolidayCount, 0, holidays);
     for (int i = 0; i < 15; ++i) {
         const std::uint8_t day = at(32 + 2 * i);
         const std::uint8_t month = at(33 + 2 * i);
-        w.add(0x16, slotCode(0x16, i), 0x60,
+        w.add(P::Holiday, i,
               i < holidays ? Writer::bytes({month, day}) : Writer::bytes({0, 0}));
     }
 
     const QDate today = in.now.date();
     const QTime time = in.now.time();
-    w.add(0x23, 0x10, 0x18,
+    w.add(P::Date, 0,
           Writer::bytes({static_cast<std::uint8_t>(today.year() - 2000),
                          static_cast<std::uint8_t>(today.month()), static_cast<std::uint8_t>(today.day())}));
-    w.add(0x23, 0x00, 0x58,
+    w.add(P::Time, 0,
           Writer::bytes({static_cast<std::uint8_t>(time.hour()), static_cast<std::uint8_t>(time.minute())}));
     return w.take();
 }

@@ -20,6 +20,8 @@ constexpr std::uint8_t kEndOfRequest = 0xF4;
 constexpr std::uint8_t kProgramAck = 0xFF;
 constexpr int kMaxRequestBlock = 64;
 constexpr int kEmptyBlocksAllowed = 8;
+// The longest a wait for input goes without looking at the stop request.
+constexpr microseconds kStopSlice = std::chrono::milliseconds(20);
 
 [[noreturn]] void fail(const char* text)
 {
@@ -111,6 +113,11 @@ void TVynProto::checkStop() const
         throw EInterrupted(QStringLiteral("Операция прервана"));
 }
 
+bool TVynProto::pauseUnlessStopped(int ms) const
+{
+    return m_sleeper.sleepUnlessStopped(std::chrono::milliseconds(ms), m_stop);
+}
+
 void TVynProto::sleepUnlessStopped(int ms)
 {
     // A stop request does not wait out the seven seconds of a line reset.
@@ -149,6 +156,8 @@ bool TVynProto::waitForCount(int count, std::chrono::milliseconds bound, int ste
             return true;
         if (!m_port.Connected())
             return false;
+        // A stop does not wait out the bound of a silent line.
+        checkStop();
         if (have == 0 && m_port.LineLost())
             throw EPortLost(lineLostMessage());
         const auto now = Clock::now();
@@ -158,7 +167,7 @@ bool TVynProto::waitForCount(int count, std::chrono::milliseconds bound, int ste
         if (!m_timings.pollInput) {
             m_sleeper.sleepFor(std::min(step, left));
         } else if (have == 0) {
-            m_port.WaitForInput(left);
+            m_port.WaitForInput(std::min(left, kStopSlice));
         } else {
             // Part of it is here: sleep about as long as the rest takes on the wire,
             // a whole step once nothing more comes.
@@ -183,6 +192,7 @@ void TVynProto::drainInput()
     // Bounded, so that a babbling line cannot hold the program for ever.
     const auto deadline = Clock::now() + m_timings.receiveBound();
     while (m_port.InQueCount() > 0 && Clock::now() < deadline) {
+        checkStop();
         m_port.PurgeInput();
         m_sleeper.sleepMs(m_timings.drainStepMs);
     }
@@ -202,11 +212,11 @@ bool TVynProto::readByte(std::uint8_t& b)
                 return true;
             }
             const auto now = Clock::now();
-            if (now >= deadline)
+            if (now >= deadline || stopRequested())
                 break;
             const auto left = std::chrono::duration_cast<microseconds>(deadline - now);
             if (m_timings.pollInput)
-                m_port.WaitForInput(left);
+                m_port.WaitForInput(std::min(left, kStopSlice));
             else
                 m_sleeper.sleepFor(std::min<microseconds>(
                     std::chrono::milliseconds(m_timings.readByteStepMs), left));
@@ -215,6 +225,58 @@ bool TVynProto::readByte(std::uint8_t& b)
     } catch (...) {
         return false;
     }
+}
+
+int TVynProto::takeHeaderEcho(std::span<const std::uint8_t> header)
+{
+    // Read rather than purge: a byte arriving between a count and a purge would be
+    // lost, and the echo test then misreads the rest of it as the acknowledge.
+    const int have = m_port.InQueCount();
+    if (have <= 0)
+        return 0;
+    std::vector<std::uint8_t> got(static_cast<std::size_t>(have));
+    m_port.ReadExact(got.data(), have);
+    if (have == static_cast<int>(header.size()))
+        return have;
+    // The start of our own header: the rest of its echo is still on its way.
+    if (have < static_cast<int>(header.size()) &&
+        std::equal(got.begin(), got.end(), header.begin()))
+        return have;
+    return 0;
+}
+
+bool TVynProto::receiveHeaderAck(std::span<const std::uint8_t> sent, int echoed,
+                                 std::chrono::milliseconds headerWait, bool& echo,
+                                 std::uint8_t& ackByte)
+{
+    const int total = static_cast<int>(sent.size());
+    std::array<std::uint8_t, 8> got{};
+    if (echoed > 0) {
+        // The echo of what is left of the header and of its check bytes, then the acknowledge.
+        echo = true;
+        const int count = total - echoed + 1;
+        if (!receive(got.data(), count))
+            return false;
+        ackByte = got[static_cast<std::size_t>(count - 1)];
+        return true;
+    }
+    // Nothing of the echo yet. A plain line answers with the acknowledge alone; an
+    // echo that came late begins with our header, which an acknowledge can only
+    // resemble in its first byte.
+    echo = false;
+    if (!receive(got.data(), 1))
+        return false;
+    ackByte = got[0];
+    if (got[0] != sent[0] || !waitForCount(1, headerWait, m_timings.echoStepMs))
+        return true;
+    m_port.ReadExact(got.data() + 1, 1);
+    if (got[1] != sent[1])
+        return true;
+    echo = true;
+    if (!receive(got.data() + 2, total - 1))
+        return false;
+    ackByte = got[static_cast<std::size_t>(total)];
+    return true;
 }
 
 bool TVynProto::exchange(std::uint8_t address, std::uint8_t function, std::uint16_t length,
@@ -239,9 +301,12 @@ bool TVynProto::exchange(std::uint8_t address, std::uint8_t function, std::uint1
     drainInput();
 
     // Header phase: the only step that is retried.
+    std::array<std::uint8_t, 7> sent{};
+    std::copy(header.begin(), header.end(), sent.begin());
+    std::copy(headerCrc.begin(), headerCrc.end(), sent.begin() + 5);
     bool echo = false;
     int ackLength = 1;
-    std::array<std::uint8_t, 3> ack{};
+    std::uint8_t ackByte = 0;
     bool acknowledged = false;
     for (int attempt = 0; attempt < 3 && !acknowledged; ++attempt) {
         // What a failed attempt left (on an echoing line, the echo of its check
@@ -249,18 +314,23 @@ bool TVynProto::exchange(std::uint8_t address, std::uint8_t function, std::uint1
         if (attempt > 0)
             m_port.PurgeInput();
         m_port.Write(header);
-        m_sleeper.sleepMs(m_timings.headerWaitMs(m_port.BaudRate()));
-        // An echoing line has handed our own five bytes back by now.
-        echo = m_port.InQueCount() == 5;
-        ackLength = echo ? 3 : 1;
-        m_port.PurgeInput();
+        // An echoing line hands our own five bytes back within the wait; once they
+        // are all here there is nothing more to wait for.
+        const std::chrono::milliseconds headerWait(m_timings.headerWaitMs(m_port.BaudRate()));
+        if (m_timings.pollInput)
+            waitForCount(static_cast<int>(header.size()), headerWait, m_timings.echoStepMs);
+        else
+            sleepUnlessStopped(static_cast<int>(headerWait.count()));
+        const int echoed = takeHeaderEcho(header);
         m_port.Write(headerCrc);
-        acknowledged = receive(ack.data(), ackLength);
+        acknowledged = receiveHeaderAck(sent, echoed, headerWait, echo, ackByte);
+        ackLength = echo ? 3 : 1;
     }
     if (!acknowledged)
         fail("Ошибка 1: Ошибка приема подтверждения.");
     if (address == 0)
-        address = ack[static_cast<std::size_t>(ackLength - 1)];
+        address = ackByte;
+    std::array<std::uint8_t, 3> ack{};
 
     std::uint8_t echoByte = 0;
     for (std::size_t pos = 0; pos < length;) {

@@ -37,12 +37,16 @@ public:
 
     // The stop request of a running command: a plain atomic store, safe from
     // another thread and from a signal handler. The line reset and every
-    // exchange raise EInterrupted before they start while it is set.
+    // exchange raise EInterrupted while it is set: before they start and, within
+    // a few tens of milliseconds, in the middle of their waits for the device.
     void requestStop() { m_stop.store(true); }
     void clearStop() { m_stop.store(false); }
     bool stopRequested() const { return m_stop.load(); }
     // EInterrupted when a stop was requested.
     void checkStop() const;
+    // A wait of the callers' own sequences that a stop request cuts short;
+    // false when it did.
+    bool pauseUnlessStopped(int ms) const;
 
     bool setDTR(bool level);
     bool setRTS(bool level);
@@ -58,6 +62,13 @@ private:
     void sleepUnlessStopped(int ms);
     bool waitForCount(int count, std::chrono::milliseconds bound, int stepMs);
     bool receive(std::uint8_t* buffer, int count);
+    // How many bytes of the header's echo are in (they are taken off the line); 0 when none.
+    int takeHeaderEcho(std::span<const std::uint8_t> header);
+    // The header's acknowledge after its check bytes went out, past whatever echo
+    // is still to come; sets whether the line echoes.
+    bool receiveHeaderAck(std::span<const std::uint8_t> sent, int echoed,
+                          std::chrono::milliseconds headerWait, bool& echo,
+                          std::uint8_t& ackByte);
     void drainInput();
 
     TComm32 m_port;

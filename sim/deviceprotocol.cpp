@@ -42,6 +42,7 @@ void DeviceProtocol::goIdle()
     m_frame.clear();
     m_window.clear();
     m_replyBlocks.clear();
+    m_emptyBlocksLeft = 0;
     m_host.suppressEcho(false);
 }
 
@@ -231,8 +232,8 @@ void DeviceProtocol::respond()
 
     m_replyBlocks.clear();
     // "Endless": more than any reply has bytes, each acknowledged like a real block.
-    if (m_fault == FaultKind::EmptyBlocks)
-        m_replyBlocks.assign(kEmptyBlockCount, std::vector<std::uint8_t>{kBlockMark, 0});
+    // Counted, not built: on a busy machine building them would hold up the reply.
+    m_emptyBlocksLeft = m_fault == FaultKind::EmptyBlocks ? kEmptyBlockCount : 0;
     const std::size_t size = static_cast<std::size_t>(std::clamp(m_options.replyBlockSize, 1, 255));
     for (std::size_t pos = 0; pos < reply.data.size(); pos += size) {
         const std::size_t n = std::min(size, reply.data.size() - pos);
@@ -247,6 +248,11 @@ void DeviceProtocol::respond()
 
 void DeviceProtocol::sendNextBlock()
 {
+    if (m_emptyBlocksLeft > 0) {
+        --m_emptyBlocksLeft;
+        sendFramed({kBlockMark, 0}, false);
+        return;
+    }
     if (m_nextBlock >= m_replyBlocks.size()) {
         sendByte(m_options.closingByte);
         finish(m_fault == FaultKind::None ? QStringLiteral("complete") : QStringLiteral("fault"));

@@ -77,6 +77,7 @@ private:
     ExchangeRecord m_record;
     std::vector<std::vector<std::uint8_t>> m_replyBlocks;
     std::size_t m_nextBlock = 0;
+    std::size_t m_emptyBlocksLeft = 0; // sent before m_replyBlocks
 };
 
 } // namespace vynsim

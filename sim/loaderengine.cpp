@@ -108,7 +108,7 @@ void LoaderEngine::onGap()
     f.kind = kindName(m_kind);
     f.length = static_cast<int>(m_frame.size());
     f.outcome = QStringLiteral("abandoned");
-    record().frames.push_back(f);
+    m_log.addLoaderFrame(m_session, f);
     m_frame.clear();
     m_state = State::Between;
 }
@@ -152,7 +152,7 @@ void LoaderEngine::frameComplete()
     case LoaderFrame::None:
         break;
     }
-    record().frames.push_back(f);
+    m_log.addLoaderFrame(m_session, f);
     m_frame.clear();
     m_state = State::Between;
 }

@@ -4,11 +4,13 @@
 #include "calculator.h"
 #include "deviceprotocol.h"
 #include "faults.h"
+#include "parameterview.h"
 #include "simline.h"
 #include "simlog.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 #include <QStringList>
 
 #include <cstdio>
@@ -43,6 +45,24 @@ int intOption(const QCommandLineParser& p, const QString& name, int fallback, in
     return v;
 }
 
+// vynsim --show LOG.
+int showLog(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        printErr(QStringLiteral("cannot read %1: %2").arg(path, f.errorString()));
+        return 1;
+    }
+    QString error;
+    const std::optional<QString> table = heldConfiguration(f.readAll(), error);
+    if (!table) {
+        printErr(QStringLiteral("%1: %2").arg(path, error));
+        return 1;
+    }
+    std::fputs(table->toUtf8().constData(), stdout);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -65,10 +85,18 @@ int main(int argc, char** argv)
             "kind that fits the exchange. Kinds:\n") +
         faults +
         QStringLiteral(
-            "\nLog (--log FILE, written on exit): a JSON object with \"exchanges\" (function, "
-            "request and reply in hex, fault, outcome: complete, fault or abandoned), "
-            "\"parameters\" (every parameter write: prefix and value in hex), and for "
-            "generation 03 \"loader\" sessions and the programmed \"memory\".\n\n"
+            "\nLog (--log FILE): written as the session goes, one line per exchange (a JSON "
+            "object: number, function, request and reply in hex, fault, outcome: complete, "
+            "fault or abandoned; for a parameter write also \"parameter\" with its prefix and "
+            "value in hex, its name, slot and decoded value; for generation 03 one line per "
+            "loader frame), so that \"tail -f FILE\" follows it. When the simulator ends the "
+            "file is completed into one JSON object: the lines in \"session\", then "
+            "\"exchanges\", \"parameters\" (every parameter write, named and decoded as "
+            "above), and for generation 03 \"loader\" sessions and the programmed \"memory\".\n"
+            "\"vynsim --show FILE\" prints the configuration the simulated calculator holds "
+            "after the session (the last value of every parameter, in the order of the write) "
+            "or, for generation 03, the memory programmed; it reads a log still being "
+            "written too.\n\n"
             "Scenarios: a wrong line speed (--pace --speed N), a bad factory block "
             "(--bad-factory-block), serial bytes of 10 or more (--serial-bytes), a calculator "
             "that shows NoCFG (--nocfg)."));
@@ -103,6 +131,7 @@ int main(int argc, char** argv)
         "its loader (default 2).",
         "n");
     opt("echo", "The line echoes every byte the program sends.");
+    opt("echo-delay", "With --echo: each byte comes back this many milliseconds late.", "ms");
     opt("pace", "Deliver bytes at the time they take on the wire.");
     opt("speed",
         "Line speed for --pace and --device (default: as the program set it). With --pace a "
@@ -110,7 +139,8 @@ int main(int argc, char** argv)
         "baud");
     opt("fault", "Inject faults (repeatable).", "rule");
     opt("seed", "Seed of the fault dice.", "n");
-    opt("log", "Write a JSON log of the session to this file on exit (format below).", "file");
+    opt("log", "Write a log of the session to this file as it goes (format below).", "file");
+    opt("show", "Print the configuration a log says the calculator holds, then exit.", "log");
     opt("idle-exit", "Exit after this many seconds without traffic.", "seconds");
     opt("block-size", "Data bytes per reply block (default 64, up to 255).", "n");
     opt("pad-reply", "Pad query replies to this many data bytes.", "n");
@@ -126,6 +156,8 @@ int main(int argc, char** argv)
         if (!p.positionalArguments().isEmpty())
             throw UsageError{
                 QStringLiteral("unexpected argument \"%1\"").arg(p.positionalArguments().first())};
+        if (p.isSet(QStringLiteral("show")))
+            return showLog(p.value(QStringLiteral("show")));
 
         CalculatorOptions calc;
         const QString gen = p.value(QStringLiteral("generation"));
@@ -200,6 +232,7 @@ int main(int argc, char** argv)
         LineOptions line;
         line.device = p.value(QStringLiteral("device"));
         line.echo = p.isSet(QStringLiteral("echo"));
+        line.echoDelayMs = intOption(p, QStringLiteral("echo-delay"), 0, 0, 10000);
         line.pace = p.isSet(QStringLiteral("pace"));
         line.speed = intOption(p, QStringLiteral("speed"), 0, 0, 115200);
         line.garbleOtherSpeeds = line.pace && line.speed != 0;
@@ -231,6 +264,10 @@ int main(int argc, char** argv)
         std::fflush(stdout);
 
         SimLog log;
+        if (p.isSet(QStringLiteral("log")) && !log.openLive(p.value(QStringLiteral("log")), error)) {
+            printErr(QStringLiteral("cannot write the log: %1").arg(error));
+            return 1;
+        }
         Calculator calculator(calc, log);
         simLine.run(std::make_unique<DeviceProtocol>(simLine, calculator, faults, log, proto));
 

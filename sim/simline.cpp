@@ -226,6 +226,29 @@ void SimLine::flushOutput(Clock::time_point now)
         m_tx.erase(m_tx.begin(), m_tx.begin() + written);
 }
 
+void SimLine::deliverNext(Clock::time_point now)
+{
+    const std::uint8_t b = m_rx.front().byte;
+    m_rx.pop_front();
+    if (m_options.echo && !m_echoSuppressed) {
+        // The echo is the program's own signal: no extra wire time.
+        m_txLast = std::max(now + std::chrono::milliseconds(m_options.echoDelayMs), m_txLast);
+        m_tx.push_back({b, m_txLast});
+    }
+    m_engine->onByte(b);
+    if (m_next)
+        m_engine = std::move(m_next);
+}
+
+void SimLine::deliverRest()
+{
+    // What the program sent before it closed the line or the simulator was told to
+    // stop was on the wire: the calculator sees it, however busy the machine was.
+    readInput();
+    while (!m_rx.empty())
+        deliverNext(Clock::now());
+}
+
 void SimLine::run(std::unique_ptr<LineEngine> engine)
 {
     m_engine = std::move(engine);
@@ -235,16 +258,7 @@ void SimLine::run(std::unique_ptr<LineEngine> engine)
     for (;;) {
         auto now = Clock::now();
         while (!m_rx.empty() && m_rx.front().at <= now) {
-            const std::uint8_t b = m_rx.front().byte;
-            m_rx.pop_front();
-            if (m_options.echo && !m_echoSuppressed) {
-                // The echo is the program's own signal: no extra wire time.
-                m_txLast = std::max(now, m_txLast);
-                m_tx.push_back({b, m_txLast});
-            }
-            m_engine->onByte(b);
-            if (m_next)
-                m_engine = std::move(m_next);
+            deliverNext(now);
             lastActivity = now;
             gapAt = now + std::chrono::milliseconds(m_options.frameGapMs);
             gapArmed = true;
@@ -285,12 +299,16 @@ void SimLine::run(std::unique_ptr<LineEngine> engine)
         const int r = ::ppoll(fds, m_signalFd >= 0 ? 2 : 1, &ts, nullptr);
         if (r < 0 && errno != EINTR)
             return;
-        if (r > 0 && (fds[1].revents & POLLIN))
+        if (r > 0 && (fds[1].revents & POLLIN)) {
+            deliverRest();
             return;
-        if (r > 0 && (fds[0].revents & POLLIN))
+        }
+        if (r > 0 && (fds[0].revents & POLLIN)) {
             readInput();
-        else if (r > 0 && (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL)))
+        } else if (r > 0 && (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL))) {
+            deliverRest();
             return; // the device went away
+        }
     }
 }
 

@@ -16,6 +16,7 @@ struct LineOptions
 {
     QString device; // empty: create a pseudo-terminal
     bool echo = false;
+    int echoDelayMs = 0; // a slow echo: each echoed byte comes back this late
     bool pace = false;
     int speed = 0;           // 0: follow the speed the program set on the line
     // With pace and speed: a program at another speed gets garbage, as a UART
@@ -55,6 +56,10 @@ private:
     // The speed the program set on a pseudo-terminal; 0 when unknown.
     int programSpeed() const;
     void readInput();
+    // One received byte to the calculator (echoed when the line echoes).
+    void deliverNext(Clock::time_point now);
+    // Everything still received or unread, at once: the line is closing.
+    void deliverRest();
     void flushOutput(Clock::time_point now);
 
     LineOptions m_options;

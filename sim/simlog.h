@@ -1,8 +1,11 @@
 #pragma once
-// What the simulator saw, written as JSON when it stops: every exchange, every
-// parameter written and (for the older devices' loader) the memory received.
+// What the simulator saw: every exchange, every parameter written and (for the
+// older devices' loader) the memory received. A live log gets one line per
+// exchange as it happens; when the simulator stops the file is completed into
+// one JSON object, the lines kept in its "session" list.
 
 #include <QByteArray>
+#include <QFile>
 #include <QJsonArray>
 #include <QString>
 #include <optional>
@@ -57,8 +60,11 @@ struct LoaderRecord
 class SimLog
 {
 public:
-    void addExchange(const ExchangeRecord& record) { m_exchanges.push_back(record); }
+    // Starts the live file; false with a message when it cannot be written.
+    bool openLive(const QString& path, QString& error);
+    void addExchange(const ExchangeRecord& record);
     void addParameter(const ParameterRecord& record) { m_parameters.push_back(record); }
+    void addLoaderFrame(std::size_t session, const LoaderFrameRecord& frame);
     // The loader engine of the older devices: its sessions and what they programmed.
     std::size_t beginLoader()
     {
@@ -70,9 +76,13 @@ public:
 
     const std::vector<ExchangeRecord>& exchanges() const { return m_exchanges; }
     QByteArray toJson() const;
-    bool write(const QString& path, QString& error) const;
+    // The whole log into path, or the live file completed.
+    bool write(const QString& path, QString& error);
 
 private:
+    void liveLine(const QJsonObject& line);
+
+    QFile m_live;
     std::vector<ExchangeRecord> m_exchanges;
     std::vector<ParameterRecord> m_parameters;
     std::vector<LoaderRecord> m_loaders;

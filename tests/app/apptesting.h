@@ -36,18 +36,18 @@ inline QString sourceFile(const char* name)
     return QStringLiteral(SETVYN_SOURCE_DIR_PATH "/") + QLatin1String(name);
 }
 
-// A plain SQLite connection of the test's own, for preparing and inspecting files
-// behind the program's back.
+// A plain connection of the test's own, for preparing and inspecting databases
+// behind the program's back: an SQLite file, or a server's database by its URI.
 class RawDb
 {
 public:
-    explicit RawDb(const QString& path)
+    explicit RawDb(const QString& baseName)
         : m_name(QStringLiteral("raw-%1").arg(reinterpret_cast<quintptr>(this), 0, 16))
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-        db.setDatabaseName(path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=50"));
-        EXPECT_TRUE(db.open());
+        QString error;
+        const auto location = DatabaseLocation::parse(baseName, error);
+        EXPECT_TRUE(location && DatabaseConnector().open(m_name, *location, 50, error))
+            << error.toStdString();
     }
     ~RawDb()
     {
@@ -59,6 +59,7 @@ public:
         QSqlQuery q(QSqlDatabase::database(m_name, false));
         return q.exec(sql);
     }
+    QSqlDatabase database() const { return QSqlDatabase::database(m_name, false); }
     // The first column of every row, as text.
     QStringList column(const QString& sql)
     {

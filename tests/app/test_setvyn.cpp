@@ -4,6 +4,7 @@
 
 #include "app/currentconfig.h"
 #include "app/databasebrowsingstore.h"
+#include "app/sessionend.h"
 #include "app/setvynapplication.h"
 #include "app/tform1.h"
 #include "app/tform6.h"
@@ -11,6 +12,7 @@
 #include "apptesting.h"
 #include "editor/channelgrid.h"
 #include "editor/tformvynconfig.h"
+#include "model/configfile.h"
 #include "model/inifile.h"
 #include "tests/common/dbffixture.h"
 #include "tests/common/fakedialogs.h"
@@ -88,6 +90,29 @@ protected:
         ASSERT_TRUE(program->currentConfiguration().save(true).posted);
         form().N19Click();
     }
+    // The live log of slowCalculatorWithStoredRow's simulator.
+    QString simLog() const { return path("slow-sim.json"); }
+    // Blocks until the simulator has taken a few parameters of the write.
+    bool someParametersWritten() const
+    {
+        return vyntest::waitForLogLines(simLog(), "\"parameter\"", 3);
+    }
+    // A calculator on a slow line (a write takes half a minute at 1200 baud) and
+    // the stored row to write into it; none when the simulator did not start.
+    std::unique_ptr<vyntest::SimProcess> slowCalculatorWithStoredRow()
+    {
+        auto sim = std::make_unique<vyntest::SimProcess>(
+            QStringList{QStringLiteral("--serial"), QStringLiteral("12345678"),
+                        QStringLiteral("--pace"), QStringLiteral("--speed"), QStringLiteral("1200"),
+                        QStringLiteral("--idle-exit"), QStringLiteral("60"),
+                        QStringLiteral("--log"), simLog()});
+        if (!sim->started()) {
+            ADD_FAILURE() << sim->error().toStdString();
+            return nullptr;
+        }
+        startWithStoredRow("[TFormCommConfig]\nPort=" + sim->path().toUtf8() + "\nSpeed=0\n");
+        return sim;
+    }
     void addRows(const std::vector<StoredRow>& rows) { addRows(base(), rows); }
     static void addRows(const QString& file, const std::vector<StoredRow>& rows)
     {
@@ -117,6 +142,7 @@ protected:
         o.protoTimings = timings;
         o.operateTimings = op;
         o.ports = [](QStringList& ports) { ports.clear(); };
+        o.clock = clock;
         program = std::make_unique<SetvynApplication>(o);
         if (!program->start())
             return false;
@@ -195,6 +221,7 @@ protected:
 
     QTemporaryDir home, work, temp;
     FakeDialogs user;
+    std::function<QDateTime()> clock; // none: the computer's
     QTimer modalPoll;
     QString modalSeen;
     std::unique_ptr<SetvynApplication> program;
@@ -533,18 +560,13 @@ TEST_F(Setvyn, WriteCommandIntoASimulatedCalculator)
 
 TEST_F(Setvyn, AskedToEndDuringAWriteStopsBetweenParameters)
 {
-    // A slow line: the write takes half a minute at 1200 baud.
-    vyntest::SimProcess sim({QStringLiteral("--serial"), QStringLiteral("12345678"),
-                             QStringLiteral("--pace"), QStringLiteral("--speed"),
-                             QStringLiteral("1200"), QStringLiteral("--idle-exit"),
-                             QStringLiteral("60")});
-    ASSERT_TRUE(sim.started()) << sim.error().toStdString();
-    startWithStoredRow("[TFormCommConfig]\nPort=" + sim.path().toUtf8() + "\nSpeed=0\n");
+    const auto sim = slowCalculatorWithStoredRow();
+    ASSERT_TRUE(sim);
 
     // The write holds the window thread; the request comes from elsewhere, as
     // from a signal handler.
     std::thread ending([this] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+        EXPECT_TRUE(someParametersWritten());
         program->requestDeviceCommandStop();
     });
     QTest::keyClick(&form(), Qt::Key_F9, Qt::ControlModifier);
@@ -556,10 +578,50 @@ TEST_F(Setvyn, AskedToEndDuringAWriteStopsBetweenParameters)
                                                            "прибора неполная")));
     EXPECT_EQ(form().progressPosition(), 0);
     // The port is free again.
-    const int fd = ::open(sim.path().toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    const int fd = ::open(sim->path().toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     ASSERT_GE(fd, 0);
     EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
     ::close(fd);
+}
+
+TEST_F(Setvyn, SessionEndDuringAWriteStopsItAndFreesThePort)
+{
+    const auto sim = slowCalculatorWithStoredRow();
+    ASSERT_TRUE(sim);
+    const auto watcher = program->watchSessionEnd();
+
+    // SIGTERM, as at logout, while the write holds the window thread.
+    std::chrono::steady_clock::time_point signalled;
+    std::thread ending([this, &signalled] {
+        EXPECT_TRUE(someParametersWritten());
+        signalled = std::chrono::steady_clock::now();
+        ::kill(::getpid(), SIGTERM);
+    });
+    QTest::keyClick(&form(), Qt::Key_F9, Qt::ControlModifier);
+    const auto ended = std::chrono::steady_clock::now();
+    ending.join();
+    EXPECT_LT(ended - signalled, std::chrono::milliseconds(500));
+    ASSERT_EQ(user.messages().size(), 1);
+    const QString message = user.messages()[0];
+    const qsizetype from = QStringLiteral("Запись прервана: записано ").size();
+    ASSERT_TRUE(message.startsWith(QStringLiteral("Запись прервана: записано ")))
+        << message.toStdString();
+    EXPECT_TRUE(message.endsWith(QStringLiteral(" из 127 параметров; конфигурация прибора неполная")))
+        << message.toStdString();
+    const int written = message.mid(from, message.indexOf(QLatin1Char(' '), from) - from).toInt();
+    EXPECT_GT(written, 0);
+    EXPECT_LT(written, 127);
+
+    // Then the program ends as when its window is closed.
+    QTRY_VERIFY_WITH_TIMEOUT(!form().isVisible(), 5000);
+
+    // The line is free: another program identifies the calculator on it.
+    QProcess tool;
+    tool.start(QStringLiteral(VYNTOOL_PATH),
+               {QStringLiteral("identify"), QStringLiteral("--port"), sim->path(),
+                QStringLiteral("--fast"), QStringLiteral("--speed"), QStringLiteral("1200")});
+    ASSERT_TRUE(tool.waitForFinished(30000));
+    EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
 }
 
 // A generation-03 calculator with its loader and scheme table, its row stored.
@@ -594,6 +656,54 @@ protected:
     }
     std::unique_ptr<vyntest::SimProcess> sim;
 };
+
+TEST_F(Setvyn, RowOfGeneration04IntoAnOlderCalculatorSendsTheOlderTariffList)
+{
+    // The sample row is generation 03's, with three tariff entries; the same row
+    // dated for generation 04 must program the same memory once the calculator's
+    // firmware date is stored in it.
+    QFile sample(binFile("sample-config.json"));
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    const StoredRow older = parseConfigJson(sample.readAll());
+    StoredRow newer = older;
+    newer.setValue(QStringLiteral("DeviceSoftData"), QDate(2015, 3, 1));
+    clock = [] { return QDateTime(QDate(2026, 12, 10), QTime(14, 35, 20)); };
+
+    QJsonArray memory[2];
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i == 0 ? "generation 03 row" : "generation 04 row");
+        const QString log = path(QStringLiteral("sim%1.json").arg(i));
+        vyntest::SimProcess sim({QStringLiteral("--gen"), QStringLiteral("03"),
+                                 QStringLiteral("--serial"), QStringLiteral("12342678"),
+                                 QStringLiteral("--log"), log, QStringLiteral("--idle-exit"),
+                                 QStringLiteral("60")});
+        ASSERT_TRUE(sim.started()) << sim.error().toStdString();
+        end();
+        for (const char* suffix : {"", "-wal", "-shm"})
+            QFile::remove(base() + QString::fromLatin1(suffix));
+        addRows({i == 0 ? older : newer});
+        earlierRun("Prg=" + path("prg.vyn").toUtf8() + "\n[TFormCommConfig]\nPort=" +
+                   sim.path().toUtf8() + "\n");
+        ProtoTimings fast;
+        fast.lineResetLowMs = 50;
+        fast.lineResetHighMs = 50;
+        OperateTimings quick;
+        quick.byteInterval = std::chrono::milliseconds(1);
+        ASSERT_TRUE(start(fast, quick));
+        user.shown.clear();
+        QTest::keyClick(&form(), Qt::Key_F9, Qt::ControlModifier);
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return !program->runner().busy() && !form().transferTimerActive(); }, 60000));
+        EXPECT_EQ(user.messages(), QStringList{QStringLiteral("Программа Винка записана успешно.")});
+        end();
+        sim.stop();
+        QFile f(log);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        memory[i] = QJsonDocument::fromJson(f.readAll()).object()[QStringLiteral("memory")].toArray();
+    }
+    ASSERT_FALSE(memory[0].isEmpty());
+    EXPECT_EQ(memory[1], memory[0]);
+}
 
 TEST_F(Setvyn03, TransferFollowedOnTheStatusBar)
 {

@@ -1,8 +1,11 @@
 #include "app/tdm1.h"
 #include "apptesting.h"
+#include "enginetesting.h"
 
 #include <QDateTime>
 #include <QFileInfo>
+
+#include <functional>
 
 using namespace vyn;
 using namespace vyn::test;
@@ -15,17 +18,42 @@ struct DbFile
     QString path = dir.filePath(QStringLiteral("MXVynBase.sqlite"));
 };
 
-QString allColumns(bool lowerCase)
+// The record's columns without the row version, as files of older versions have
+// them (a server needs their types).
+QString allColumns(bool lowerCase, SqlEngine engine = SqlEngine::Sqlite)
 {
+    const SqlDialect dialect(engine);
     QStringList cols;
     for (const ColumnSpec& c : vynBaseColumns())
         cols << QLatin1Char('"') + (lowerCase ? c.name.toLower() : c.name) + QLatin1Char('"') +
-                    (c.kind == ColumnKind::AutoNumber ? QStringLiteral(" INTEGER PRIMARY KEY")
-                                                      : QString());
+                    (engine == SqlEngine::Postgres ? QLatin1Char(' ') + dialect.columnType(c)
+                     : c.kind == ColumnKind::AutoNumber ? QStringLiteral(" INTEGER PRIMARY KEY")
+                                                        : QString());
     return cols.join(QLatin1Char(','));
 }
 
 } // namespace
+
+class ConfigDatabaseOn : public EngineTest
+{
+protected:
+    // What a refused database must still hold afterwards: the file's bytes, or
+    // the server's tables, their columns and rows.
+    QString contents()
+    {
+        if (!onServer())
+            return QString::fromLatin1(readAll(base()).toHex());
+        RawDb raw(base());
+        QStringList out = raw.column(QStringLiteral(
+            "SELECT table_name || '.' || column_name FROM information_schema.columns "
+            "WHERE table_schema = 'public' ORDER BY table_name, ordinal_position"));
+        for (const QString& table : raw.column(QStringLiteral(
+                 "SELECT table_name FROM information_schema.tables WHERE table_schema = 'public'")))
+            out << raw.column(QStringLiteral("SELECT CAST(t AS TEXT) FROM \"%1\" t").arg(table));
+        return out.join(QLatin1Char('\n'));
+    }
+};
+VYN_ON_BOTH_ENGINES(ConfigDatabaseOn);
 
 TEST(ConfigDatabase, NewAndEmptyFilesGetTheTable)
 {
@@ -83,20 +111,6 @@ TEST(ConfigDatabase, ForeignFilesAreRefusedAndLeftAsTheyWere)
              writeAll(p, QByteArray("SQLite format 3\0", 16) + QByteArray(2000, '\x5a'));
          },
          TDM1::ConnectError::NotDatabase},
-        {"VYN_Base lacking columns",
-         [](const QString& p) {
-             RawDb raw(p);
-             raw.exec(QStringLiteral(
-                 "CREATE TABLE VYN_Base (ID INTEGER PRIMARY KEY, SNUM TEXT, \"DATE\" TEXT)"));
-             raw.exec(QStringLiteral("INSERT INTO VYN_Base (SNUM) VALUES ('12345678')"));
-         },
-         TDM1::ConnectError::MissingColumns},
-        {"someone else's database",
-         [](const QString& p) {
-             RawDb raw(p);
-             raw.exec(QStringLiteral("CREATE TABLE Orders (ID INTEGER PRIMARY KEY, Name TEXT)"));
-         },
-         TDM1::ConnectError::NoTable},
     };
     for (const Case& c : cases) {
         DbFile f;
@@ -122,15 +136,55 @@ TEST(ConfigDatabase, ForeignFilesAreRefusedAndLeftAsTheyWere)
             EXPECT_EQ(db.connectError(), TDM1::ConnectError::CannotOpen) << path.toStdString();
         }
     }
+}
+
+TEST_P(ConfigDatabaseOn, ATableOfAnotherShapeIsRefusedAndLeftAsItWas)
+{
+    struct Case
+    {
+        const char* what;
+        QStringList make;
+        TDM1::ConnectError error;
+    };
+    const Case cases[] = {
+        {"VYN_Base lacking columns",
+         {QStringLiteral("CREATE TABLE \"VYN_Base\" (\"ID\" INTEGER PRIMARY KEY, \"SNUM\" TEXT, "
+                         "\"DATE\" TEXT)"),
+          QStringLiteral("INSERT INTO \"VYN_Base\" (\"ID\", \"SNUM\") VALUES (1, '12345678')")},
+         TDM1::ConnectError::MissingColumns},
+        {"someone else's database",
+         {QStringLiteral("CREATE TABLE Orders (ID INTEGER PRIMARY KEY, Name TEXT)")},
+         TDM1::ConnectError::NoTable},
+    };
+    for (const Case& c : cases) {
+        {
+            RawDb raw(base());
+            raw.exec(QStringLiteral("DROP TABLE IF EXISTS \"VYN_Base\""));
+            raw.exec(QStringLiteral("DROP TABLE IF EXISTS Orders"));
+            for (const QString& sql : c.make)
+                ASSERT_TRUE(raw.exec(sql)) << c.what;
+        }
+        const QString before = contents();
+        ASSERT_FALSE(before.isEmpty()) << c.what;
+        TDM1 db;
+        EXPECT_FALSE(db.Connect(base())) << c.what;
+        EXPECT_EQ(db.connectError(), c.error) << c.what;
+        EXPECT_FALSE(db.lastError().isEmpty()) << c.what;
+        EXPECT_FALSE(db.isOpen()) << c.what;
+        EXPECT_EQ(db.RecordCount(), 0) << c.what;
+        EXPECT_EQ(contents(), before) << c.what;
+        EXPECT_FALSE(QFileInfo::exists(base() + QStringLiteral("-wal"))) << c.what;
+    }
     {
         // The missing columns are named for the reader of a log.
-        DbFile f;
-        RawDb(f.path).exec(
-            QStringLiteral("CREATE TABLE VYN_Base (ID INTEGER PRIMARY KEY, SNUM TEXT)"));
-        TDM1 db;
-        db.Connect(f.path);
-        EXPECT_TRUE(db.lastError().contains(QStringLiteral("DeviceSoftData")));
+        RawDb raw(base());
+        raw.exec(QStringLiteral("DROP TABLE Orders"));
+        raw.exec(QStringLiteral("DROP TABLE \"VYN_Base\""));
+        raw.exec(QStringLiteral("CREATE TABLE \"VYN_Base\" (\"ID\" INTEGER PRIMARY KEY, \"SNUM\" TEXT)"));
     }
+    TDM1 db;
+    db.Connect(base());
+    EXPECT_TRUE(db.lastError().contains(QStringLiteral("DeviceSoftData")));
 }
 
 TEST(ConfigDatabase, ColumnNamesOfAnyCaseAreAccepted)
@@ -153,11 +207,10 @@ TEST(ConfigDatabase, ColumnNamesOfAnyCaseAreAccepted)
     EXPECT_TRUE(row.columns().contains(QStringLiteral("DeviceSoftData")));
 }
 
-TEST(ConfigDatabase, RowsInDateOrderTiesByIdAndValuesKeepTheirKinds)
+TEST_P(ConfigDatabaseOn, RowsInDateOrderTiesByIdAndValuesKeepTheirKinds)
 {
-    DbFile f;
     TDM1 db;
-    ASSERT_TRUE(db.Connect(f.path));
+    ASSERT_TRUE(db.Connect(base())) << db.lastError().toStdString();
     StoredRow full = listRow(QStringLiteral("A"), QDate(2015, 3, 1));
     full.setValue(QStringLiteral("ID"), 999.0); // never written
     full.setValue(QStringLiteral("PITVYN"), true);
@@ -184,11 +237,23 @@ TEST(ConfigDatabase, RowsInDateOrderTiesByIdAndValuesKeepTheirKinds)
               QVariant(QDateTime(QDate(2010, 1, 2), QTime(13, 14, 15))));
     EXPECT_TRUE(a.value(QStringLiteral("INDEX")).isNull());
 
-    RawDb raw(f.path);
-    EXPECT_EQ(raw.value(QStringLiteral("SELECT typeof(DSTART) FROM VYN_Base WHERE ID = 1")),
-              QStringLiteral("real"));
-    EXPECT_EQ(raw.value(QStringLiteral("SELECT typeof(PITVYN) FROM VYN_Base WHERE ID = 1")),
-              QStringLiteral("integer"));
+    RawDb raw(base());
+    const QString typeOf = onServer()
+                               ? QStringLiteral("SELECT pg_typeof(\"%1\")::text FROM \"VYN_Base\" "
+                                                "WHERE \"ID\" = 1")
+                               : QStringLiteral("SELECT typeof(%1) FROM VYN_Base WHERE ID = 1");
+    EXPECT_EQ(raw.value(typeOf.arg(QLatin1String("DSTART"))),
+              onServer() ? QStringLiteral("double precision") : QStringLiteral("real"));
+    EXPECT_EQ(raw.value(typeOf.arg(QLatin1String("PITVYN"))),
+              onServer() ? QStringLiteral("boolean") : QStringLiteral("integer"));
+    if (onServer()) {
+        EXPECT_EQ(raw.value(QStringLiteral("SELECT CAST(\"DEVICESOFT\" AS TEXT) FROM \"VYN_Base\" "
+                                           "WHERE \"ID\" = 1")),
+                  QStringLiteral("2010-01-02 13:14:15"));
+        EXPECT_EQ(raw.value(QStringLiteral("SELECT CAST(\"DATEL\" AS TEXT) FROM \"VYN_Base\" "
+                                           "WHERE \"ID\" = 1")),
+                  QStringLiteral("2000-05-15 00:00:00"));
+    }
 }
 
 namespace {
@@ -326,11 +391,10 @@ TEST(ConfigDatabase, OlderFilesGetTheListOrderIndexWhenWritable)
     }
 }
 
-TEST(ConfigDatabase, CursorPostDeleteAndTextColumns)
+TEST_P(ConfigDatabaseOn, CursorPostDeleteAndTextColumns)
 {
-    DbFile f;
     TDM1 db;
-    ASSERT_TRUE(db.Connect(f.path));
+    ASSERT_TRUE(db.Connect(base()));
     db.appendRows({listRow(QStringLiteral("1"), QDate(2020, 1, 1), QStringLiteral("first")),
                    listRow(QStringLiteral("2"), QDate(2020, 1, 2)),
                    listRow(QStringLiteral("3"), QDate(2020, 1, 3))});
@@ -384,12 +448,11 @@ TEST(ConfigDatabase, CursorPostDeleteAndTextColumns)
     EXPECT_FALSE(db.post(firstId, [](StoredRow r) { return r; }).ok);
 }
 
-TEST(ConfigDatabase, TwoProgramsShareOneFile)
+TEST_P(ConfigDatabaseOn, TwoProgramsShareOneDatabase)
 {
-    DbFile f;
     TDM1 a, b;
-    ASSERT_TRUE(a.Connect(f.path));
-    ASSERT_TRUE(b.Connect(f.path));
+    ASSERT_TRUE(a.Connect(base()));
+    ASSERT_TRUE(b.Connect(base()));
     ASSERT_TRUE(a.appendRows({listRow(QStringLiteral("11111111"), QDate(2020, 1, 1))}).ok);
     EXPECT_EQ(b.RecordCount(), 0);
     ASSERT_TRUE(b.Refresh());
@@ -437,17 +500,17 @@ TEST(ConfigDatabase, ALockedDatabaseFailsThePostAndDamagesNothing)
     EXPECT_TRUE(db.post(id, [](StoredRow r) { return r; }).ok);
 }
 
-TEST(ConfigDatabase, OlderFilesGetTheRowVersionAndKeepTheirRows)
+TEST_P(ConfigDatabaseOn, OlderDatabasesGetTheRowVersionAndKeepTheirRows)
 {
-    DbFile f;
     {
-        RawDb raw(f.path);
-        ASSERT_TRUE(raw.exec(QStringLiteral("CREATE TABLE VYN_Base (%1)").arg(allColumns(false))));
-        ASSERT_TRUE(raw.exec(
-            QStringLiteral("INSERT INTO VYN_Base (SNUM, COMMENT) VALUES ('11111111', 'old')")));
+        RawDb raw(base());
+        ASSERT_TRUE(raw.exec(QStringLiteral("CREATE TABLE \"VYN_Base\" (%1)")
+                                 .arg(allColumns(false, GetParam()))));
+        ASSERT_TRUE(raw.exec(QStringLiteral(
+            "INSERT INTO \"VYN_Base\" (\"SNUM\", \"COMMENT\") VALUES ('11111111', 'old')")));
     }
     TDM1 db;
-    ASSERT_TRUE(db.Connect(f.path)) << db.lastError().toStdString();
+    ASSERT_TRUE(db.Connect(base())) << db.lastError().toStdString();
     ASSERT_EQ(db.RecordCount(), 1);
     const qint64 id = *db.currentId();
     EXPECT_EQ(db.rowVersion(id), 0);
@@ -462,16 +525,18 @@ TEST(ConfigDatabase, OlderFilesGetTheRowVersionAndKeepTheirRows)
     EXPECT_EQ(db.rowVersion(added.id), 0);
     EXPECT_EQ(db.rowVersion(added.id + 100), std::nullopt);
     db.Close();
-    EXPECT_EQ(RawDb(f.path).value(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+    if (!onServer()) {
+        EXPECT_EQ(RawDb(base()).value(QStringLiteral("PRAGMA integrity_check")),
+                  QStringLiteral("ok"));
+    }
 }
 
-TEST(ConfigDatabase, ARowChangedOrDeletedByAnotherProgramIsNotOverwritten)
+TEST_P(ConfigDatabaseOn, ARowChangedOrDeletedByAnotherProgramIsNotOverwritten)
 {
-    DbFile f;
     TDM1 a, b;
-    ASSERT_TRUE(a.Connect(f.path));
+    ASSERT_TRUE(a.Connect(base()));
     ASSERT_TRUE(a.appendRows({listRow(QStringLiteral("11111111"), QDate(2020, 1, 1), QStringLiteral("a"))}).ok);
-    ASSERT_TRUE(b.Connect(f.path));
+    ASSERT_TRUE(b.Connect(base()));
     a.Refresh();
     const qint64 id = *a.currentId();
     const auto seen = a.rowVersion(id);
@@ -602,41 +667,113 @@ TEST(ConfigDatabase, AWriteWaitsForAnotherProgramsImportOrSaysItIsImporting)
         QStringLiteral("Другая программа импортирует данные в базу. Ожидание окончания импорта...");
     const QString busyText = QStringLiteral("База данных занята: другая программа импортирует в "
                                             "неё данные. Повторите, когда импорт закончится.");
+    const QString kept = QStringLiteral("33333333");
+    const QString imported = QStringLiteral("22222222");
+    const QString added = QStringLiteral("11111111");
+    struct Outcome
+    {
+        bool ok;
+        QString error;
+    };
+    struct Write
+    {
+        const char* name;
+        std::function<Outcome(TDM1&, qint64 id)> run;
+        // The serials (by date) and the kept row's COMMENT and MANAGER once it went through.
+        QStringList serials;
+        QString comment;
+        QString manager;
+    };
+    const auto setText = [](const char* column) {
+        return [column](TDM1& db, qint64 id) {
+            const bool ok = db.setText(id, QString::fromLatin1(column), QStringLiteral("new"));
+            return Outcome{ok, ok ? QString() : db.lastError()};
+        };
+    };
+    const Write writes[] = {
+        {"append",
+         [&](TDM1& db, qint64) {
+             const auto r = db.appendRows({listRow(added, QDate(2020, 1, 1))});
+             return Outcome{r.ok, r.error};
+         },
+         {kept, added, imported}, QStringLiteral("old"), QStringLiteral("old")},
+        {"post",
+         [](TDM1& db, qint64 id) {
+             const auto r = db.post(id, [](StoredRow row) {
+                 row.setValue(QStringLiteral("COMMENT"), QStringLiteral("new"));
+                 return row;
+             });
+             return Outcome{r.ok, r.error};
+         },
+         {kept, imported}, QStringLiteral("new"), QStringLiteral("old")},
+        {"delete",
+         [](TDM1& db, qint64 id) {
+             const bool ok = db.deleteRow(id, std::nullopt) == TDM1::DeleteResult::Deleted;
+             return Outcome{ok, ok ? QString() : db.lastError()};
+         },
+         {imported}, QString(), QString()},
+        {"comment", setText("COMMENT"), {kept, imported}, QStringLiteral("new"),
+         QStringLiteral("old")},
+        {"manager", setText("MANAGER"), {kept, imported}, QStringLiteral("old"),
+         QStringLiteral("new")},
+    };
     struct Case
     {
         bool hook;
         bool keepWaiting;
     };
-    for (const Case c : {Case{true, true}, Case{true, false}, Case{false, false}}) {
-        DbFile f;
-        TDM1 created;
-        ASSERT_TRUE(created.Connect(f.path));
-        created.Close();
+    for (const Write& w : writes) {
+        for (const Case c : {Case{true, true}, Case{true, false}, Case{false, false}}) {
+            SCOPED_TRACE(std::string(w.name) + (c.hook ? " hook" : " no hook") +
+                         (c.keepWaiting ? " waits" : " gives up"));
+            DbFile f;
+            qint64 id = 0;
+            {
+                TDM1 created;
+                ASSERT_TRUE(created.Connect(f.path));
+                StoredRow row = listRow(kept, QDate(2019, 1, 1));
+                row.setValue(QStringLiteral("COMMENT"), QStringLiteral("old"));
+                row.setValue(QStringLiteral("MANAGER"), QStringLiteral("old"));
+                const auto r = created.appendRows({row});
+                ASSERT_TRUE(r.ok) << r.error.toStdString();
+                id = r.id;
+            }
 
-        ImportInAnotherThread import(f.path);
-        QStringList shown;
-        TDM1::Options options{100};
-        if (c.hook)
-            options.waitForImport = [&](const QString& text) {
-                shown << text;
-                if (shown.size() == 3)
-                    import.finish(); // the import ends while the write waits
-                return c.keepWaiting;
-            };
-        TDM1 db(options);
-        ASSERT_TRUE(db.Connect(f.path));
-        const auto added = db.appendRows({listRow(QStringLiteral("11111111"), QDate(2020, 1, 1))});
-        import.finish();
-        if (c.keepWaiting) {
-            ASSERT_TRUE(added.ok) << added.error.toStdString();
-            ASSERT_GE(shown.size(), 3);
-            EXPECT_EQ(shown.front(), waitText);
-            EXPECT_EQ(shown.back(), QString()); // the window closes
-            EXPECT_EQ(serials(db), (QStringList{QStringLiteral("11111111"), QStringLiteral("22222222")}));
-        } else {
-            EXPECT_FALSE(added.ok);
-            EXPECT_EQ(added.error, busyText);
-            EXPECT_EQ(serials(db), QStringList{QStringLiteral("22222222")});
+            ImportInAnotherThread import(f.path);
+            QStringList shown;
+            TDM1::Options options{100};
+            if (c.hook)
+                options.waitForImport = [&](const QString& text) {
+                    shown << text;
+                    if (shown.size() == 3)
+                        import.finish(); // the import ends while the write waits
+                    return c.keepWaiting;
+                };
+            TDM1 db(options);
+            ASSERT_TRUE(db.Connect(f.path));
+            const Outcome done = w.run(db, id);
+            import.finish();
+            QStringList expected = w.serials;
+            QString comment = w.comment;
+            QString manager = w.manager;
+            if (c.keepWaiting) {
+                ASSERT_TRUE(done.ok) << done.error.toStdString();
+                ASSERT_GE(shown.size(), 3);
+                EXPECT_EQ(shown.front(), waitText);
+                EXPECT_EQ(shown.back(), QString()); // the window closes
+            } else {
+                EXPECT_FALSE(done.ok);
+                EXPECT_EQ(done.error, busyText);
+                expected = QStringList{kept, imported};
+                comment = manager = QStringLiteral("old");
+            }
+            EXPECT_EQ(serials(db), expected);
+            if (const auto row = db.readRow(id)) {
+                EXPECT_EQ(row->value(QStringLiteral("COMMENT")).toString(), comment);
+                EXPECT_EQ(row->value(QStringLiteral("MANAGER")).toString(), manager);
+            } else {
+                EXPECT_FALSE(expected.contains(kept)) << "the kept row is gone";
+            }
         }
     }
 }

@@ -392,10 +392,7 @@ TEST_F(InterfaceWindow, AServerThatCannotBeReachedLeavesTheDatabaseInUse)
 {
     std::optional<DatabaseLocation> asked;
     create();
-    form.reset();
-    TForm6Links links{start->settings(), db, dialogs, [this] { return start->LoadConf(); },
-                      [this] { ++ended; }, &loader, QStringLiteral("Винк-Конфигуратор"), {}};
-    links.chooseServer = [&](const DatabaseLocation& shown) {
+    form->setServerChooser([&](const DatabaseLocation& shown) {
         asked = shown;
         DatabaseLocation server;
         server.engine = SqlEngine::Postgres;
@@ -404,8 +401,7 @@ TEST_F(InterfaceWindow, AServerThatCannotBeReachedLeavesTheDatabaseInUse)
         server.database = QStringLiteral("vyn");
         server.user = QStringLiteral("engineer");
         return std::optional<DatabaseLocation>(server);
-    };
-    form = std::make_unique<TForm6>(links);
+    });
     showWindow();
     const QString first = start->baseName();
 

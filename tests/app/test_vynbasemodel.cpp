@@ -1,5 +1,7 @@
 #include "app/vynbasemodel.h"
 #include "apptesting.h"
+#include "enginetesting.h"
+#include "listfixture.h"
 
 #include "tests/common/fakedialogs.h"
 
@@ -8,51 +10,10 @@
 using namespace vyn;
 using namespace vyn::test;
 
-namespace {
-
-// A list over a database of a few rows, with Russian conventions fixed.
-struct ListFixture
+class BrowsingListOn : public EngineTest
 {
-    QTemporaryDir dir;
-    TDM1 db;
-    FakeDialogs dialogs;
-    std::unique_ptr<VynBaseModel> model;
-
-    explicit ListFixture(const std::vector<StoredRow>& rows)
-    {
-        EXPECT_TRUE(db.Connect(dir.filePath(QStringLiteral("base.sqlite"))));
-        EXPECT_TRUE(db.appendRows(rows).ok);
-        model = std::make_unique<VynBaseModel>(
-            db, dialogs, NumberLocale(QLatin1Char(','), QStringLiteral("dd.MM.yyyy")),
-            QLocale(QLocale::Russian, QLocale::Russia));
-    }
-
-    QStringList column(int c) const
-    {
-        QStringList out;
-        for (int r = 0; r < model->rowCount(); ++r)
-            out << model->index(r, c).data().toString();
-        return out;
-    }
-    QStringList serials() const { return column(VynBaseModel::Snum); }
 };
-
-std::vector<StoredRow> sampleRows()
-{
-    std::vector<StoredRow> rows{
-        listRow(QStringLiteral("00120001"), QDate(2014, 12, 31), QStringLiteral("Котельная AB")),
-        listRow(QStringLiteral("99990012"), QDate(2015, 1, 1), QStringLiteral("склад Ab")),
-        listRow(QStringLiteral("12001200"), QDateTime(QDate(2015, 7, 20), QTime(14, 5, 9)),
-                QStringLiteral("ab")),
-        listRow(QStringLiteral("34567890"), QDate(2016, 2, 29), QStringLiteral("АБ кириллицей")),
-        listRow(QStringLiteral("ABCD0012"), QDate(2020, 1, 1), QString()),
-    };
-    rows[3].setValue(QStringLiteral("TYPE_VYN"), QStringLiteral("03"));
-    rows[3].setValue(QStringLiteral("CXEMA"), QStringLiteral("17"));
-    return rows;
-}
-
-} // namespace
+VYN_ON_BOTH_ENGINES(BrowsingListOn);
 
 TEST(BrowsingList, ColumnsTitlesAndWhatMayBeEdited)
 {
@@ -77,7 +38,7 @@ TEST(BrowsingList, ColumnsTitlesAndWhatMayBeEdited)
     EXPECT_EQ(f.model->rowOfId(f.db.ids()[4]), 4);
 }
 
-TEST(BrowsingList, FilterAcceptsTheSearchTextAnywhereInTheShownText)
+TEST_P(BrowsingListOn, FilterAcceptsTheSearchTextAnywhereInTheShownText)
 {
     struct Case
     {
@@ -99,7 +60,7 @@ TEST(BrowsingList, FilterAcceptsTheSearchTextAnywhereInTheShownText)
         {" ", VynBaseModel::Comment, {"00120001", "99990012", "34567890"}},
         {"nothing", VynBaseModel::Comment, {}},
     };
-    ListFixture f(sampleRows());
+    ListFixture f(sampleRows(), base());
     for (const Case& c : cases) {
         f.model->setSearch(QString::fromUtf8(c.text), c.column);
         f.model->setFiltered(true);
@@ -110,9 +71,9 @@ TEST(BrowsingList, FilterAcceptsTheSearchTextAnywhereInTheShownText)
     EXPECT_EQ(f.model->rowCount(), 5);
 }
 
-TEST(BrowsingList, FilterKeepsItsTextUntilSwitchedOnAgainAndFollowsChanges)
+TEST_P(BrowsingListOn, FilterKeepsItsTextUntilSwitchedOnAgainAndFollowsChanges)
 {
-    ListFixture f(sampleRows());
+    ListFixture f(sampleRows(), base());
     f.model->setSearch(QStringLiteral("0012"), VynBaseModel::Snum);
     f.model->setFiltered(true);
     ASSERT_EQ(f.model->rowCount(), 4);
@@ -134,9 +95,9 @@ TEST(BrowsingList, FilterKeepsItsTextUntilSwitchedOnAgainAndFollowsChanges)
     EXPECT_EQ(f.model->rowOfId(f.db.ids()[2]), -1); // 34567890 is filtered out
 }
 
-TEST(BrowsingList, HighlightsTheSearchTextInTheSearchColumnWithFilteringOff)
+TEST_P(BrowsingListOn, HighlightsTheSearchTextInTheSearchColumnWithFilteringOff)
 {
-    ListFixture f(sampleRows());
+    ListFixture f(sampleRows(), base());
     const auto lit = [&](int column) {
         QList<bool> out;
         for (int r = 0; r < f.model->rowCount(); ++r)
@@ -163,9 +124,9 @@ TEST(BrowsingList, HighlightsTheSearchTextInTheSearchColumnWithFilteringOff)
         f.model->index(0, VynBaseModel::Manager).data(VynBaseModel::HighlightRole).toBool());
 }
 
-TEST(BrowsingList, CommentAndManagerAreStoredIntoTheRow)
+TEST_P(BrowsingListOn, CommentAndManagerAreStoredIntoTheRow)
 {
-    ListFixture f(sampleRows());
+    ListFixture f(sampleRows(), base());
     const QModelIndex comment = f.model->index(1, VynBaseModel::Comment);
     const qint64 id = f.model->idAt(1);
     EXPECT_TRUE(f.model->setData(comment, QStringLiteral("новый")));
@@ -192,9 +153,9 @@ TEST(BrowsingList, CommentAndManagerAreStoredIntoTheRow)
     EXPECT_EQ(f.serials(), QStringList{"99990012"});
 }
 
-TEST(BrowsingList, RefreshShowsWhatAnotherProgramChanged)
+TEST_P(BrowsingListOn, RefreshShowsWhatAnotherProgramChanged)
 {
-    ListFixture f(sampleRows());
+    ListFixture f(sampleRows(), base());
     TDM1 other;
     ASSERT_TRUE(other.Connect(f.db.path()));
     other.appendRows({listRow(QStringLiteral("55555555"), QDate(2031, 1, 1))});
@@ -221,34 +182,4 @@ TEST(BrowsingList, NoDatabaseIsAnEmptyList)
     EXPECT_EQ(model.rowCount(), 0);
     EXPECT_FALSE(model.index(0, 0).isValid());
     EXPECT_EQ(model.idAt(0), 0);
-}
-
-// Run under several system locales (LANG/LC_ALL set by the test registration).
-TEST(ListDates, ShownAndFoundAsDayMonthYearUnderAnyLocale)
-{
-    QTemporaryDir dir;
-    TDM1 db;
-    FakeDialogs dialogs;
-    ASSERT_TRUE(db.Connect(dir.filePath(QStringLiteral("base.sqlite"))));
-    ASSERT_TRUE(db.appendRows(sampleRows()).ok);
-    VynBaseModel model(db, dialogs);
-    QStringList dates;
-    for (int r = 0; r < model.rowCount(); ++r)
-        dates << model.index(r, VynBaseModel::Date).data().toString();
-    EXPECT_EQ(dates, (QStringList{"31.12.2014", "01.01.2015", "20.07.2015 14:05:09", "29.02.2016",
-                                  "01.01.2020"}))
-        << QLocale::system().name().toStdString();
-    const std::pair<const char*, QStringList> searches[] = {
-        {"2015", {"99990012", "12001200"}},
-        {"01.01.", {"99990012", "ABCD0012"}},
-        {"29.02.2016", {"34567890"}},
-    };
-    for (const auto& [text, serials] : searches) {
-        model.setSearch(QString::fromUtf8(text), VynBaseModel::Date);
-        model.setFiltered(true);
-        QStringList found;
-        for (int r = 0; r < model.rowCount(); ++r)
-            found << model.index(r, VynBaseModel::Snum).data().toString();
-        EXPECT_EQ(found, serials) << text << " " << QLocale::system().name().toStdString();
-    }
 }

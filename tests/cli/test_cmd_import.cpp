@@ -36,7 +36,7 @@ TEST(CmdImport, ReportsRowsAddedAndSkipped)
 
     const ToolRun text = vyntool({QStringLiteral("import"), table, QStringLiteral("--db"), db});
     EXPECT_EQ(text.exitCode, 0);
-    EXPECT_TRUE(text.out.contains(QStringLiteral("0 rows added, 2 skipped"))) << text.out.toStdString();
+    EXPECT_TRUE(text.out.contains(QStringLiteral("добавлено строк: 0, пропущено: 2"))) << text.out.toStdString();
 
     // A file that is no table: refused, said on stderr, exit code 1.
     const QString junk = dir.filePath(QStringLiteral("junk.dbf"));

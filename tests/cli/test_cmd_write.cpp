@@ -9,8 +9,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
+#include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -57,14 +59,26 @@ protected:
         return out;
     }
 
-    // Runs vyntool with the program directory set to the test's directory.
-    ToolRun vyntool(const QStringList& args, const QByteArray& input = {})
+    // Parameter writes in the simulator's live log so far.
+    int parameterLines() const
     {
-        QProcess p;
+        QFile f(path("log.json"));
+        return f.open(QIODevice::ReadOnly) ? static_cast<int>(f.readAll().count("\"parameter\""))
+                                           : 0;
+    }
+    // Starts vyntool, the program directory set to the test's directory.
+    void startTool(QProcess& p, const QStringList& args) const
+    {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("SETVYN_HOME"), dir.path());
         p.setProcessEnvironment(env);
         p.start(QStringLiteral(VYNTOOL_PATH), args);
+    }
+    // Runs vyntool with the program directory set to the test's directory.
+    ToolRun vyntool(const QStringList& args, const QByteArray& input = {})
+    {
+        QProcess p;
+        startTool(p, args);
         p.write(input);
         p.closeWriteChannel();
         p.waitForFinished(60000);
@@ -104,6 +118,18 @@ protected:
                 QStringLiteral("--prg"),  prg,
                 QStringLiteral("--conf"), QStringLiteral(SETVYN_BIN_DIR_PATH "/conf.dat"),
                 QStringLiteral("--byte-interval"), QStringLiteral("1")};
+    }
+
+    // No exclusive mark or lock is left on the line: another program may open it.
+    void expectLineReleased() const
+    {
+        const int fd = ::open(sim->path().toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        ASSERT_GE(fd, 0);
+        int exclusive = -1;
+        EXPECT_EQ(::ioctl(fd, TIOCGEXCL, &exclusive), 0);
+        EXPECT_EQ(exclusive, 0);
+        EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0) << "no lock is held";
+        ::close(fd);
     }
 
     QTemporaryDir dir;
@@ -200,13 +226,10 @@ TEST_F(VyntoolWrite, Generation03TransferAndCtrlC)
 
     // Slow bytes; Ctrl+C once the pages are being written.
     QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("SETVYN_HOME"), dir.path());
-    p.setProcessEnvironment(env);
     QStringList slow = write;
     slow.last() = QStringLiteral("20");
     p.setReadChannel(QProcess::StandardError);
-    p.start(QStringLiteral(VYNTOOL_PATH), slow);
+    startTool(p, slow);
     QByteArray err;
     while (!err.contains("Идет запись конфигурации...") && p.waitForReadyRead(20000))
         err += p.readAllStandardError();
@@ -227,6 +250,49 @@ TEST_F(VyntoolWrite, Generation03TransferAndCtrlC)
     ASSERT_EQ(loaders.size(), 2);
     EXPECT_TRUE(loaders[0][QStringLiteral("ended")].toBool());
     EXPECT_FALSE(log[QStringLiteral("memory")].toArray().isEmpty());
+}
+
+TEST_F(VyntoolWrite, RowOfGeneration04IntoAnOlderCalculatorSendsTheOlderTariffList)
+{
+    // The sample row is generation 03's, with three tariff entries; dated for a
+    // generation-04 calculator it is read without them until the calculator's
+    // firmware date says otherwise. Both must program the same memory.
+    QFile sample(QStringLiteral(SETVYN_BIN_DIR_PATH "/sample-config.json"));
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    const QByteArray older = sample.readAll();
+    QByteArray newer = older;
+    newer.replace("\"DeviceSoftData\": \"2003-06-17\"", "\"DeviceSoftData\": \"2015-03-01\"");
+    ASSERT_NE(newer, older);
+    writeFile("older.json", older);
+    writeFile("newer.json", newer);
+
+    QJsonArray memory[2];
+    for (int i = 0; i < 2; ++i) {
+        const char* name = i == 0 ? "older.json" : "newer.json";
+        SCOPED_TRACE(name);
+        startSim({QStringLiteral("--gen"), QStringLiteral("03"), QStringLiteral("--serial"),
+                  QStringLiteral("12342678")});
+        const ToolRun r = vyntool(
+            {QStringLiteral("write"), QStringLiteral("--config"), path(name),
+             QStringLiteral("--port"), sim->path(), QStringLiteral("--fast"),
+             QStringLiteral("--prg"), QStringLiteral(SETVYN_BIN_DIR_PATH "/prg.vyn"),
+             QStringLiteral("--conf"), QStringLiteral(SETVYN_BIN_DIR_PATH "/conf.dat"),
+             QStringLiteral("--byte-interval"), QStringLiteral("1"), QStringLiteral("--alt"),
+             QString(), QStringLiteral("--clock"), QStringLiteral("2026-12-10T14:35:20")});
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        EXPECT_TRUE(r.out.contains(QStringLiteral("Программа Винка записана успешно.")));
+        sim->stop();
+        QFile f(path("log.json"));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        memory[i] = QJsonDocument::fromJson(f.readAll()).object()[QStringLiteral("memory")].toArray();
+        const vyntest::RunResult shown = vyntest::runProgram(
+            QStringLiteral("vynsim"), {QStringLiteral("--show"), path("log.json")}, 10000);
+        EXPECT_TRUE(shown.out.startsWith("Programmed memory (generation 03): ")) << shown.out.toStdString();
+        EXPECT_EQ(config(name)[QStringLiteral("DeviceSoftData")].toString(),
+                  QStringLiteral("2003-05-19"));
+    }
+    ASSERT_FALSE(memory[0].isEmpty());
+    EXPECT_EQ(memory[1], memory[0]);
 }
 
 TEST_F(VyntoolWrite, Failures)
@@ -385,16 +451,15 @@ TEST_F(VyntoolWrite, InterruptedWriteClosesThePortProperly)
     for (const int signal : {SIGINT, SIGTERM}) {
         SCOPED_TRACE(signal);
         QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("SETVYN_HOME"), dir.path());
-        p.setProcessEnvironment(env);
-        p.start(QStringLiteral(VYNTOOL_PATH),
+        startTool(p,
                 {QStringLiteral("write"), QStringLiteral("--config"), path("c.json"),
                  QStringLiteral("--port"), sim->path(), QStringLiteral("--fast"),
                  QStringLiteral("--speed"), QStringLiteral("1200"), QStringLiteral("--alt"),
                  QString(), QStringLiteral("--json")});
         ASSERT_TRUE(p.waitForStarted());
-        QThread::msleep(2500); // identified, a few parameters written
+        // Identified, a few parameters written.
+        const int before = parameterLines();
+        ASSERT_TRUE(vyntest::waitForLogLines(path("log.json"), "\"parameter\"", before + 3));
         ::kill(static_cast<pid_t>(p.processId()), signal);
         ASSERT_TRUE(p.waitForFinished(10000));
         const QString err = QString::fromUtf8(p.readAllStandardError());
@@ -411,19 +476,46 @@ TEST_F(VyntoolWrite, InterruptedWriteClosesThePortProperly)
                                      .arg(written)))
             << err.toStdString();
 
-        // No exclusive mark is left on the line: another program may open it.
-        const int fd = ::open(sim->path().toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        ASSERT_GE(fd, 0);
-        int exclusive = -1;
-        ASSERT_EQ(::ioctl(fd, TIOCGEXCL, &exclusive), 0);
-        EXPECT_EQ(exclusive, 0);
-        EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0) << "no lock is held";
-        ::close(fd);
+        expectLineReleased();
     }
     const ToolRun again = vyntool({QStringLiteral("identify"), QStringLiteral("--port"),
                                    sim->path(), QStringLiteral("--fast"), QStringLiteral("--speed"),
                                    QStringLiteral("1200")});
     EXPECT_EQ(again.exitCode, 0) << again.err.toStdString();
+}
+
+TEST_F(VyntoolWrite, InterruptOnASilentLineEndsAtOnce)
+{
+    // The seventh parameter's header is never acknowledged: without a prompt stop
+    // the tool would wait 3 x 2.5 s before it looked at the signal.
+    startSim({QStringLiteral("--serial"), QStringLiteral("87654321"), QStringLiteral("--fault"),
+              QStringLiteral("drop-ack@10")});
+    const ToolRun created = vyntool({QStringLiteral("create"), QStringLiteral("--port"),
+                                     sim->path(), QStringLiteral("--fast"),
+                                     QStringLiteral("--out"), path("c.json")});
+    ASSERT_EQ(created.exitCode, 0) << created.err.toStdString();
+    sim->stop();
+    startSim({QStringLiteral("--serial"), QStringLiteral("87654321"), QStringLiteral("--fault"),
+              QStringLiteral("drop-ack@10")});
+
+    QProcess p;
+    startTool(p,
+            {QStringLiteral("write"), QStringLiteral("--config"), path("c.json"),
+             QStringLiteral("--port"), sim->path(), QStringLiteral("--fast"),
+             QStringLiteral("--alt"), QString()});
+    ASSERT_TRUE(p.waitForStarted());
+    // Identified, six parameters written, the seventh's header unanswered.
+    ASSERT_TRUE(vyntest::waitForLogLines(path("log.json"), "\"fault\":\"drop-ack\""));
+    const auto signalled = std::chrono::steady_clock::now();
+    ::kill(static_cast<pid_t>(p.processId()), SIGINT);
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_LT(std::chrono::steady_clock::now() - signalled, std::chrono::milliseconds(500));
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    EXPECT_EQ(p.exitCode(), 130) << err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("Запись прервана: записано 6 из 127 параметров; "
+                                            "конфигурация прибора неполная")))
+        << err.toStdString();
+    expectLineReleased();
 }
 
 TEST_F(VyntoolWrite, NoCfgSkipsTheTypeCheck)
@@ -556,6 +648,59 @@ TEST_F(VyntoolWrite, PortsAndHelpInRussian)
     p.start(QStringLiteral(VYNTOOL_PATH), {QStringLiteral("card"), QStringLiteral("--help")});
     ASSERT_TRUE(p.waitForFinished(30000));
     EXPECT_EQ(p.readAllStandardError(), QByteArray());
+}
+
+TEST_F(VyntoolWrite, EveryCommandSpeaksRussian)
+{
+    struct Case
+    {
+        const char* usage;        // the first help line
+        QStringList badArgs;      // a usage error
+        const char* error;        // what it says
+        const char* notListed;    // an option the command ignores, or empty
+    };
+    const Case cases[] = {
+        {"Использование: vyntool image [параметры]", {"image", "--config", "a.json", "--hex", "--dst", "--no-dst"},
+         "--dst и --no-dst исключают друг друга", "--port"},
+        {"Использование: vyntool alt [параметры] действие файл", {"alt", "erase", "a.alt"},
+         "неизвестное действие «erase»; допустимо: show или write", "--config"},
+        {"Использование: vyntool conf [параметры] действие", {"conf", "show"}, "conf show: нужен файл",
+         "--port"},
+        {"Использование: vyntool catalogue [параметры] действие", {"catalogue"},
+         "не указано действие (pack или unpack)", "--json"},
+        {"Использование: vyntool import [параметры] таблица", {"import"}, "нужна одна таблица DBF",
+         "--port"},
+        {"Использование: vyntool settings [параметры] действие", {"settings", "edit"},
+         "неизвестное действие «edit»; допустимо: show", "--port"},
+        {"Использование: vyntool base [параметры] действие", {"base", "add", "db.sqlite"},
+         "base add: нужны база и файлы конфигурации", "--json"},
+        {"Использование: vyntool passport [параметры]",
+         {"passport", "--config", "a.json", "--pdf", "a.pdf", "--tables-json", "t.json"},
+         "укажите одно из --pdf и --tables-json", "--alt"},
+        {"Использование: vyntool card [параметры]",
+         {"card", "--config", "a.json"}, "укажите одно из --pdf и --tables-json", "--print-for"},
+    };
+    static const QRegularExpression cyrillic(QStringLiteral("[А-Яа-яЁё]"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.usage);
+        const QString command = c.badArgs.first();
+        const ToolRun help = vyntool({command, QStringLiteral("--help")});
+        EXPECT_EQ(help.exitCode, 0);
+        EXPECT_EQ(help.out.section(QLatin1Char('\n'), 0, 0), QString::fromUtf8(c.usage));
+        // The description and every option are in Russian.
+        EXPECT_TRUE(help.out.section(QLatin1Char('\n'), 1, 1).contains(cyrillic)) << help.out.toStdString();
+        for (const QString& line : help.out.split(QLatin1Char('\n'))) {
+            if (line.startsWith(QStringLiteral("  -"))) {
+                EXPECT_TRUE(line.contains(cyrillic)) << line.toStdString();
+            }
+        }
+        EXPECT_FALSE(help.out.contains(QString::fromUtf8(c.notListed) + QLatin1Char(' ')))
+            << help.out.toStdString();
+
+        const ToolRun bad = vyntool(c.badArgs);
+        EXPECT_EQ(bad.exitCode, 2);
+        EXPECT_TRUE(bad.err.contains(QString::fromUtf8(c.error))) << bad.err.toStdString();
+    }
 }
 
 TEST_F(VyntoolWrite, SerialBytesOfTenOrMoreAreCutToEightCharacters)

@@ -17,6 +17,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 using namespace vyn;
 using test::FakeDialogs;
 using vyntest::SimProcess;
@@ -566,6 +568,28 @@ TEST_F(Commands, StopRequestEndsTheWriteBetweenParameters)
     EXPECT_FALSE(proto.port().Connected());
     proto.clearStop();
     EXPECT_EQ(runCreateCommand(context(), rec, editor, kComma), CreateOutcome::EditorShown);
+}
+
+TEST_F(Commands, StopDuringTheClosingPauseKeepsTheCompleteWrite)
+{
+    startSim({});
+    ProtoTimings timings = vyntest::commandTimings();
+    timings.configFinalPauseMs = 7000;
+    proto.setTimings(timings);
+    // The bar's start, 127 parameters and the two closing requests: all taken.
+    StoppingStatus stopping(proto, 130);
+    writeConfigFile(configPath, configRow(QStringLiteral("12345678"), QStringLiteral("04")));
+    loaded = loadConfigFile(configPath, kComma, QDate(2026, 3, 1), nullptr);
+    ConfigFileRowStore store(configPath, loaded.row, loaded.record, session,
+                             {loaded.deviceGeneration, QDate(2026, 3, 1), nullptr}, kComma, true);
+    const DeviceCommandContext c{proto, session, comm, dialogs, stopping, kTitle};
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(runWriteCommand(c, loaded.record, store, inputs), WriteOutcome::Written);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+    EXPECT_EQ(dialogs.messages(), QStringList{QStringLiteral("Конфигурация записана успешно")});
+    EXPECT_FALSE(proto.port().Connected());
+    EXPECT_EQ(simLog().parameters.size(), 127);
+    proto.clearStop();
 }
 
 TEST_F(Commands, FailedTypeQuerySaysSo)

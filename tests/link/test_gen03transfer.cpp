@@ -228,7 +228,9 @@ TEST_F(Gen03Transfer, CalculatorFaultsEndWithTheirMessage)
         m_host.clear();
         startSim({QStringLiteral("--fault"), QString::fromLatin1(c.fault)});
         ASSERT_EQ(enterProgrammingMode(), 2);
-        transfer(image, vyntest::quickOperateTimings(200));
+        // Long enough for the simulator's replies on a busy machine; only the
+        // silent frame waits it out.
+        transfer(image, vyntest::quickOperateTimings(1000));
         EXPECT_EQ(m_host.messages(), QStringList{c.message});
         EXPECT_FALSE(m_comm321.Connected());
         const QJsonObject log = stopSimAndReadLog();

@@ -1,4 +1,5 @@
 #include "link/linkerrors.h"
+#include "link/v04parametertable.h"
 #include "link/v04params.h"
 #include "model/systems.h"
 
@@ -331,4 +332,24 @@ TEST(V04Writes, WriteCountFitsTheProgressBar)
     // step before the writes, one per write and two closing requests within 137
     EXPECT_LE(1 + writes.size() + 2, 137u);
     EXPECT_EQ(writes.size(), 127u);
+}
+
+TEST(V04Writes, EveryWriteIsNamedByTheParameterTable)
+{
+    // The simulator names what it receives with the table: every prefix the
+    // write sends must be found there, in its order, with a value of its size.
+    const auto writes = buildV04ParameterWrites(heatWithColdWater(), inputs());
+    int previous = -1;
+    for (const ParameterWrite& w : writes) {
+        const auto found = findV04Parameter(w.prefix.data());
+        ASSERT_TRUE(found) << w.requestData().toHex().toStdString();
+        EXPECT_GE(static_cast<int>(found->id), previous);
+        previous = static_cast<int>(found->id);
+        EXPECT_EQ(v04Prefix(found->id, found->slot), w.prefix);
+        EXPECT_EQ(w.value.size(), v04ValueSize(v04Parameter(found->id).encoding))
+            << v04Parameter(found->id).name;
+    }
+    EXPECT_EQ(previous, static_cast<int>(kV04Parameters.size()) - 1);
+    const std::uint8_t foreign[7] = {0x03, 0x35, 0x99, 0x03, 0x40, 0x00, 0x01};
+    EXPECT_FALSE(findV04Parameter(foreign));
 }

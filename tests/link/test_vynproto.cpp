@@ -9,6 +9,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -156,6 +157,53 @@ TEST_P(LineKinds, ReplyFromAnotherAddressIsRefused)
 
 INSTANTIATE_TEST_SUITE_P(Echo, LineKinds, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "Echo" : "Plain"; });
+
+// A busy machine or a slow adapter hands the echo back late: after the header wait,
+// or only once the header's check bytes went out. It is still read as the echo,
+// and a plain line whose acknowledge looks like the header's first byte stays plain.
+TEST_F(SimFixture, LateEchoIsStillReadAsTheEcho)
+{
+    struct Case
+    {
+        const char* name;
+        int echoDelayMs; // -1: the line does not echo
+        std::uint8_t requestAddress;
+    };
+    const int headerWait = vyntest::quickTimings().headerWaitMs(9600);
+    const Case cases[] = {
+        {"prompt echo", 0, 0},
+        {"echo within the header wait", headerWait / 2, 0},
+        {"echo after the header wait", headerWait + 40, 0},
+        {"echo after the header wait, addressed", headerWait + 40, 7},
+        {"plain line, addressed", -1, 7},
+    };
+    // No exchange here is meant to fail: the product's bounds, so that only a
+    // misread echo can fail one on a busy machine.
+    ProtoTimings timings = vyntest::quickTimings();
+    timings.receiveChecks = ProtoTimings{}.receiveChecks;
+    proto.setTimings(timings);
+    const std::vector<std::uint8_t> write = parameterWrite(58);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QStringList args{QStringLiteral("--address"), QStringLiteral("7")};
+        if (c.echoDelayMs >= 0)
+            args << QStringLiteral("--echo") << QStringLiteral("--echo-delay")
+                 << QString::number(c.echoDelayMs);
+        start(args);
+        for (int round = 0; round < 2; ++round) {
+            std::array<std::uint8_t, 100> rx{};
+            ASSERT_TRUE(ProtoExchange(proto, c.requestAddress, 2, 4, kIdentity, rx));
+            EXPECT_EQ(rx[8], 1);
+            EXPECT_EQ(rx[18], 1);
+            ASSERT_TRUE(ProtoExchange(proto, c.requestAddress, 3, 65, write, rx));
+        }
+        const QJsonArray ex = stopAndReadLog()[QStringLiteral("exchanges")].toArray();
+        ASSERT_EQ(ex.size(), 4);
+        for (const QJsonValue& e : ex)
+            EXPECT_EQ(e[QStringLiteral("outcome")].toString(), QStringLiteral("complete"));
+        EXPECT_EQ(ex[1][QStringLiteral("request")].toString(), hex(write));
+    }
+}
 
 // ---- each numbered error, provoked by its fault ----
 
@@ -368,6 +416,85 @@ TEST(VynProto, StopRequestEndsTheLineResetAndTheExchanges)
     EXPECT_THROW(ProtoExchange(proto, 0, 2, 4, kIdentity, rx), EInterrupted);
     proto.clearStop();
     EXPECT_FALSE(proto.stopRequested());
+}
+
+TEST_F(SimFixture, StopRequestEndsAnExchangeThatWaitsOnASilentLine)
+{
+    // Each fault leaves the program waiting with the real bounds: 3 x 2.5 s for
+    // an unanswered header, 2.5 s for a block's acknowledge or the reply.
+    for (const char* fault : {"drop-ack", "drop-block-ack", "silent"}) {
+        SCOPED_TRACE(fault);
+        start({QStringLiteral("--fault"), QString::fromLatin1(fault)});
+        proto.setTimings(ProtoTimings{});
+        std::array<std::uint8_t, 100> rx{};
+        std::chrono::steady_clock::time_point asked;
+        std::thread stopper([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            asked = std::chrono::steady_clock::now();
+            proto.requestStop();
+        });
+        EXPECT_THROW(ProtoExchange(proto, 0, 2, 4, kIdentity, rx), EInterrupted);
+        const auto ended = std::chrono::steady_clock::now();
+        stopper.join();
+        EXPECT_LT(ended - asked, std::chrono::milliseconds(200));
+        proto.clearStop();
+        proto.setTimings(vyntest::quickTimings());
+        // The line is usable at once for the next exchange.
+        stopAndReadLog();
+        start({});
+        expectIdentity();
+        stopAndReadLog();
+    }
+}
+
+TEST_F(SimFixture, LiveLogHasALinePerExchangeAndShowsWhatIsHeld)
+{
+    start({});
+    std::array<std::uint8_t, 100> rx{};
+    // The network address twice, then a query that writes nothing.
+    for (std::uint8_t address : {std::uint8_t{5}, std::uint8_t{7}}) {
+        const std::array<std::uint8_t, 8> write{0x03, 0x35, 0x2A, 0x03, 0x40, 0x00, 0x01, address};
+        ASSERT_TRUE(ProtoExchange(proto, 0, 3, 8, write, rx));
+    }
+    expectIdentity();
+
+    // Read while the simulator still runs.
+    const auto readLog = [this] {
+        QFile f(logPath());
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+        return f.readAll();
+    };
+    const QList<QByteArray> lines = readLog().trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 4) << readLog().toStdString();
+    QByteArray first = lines[1];
+    first.chop(1); // the comma that joins the lines
+    const QJsonObject written = QJsonDocument::fromJson(first).object();
+    EXPECT_EQ(written[QStringLiteral("n")].toInt(), 1);
+    EXPECT_EQ(written[QStringLiteral("outcome")].toString(), QStringLiteral("complete"));
+    const QJsonObject parameter = written[QStringLiteral("parameter")].toObject();
+    EXPECT_EQ(parameter[QStringLiteral("name")].toString(), QStringLiteral("network address"));
+    EXPECT_EQ(parameter[QStringLiteral("decoded")].toString(), QStringLiteral("5"));
+    EXPECT_EQ(parameter[QStringLiteral("prefix")].toString(), QStringLiteral("03352A03400001"));
+    EXPECT_FALSE(lines[3].contains("\"parameter\"")) << "the identity query writes nothing";
+
+    const auto held = [this] {
+        const auto r = vyntest::runProgram(QStringLiteral("vynsim"),
+                                           {QStringLiteral("--show"), logPath()}, 10000);
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        return QString::fromUtf8(r.out);
+    };
+    const QString during = held();
+    EXPECT_TRUE(during.contains(QStringLiteral("1 parameters from 2 writes"))) << during.toStdString();
+    EXPECT_TRUE(during.contains(QRegularExpression(QStringLiteral("network address +7\n"))))
+        << during.toStdString();
+
+    // Completed on exit into one object, the lines kept.
+    const QJsonObject log = stopAndReadLog();
+    EXPECT_EQ(log[QStringLiteral("exchanges")].toArray().size(), 3);
+    EXPECT_EQ(log[QStringLiteral("session")].toArray().size(), 4); // and the end mark
+    EXPECT_EQ(log[QStringLiteral("parameters")].toArray()[1][QStringLiteral("decoded")].toString(),
+              QStringLiteral("7"));
+    EXPECT_EQ(held(), during);
 }
 
 namespace {

@@ -115,6 +115,24 @@ int SimProcess::stop()
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+bool waitForLogLines(const QString& logPath, const QByteArray& text, int count, int timeoutMs)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        QFile f(logPath);
+        if (f.open(QIODevice::ReadOnly)) {
+            int found = 0;
+            for (const QByteArray& line : f.readAll().split('\n'))
+                found += line.contains(text) ? 1 : 0;
+            if (found >= count)
+                return true;
+        }
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        ::usleep(20'000);
+    }
+}
+
 RunResult runProgram(const QString& name, const QStringList& args, int timeoutMs)
 {
     RunResult result;

@@ -24,6 +24,7 @@ public:
     bool started() const { return !m_path.isEmpty(); }
     QString path() const { return m_path; }
     QString error() const { return m_error; }
+    pid_t pid() const { return m_pid; }
     // SIGTERM, then waits; the exit code (or -1).
     int stop();
 
@@ -39,6 +40,11 @@ struct RunResult
     QByteArray out;
     QByteArray err;
 };
+
+// Waits until the live log of a running vynsim holds at least count lines that
+// contain text (one line an exchange); false after timeoutMs.
+bool waitForLogLines(const QString& logPath, const QByteArray& text, int count = 1,
+                     int timeoutMs = 30000);
 
 // Runs a built program to its end (killed after timeoutMs).
 RunResult runProgram(const QString& name, const QStringList& args, int timeoutMs = 30000);
