@@ -77,7 +77,7 @@ TEST_P(ServerDatabase, ANewDatabaseGetsTheTableWithTypedColumns)
               57);
     EXPECT_EQ(raw.column(QStringLiteral("SELECT indexname FROM pg_indexes WHERE tablename = "
                                         "'VYN_Base' ORDER BY indexname")),
-              (QStringList{"VYN_Base_DATE", "VYN_Base_SNUM", "VYN_Base_pkey"}));
+              (QStringList{"VYN_Base_DATE_ID", "VYN_Base_SNUM", "VYN_Base_pkey"}));
     // A second program finds the table and creates nothing.
     TDM1 again;
     ASSERT_TRUE(again.Connect(base())) << again.lastError().toStdString();
