@@ -10,6 +10,7 @@
 #include "model/devicesession.h"
 #include "model/systems.h"
 #include "tests/common/fakedialogs.h"
+#include "tests/model/recordfixture.h"
 #include "tests/support/simprocess.h"
 
 #include <QTemporaryDir>
@@ -20,7 +21,7 @@ using vyntest::SimProcess;
 
 namespace {
 
-const NumberLocale kComma(QLatin1Char(','));
+using vyn::test::kComma;
 
 // "p2 p3 t" and the value, as hex; the prefix is 03 35 p2 p3 t 00 01.
 QString param(const char* p2p3t, const char* value)
@@ -51,12 +52,7 @@ QString writeAltFile(const QTemporaryDir& dir, const QByteArray& bytes)
 // Scheme "16": V1/ V1\ Vc Vd Vn, thermometers t1/ t1\ tu, a pressure sensor on V1/.
 ConfigRecord heatWithColdWater()
 {
-    ConfigRecord rec;
-    rec.SNUM = QStringLiteral("12342678");
-    rec.TYPE_VYN = QStringLiteral("04");
-    rec.CXEMA = QStringLiteral("16");
-    applyTypeShape(rec);
-    rebuildShape(rec, 1, kComma);
+    ConfigRecord rec = vyn::test::shaped("04", "16");
     auto flow = [&](int row, const char* type, const char* fimp, const char* fmin, const char* fmax,
                     const char* archive) {
         rec.FlowTable.setCell(row, FlowCol::Type, QString::fromUtf8(type));

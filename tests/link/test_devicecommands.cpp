@@ -11,6 +11,7 @@
 #include "model/devicesession.h"
 #include "model/systems.h"
 #include "tests/common/fakedialogs.h"
+#include "tests/model/recordfixture.h"
 #include "tests/support/simprocess.h"
 
 #include <QFile>
@@ -25,7 +26,7 @@ using vyntest::SimProcess;
 
 namespace {
 
-const NumberLocale kComma(QLatin1Char(','));
+using vyn::test::kComma;
 const QString kTitle = QStringLiteral("Конфигуратор ВИНК");
 
 class RecordingStatus : public CommandStatus
@@ -434,12 +435,7 @@ namespace {
 // schedules. firmwareDate null: a row never written to a calculator.
 StoredRow tariffRow(const QVariant& firmwareDate)
 {
-    ConfigRecord rec;
-    rec.SNUM = QStringLiteral("12342678");
-    rec.TYPE_VYN = QStringLiteral("04");
-    rec.CXEMA = QStringLiteral("17");
-    applyTypeShape(rec);
-    rebuildShape(rec, 1, kComma);
+    ConfigRecord rec = vyn::test::shaped("04", "17");
     // Row 4 of scheme "17" is the electricity meter's (hardware variant 2).
     EXPECT_EQ(FindElecLine(rec), 4);
     rec.FlowTable.setCell(4, FlowCol::Type, QStringLiteral("Электросчетчик"));
