@@ -109,15 +109,22 @@ protected:
 
     DeviceCommandContext context() { return {proto, session, comm, dialogs, status, kTitle}; }
 
-    WriteOutcome writeRow(const StoredRow& row, ConfigRowStore* store = nullptr)
+    // The row as a configuration file, loaded as vyntool loads it, with its row store.
+    ConfigFileRowStore& loadRow(const StoredRow& row,
+                                const ElectricityMeterCatalogue* catalogue = nullptr)
     {
         writeConfigFile(configPath, row);
-        const NoElectricityMeters catalogue;
-        loaded = loadConfigFile(configPath, kComma, QDate(2026, 3, 1), &catalogue);
+        loaded = loadConfigFile(configPath, kComma, QDate(2026, 3, 1), catalogue);
         fileStore = std::make_unique<ConfigFileRowStore>(
             configPath, loaded.row, loaded.record, session,
             LoadContext{loaded.deviceGeneration, QDate(2026, 3, 1), nullptr}, kComma, true);
-        return runWriteCommand(context(), loaded.record, store ? *store : *fileStore, inputs);
+        return *fileStore;
+    }
+    WriteOutcome writeRow(const StoredRow& row, ConfigRowStore* store = nullptr)
+    {
+        const NoElectricityMeters catalogue;
+        ConfigFileRowStore& file = loadRow(row, &catalogue);
+        return runWriteCommand(context(), loaded.record, store ? *store : file, inputs);
     }
     QVariant storedFirmwareDate() const
     {
@@ -480,11 +487,8 @@ TEST_F(Commands, RowOfTheOtherGenerationIsReadAgainBeforeTheWrite)
         dialogs.shown.clear();
         startSim(calculator);
         const StoredRow row = tariffRow(date);
-        writeConfigFile(configPath, row);
-        loaded = loadConfigFile(configPath, kComma, QDate(2026, 3, 1), nullptr);
+        ConfigFileRowStore& store = loadRow(row);
         ASSERT_EQ(loaded.deviceGeneration, 0);
-        ConfigFileRowStore store(configPath, loaded.row, loaded.record, session,
-                                 {0, QDate(2026, 3, 1), nullptr}, kComma, true);
         EXPECT_EQ(runWriteCommand(context(), loaded.record, store, inputs), WriteOutcome::Written);
         EXPECT_EQ(dialogs.messages(), QStringList{QStringLiteral("Конфигурация записана успешно")});
         EXPECT_EQ(simLog().parameters, reference);
@@ -496,12 +500,9 @@ TEST_F(Commands, RowStoreReadsTheOlderTariffListForAnOlderCalculator)
     // The mirror case: loaded for generation 04, the firmware date of a generation-03
     // calculator arrives; the image is built from the list of the row.
     const StoredRow row = tariffRow(QDate(2015, 3, 1));
-    writeConfigFile(configPath, row);
-    loaded = loadConfigFile(configPath, kComma, QDate(2026, 3, 1), nullptr);
+    ConfigFileRowStore& store = loadRow(row);
     ASSERT_EQ(loaded.deviceGeneration, 1);
     EXPECT_TRUE(loaded.record.TariffList.empty());
-    ConfigFileRowStore store(configPath, loaded.row, loaded.record, session,
-                             {1, QDate(2026, 3, 1), nullptr}, kComma, true);
     store.storeDeviceSoftData(QDate(2003, 5, 19));
     store.RePaintStatus();
     EXPECT_EQ(session.DeviceGeneration, 0);
@@ -538,10 +539,7 @@ TEST_F(Commands, StopRequestEndsTheWriteBetweenParameters)
     startSim({});
     // The first step is the bar's start; five parameters follow.
     StoppingStatus stopping(proto, 6);
-    writeConfigFile(configPath, configRow(QStringLiteral("12345678"), QStringLiteral("04")));
-    loaded = loadConfigFile(configPath, kComma, QDate(2026, 3, 1), nullptr);
-    ConfigFileRowStore store(configPath, loaded.row, loaded.record, session,
-                             {loaded.deviceGeneration, QDate(2026, 3, 1), nullptr}, kComma, true);
+    ConfigFileRowStore& store = loadRow(configRow(QStringLiteral("12345678"), QStringLiteral("04")));
     const DeviceCommandContext c{proto, session, comm, dialogs, stopping, kTitle};
     WriteReport report;
     EXPECT_EQ(runWriteCommand(c, loaded.record, store, inputs, &report), WriteOutcome::Interrupted);
@@ -574,10 +572,7 @@ TEST_F(Commands, StopDuringTheClosingPauseKeepsTheCompleteWrite)
     proto.setTimings(timings);
     // The bar's start, 127 parameters and the two closing requests: all taken.
     StoppingStatus stopping(proto, 130);
-    writeConfigFile(configPath, configRow(QStringLiteral("12345678"), QStringLiteral("04")));
-    loaded = loadConfigFile(configPath, kComma, QDate(2026, 3, 1), nullptr);
-    ConfigFileRowStore store(configPath, loaded.row, loaded.record, session,
-                             {loaded.deviceGeneration, QDate(2026, 3, 1), nullptr}, kComma, true);
+    ConfigFileRowStore& store = loadRow(configRow(QStringLiteral("12345678"), QStringLiteral("04")));
     const DeviceCommandContext c{proto, session, comm, dialogs, stopping, kTitle};
     const auto started = std::chrono::steady_clock::now();
     EXPECT_EQ(runWriteCommand(c, loaded.record, store, inputs), WriteOutcome::Written);
