@@ -127,31 +127,95 @@ qint64 SqliteStatement::integer(int column) const
     return sqlite3_column_int64(m_statement, column);
 }
 
-QVariant SqliteStatement::value(int column) const
+namespace {
+
+// A result column or a function's argument, for the value readers below.
+struct ColumnOf
+{
+    sqlite3_stmt* statement;
+    int column;
+    int type() const { return sqlite3_column_type(statement, column); }
+    qint64 integer() const { return sqlite3_column_int64(statement, column); }
+    double real() const { return sqlite3_column_double(statement, column); }
+    const void* blob() const { return sqlite3_column_blob(statement, column); }
+    const unsigned char* text() const { return sqlite3_column_text(statement, column); }
+    int bytes() const { return sqlite3_column_bytes(statement, column); }
+};
+
+struct Argument
+{
+    sqlite3_value* value;
+    int type() const { return sqlite3_value_type(value); }
+    qint64 integer() const { return sqlite3_value_int64(value); }
+    double real() const { return sqlite3_value_double(value); }
+    const void* blob() const { return sqlite3_value_blob(value); }
+    const unsigned char* text() const { return sqlite3_value_text(value); }
+    int bytes() const { return sqlite3_value_bytes(value); }
+};
+
+template <class Source>
+bool utf8Of(const Source& source, QByteArrayView& text)
+{
+    if (source.type() != SQLITE_TEXT)
+        return false;
+    // UTF-8 as stored: no conversion inside SQLite. Text first, then its size.
+    const auto* chars = reinterpret_cast<const char*>(source.text());
+    text = QByteArrayView(chars, source.bytes());
+    return true;
+}
+
+template <class Source>
+QVariant qtValue(const Source& source)
 {
     // As Qt's SQLite driver maps the storage classes.
-    switch (sqlite3_column_type(m_statement, column)) {
+    switch (source.type()) {
     case SQLITE_INTEGER:
-        return qint64(sqlite3_column_int64(m_statement, column));
+        return source.integer();
     case SQLITE_FLOAT:
-        return sqlite3_column_double(m_statement, column);
+        return source.real();
     case SQLITE_NULL:
         return QVariant(QMetaType::fromType<QString>());
-    case SQLITE_BLOB:
-        return QByteArray(static_cast<const char*>(sqlite3_column_blob(m_statement, column)),
-                          sqlite3_column_bytes(m_statement, column));
-    default:
-        return text(column);
+    case SQLITE_BLOB: {
+        const auto* bytes = static_cast<const char*>(source.blob());
+        return QByteArray(bytes, source.bytes());
     }
+    default: {
+        QByteArrayView text;
+        utf8Of(source, text);
+        return QString::fromUtf8(text);
+    }
+    }
+}
+
+} // namespace
+
+QVariant SqliteStatement::value(int column) const
+{
+    return qtValue(ColumnOf{m_statement, column});
 }
 
 QString SqliteStatement::text(int column) const
 {
-    if (sqlite3_column_type(m_statement, column) != SQLITE_TEXT)
+    QByteArrayView chars;
+    if (!utf8(column, chars))
         return value(column).toString();
-    // UTF-8 as stored: no conversion inside SQLite, and Qt's decoder is quick on ASCII.
-    const auto* chars = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
-    return QString::fromUtf8(chars, sqlite3_column_bytes(m_statement, column));
+    // Qt's decoder is quick on ASCII.
+    return QString::fromUtf8(chars);
+}
+
+bool SqliteStatement::utf8(int column, QByteArrayView& text) const
+{
+    return utf8Of(ColumnOf{m_statement, column}, text);
+}
+
+QVariant sqliteValue(sqlite3_value* value)
+{
+    return qtValue(Argument{value});
+}
+
+bool sqliteUtf8(sqlite3_value* value, QByteArrayView& text)
+{
+    return utf8Of(Argument{value}, text);
 }
 
 } // namespace vyn

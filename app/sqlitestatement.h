@@ -3,17 +3,24 @@
 // where QSqlQuery's per-value work dominates. Callers keep a QSqlQuery path for
 // connections of other drivers.
 
+#include <QByteArrayView>
 #include <QSqlDatabase>
 #include <QString>
 #include <QVariant>
 
 struct sqlite3;
 struct sqlite3_stmt;
+struct sqlite3_value;
 
 namespace vyn {
 
 // The SQLite handle of an open connection of the QSQLITE driver; nullptr otherwise.
 sqlite3* sqliteHandle(const QSqlDatabase& db);
+
+// A function argument's value as QSqlQuery::value() would give it, and the
+// stored UTF-8 bytes of a text value (false for values of other kinds).
+QVariant sqliteValue(sqlite3_value* value);
+bool sqliteUtf8(sqlite3_value* value, QByteArrayView& text);
 
 class SqliteStatement
 {
@@ -39,6 +46,9 @@ public:
     QVariant value(int column) const;
     // value(column).toString() without the QVariant for text.
     QString text(int column) const;
+    // The stored UTF-8 bytes of a text value (valid until the next step); false
+    // for values of other kinds.
+    bool utf8(int column, QByteArrayView& text) const;
 
 private:
     sqlite3* m_db;

@@ -4,6 +4,7 @@
 #include "sqlitestatement.h"
 
 #include <algorithm>
+#include <sqlite3.h>
 #include <utility>
 
 #include <QDate>
@@ -511,17 +512,54 @@ bool TDM1::readAllIds(std::vector<qint64>& ids, QString& error) const
     return true;
 }
 
+void TDM1::Positions::clear()
+{
+    m_first = 0;
+    m_dense.clear();
+    m_sparse.clear();
+}
+
+void TDM1::Positions::build(const std::vector<qint64>& ids)
+{
+    clear();
+    if (ids.empty())
+        return;
+    const auto [low, high] = std::minmax_element(ids.begin(), ids.end());
+    // Unsigned: a span beyond any size counts as not dense.
+    const auto span = static_cast<std::uint64_t>(*high) - static_cast<std::uint64_t>(*low);
+    if (span < 4 * ids.size() + 1024) {
+        m_first = *low;
+        m_dense.assign(static_cast<std::size_t>(span) + 1, -1);
+        for (std::size_t i = 0; i < ids.size(); ++i)
+            m_dense[static_cast<std::size_t>(ids[i] - m_first)] = static_cast<int>(i);
+        return;
+    }
+    m_sparse.reserve(ids.size());
+    for (std::size_t i = 0; i < ids.size(); ++i)
+        m_sparse.emplace(ids[i], static_cast<int>(i));
+}
+
+int TDM1::Positions::find(qint64 id) const
+{
+    if (m_sparse.empty()) {
+        if (id < m_first)
+            return -1;
+        const auto offset = static_cast<std::uint64_t>(id) - static_cast<std::uint64_t>(m_first);
+        return offset < m_dense.size() ? m_dense[static_cast<std::size_t>(offset)] : -1;
+    }
+    const auto it = m_sparse.find(id);
+    return it == m_sparse.end() ? -1 : it->second;
+}
+
 void TDM1::adopt(std::vector<qint64> ids, int windowStart, bool complete) const
 {
     m_ids = std::move(ids);
     m_windowStart = windowStart;
     m_complete = complete;
-    m_positions.clear();
-    if (!complete)
-        return;
-    m_positions.reserve(m_ids.size());
-    for (std::size_t i = 0; i < m_ids.size(); ++i)
-        m_positions.emplace(m_ids[i], static_cast<int>(i));
+    if (complete)
+        m_positions.build(m_ids);
+    else
+        m_positions.clear();
 }
 
 // The order as it is now, with the count and the end nearest the cursor; the
@@ -560,12 +598,18 @@ bool TDM1::loadAll() const
     QString error;
     if (!readAllIds(ids, error))
         return false;
+    adoptWhole(std::move(ids));
+    return true;
+}
+
+void TDM1::adoptWhole(std::vector<qint64> ids) const
+{
     bool same = static_cast<int>(ids.size()) == m_count;
     for (std::size_t i = 0; same && i < m_ids.size(); ++i)
         same = ids[static_cast<std::size_t>(m_windowStart) + i] == m_ids[i];
     if (same) {
         adopt(std::move(ids), 0, true);
-        return true;
+        return;
     }
     const int inWindow = m_current - m_windowStart;
     const std::optional<qint64> current =
@@ -574,12 +618,11 @@ bool TDM1::loadAll() const
             : std::nullopt;
     m_count = static_cast<int>(ids.size());
     adopt(std::move(ids), 0, true);
-    const auto it = current ? m_positions.find(*current) : m_positions.end();
-    m_current = it != m_positions.end() ? it->second
-                : m_count == 0          ? -1
-                                        : std::clamp(m_current, 0, m_count - 1);
+    const int position = current ? m_positions.find(*current) : -1;
+    m_current = position >= 0 ? position
+                : m_count == 0 ? -1
+                               : std::clamp(m_current, 0, m_count - 1);
     m_unannounced = true;
-    return true;
 }
 
 // Makes the ID at position known: the window of the nearer end when the position
@@ -682,8 +725,133 @@ int TDM1::positionOf(qint64 id) const
         if (!loadAll())
             return -1;
     }
-    const auto it = m_positions.find(id);
-    return it == m_positions.end() ? -1 : it->second;
+    return m_positions.find(id);
+}
+
+QVariant TDM1::Cell::value() const
+{
+    return m_sqlite ? sqliteValue(m_sqlite) : m_query->value(1);
+}
+
+bool TDM1::Cell::utf8(QByteArrayView& text) const
+{
+    return m_sqlite && sqliteUtf8(m_sqlite, text);
+}
+
+namespace {
+
+// A read transaction around several statements on SQLite, so that they read the
+// same moment; nothing when one is open already.
+class ReadSnapshot
+{
+public:
+    explicit ReadSnapshot(sqlite3* db) : m_db(db)
+    {
+        m_begun = sqlite3_get_autocommit(db) &&
+                  sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
+    }
+    ~ReadSnapshot()
+    {
+        if (m_begun)
+            sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+    }
+    ReadSnapshot(const ReadSnapshot&) = delete;
+    ReadSnapshot& operator=(const ReadSnapshot&) = delete;
+
+private:
+    sqlite3* m_db;
+    bool m_begun = false;
+};
+
+} // namespace
+
+bool TDM1::forEachValue(const QString& column,
+                        const std::function<void(int position, const Cell& value)>& each) const
+{
+    if (!m_open)
+        return false;
+    if (sqlite3* handle = sqliteHandle(database())) {
+        ReadSnapshot snapshot(handle);
+        return forEachValueInSnapshot(column, each);
+    }
+    // A server: the order and the values in one statement, read once.
+    QSqlQuery q;
+    const QString order = m_complete ? QString() : QStringLiteral(" ORDER BY \"DATE\", %1").arg(kId);
+    const QString sql =
+        QStringLiteral("SELECT %1, %2 FROM %3").arg(kId, quoted(column), kTable) + order;
+    if (!runReconnecting(q, [&](QSqlQuery& q) { return q.exec(sql); })) {
+        m_lastError = q.lastError().text();
+        return false;
+    }
+    Cell cell;
+    cell.m_query = &q;
+    if (m_complete) {
+        while (q.next()) {
+            const int position = m_positions.find(q.value(0).toLongLong());
+            if (position >= 0)
+                each(position, cell);
+        }
+        return true;
+    }
+    // The rows come in list order: their positions are the order being read.
+    std::vector<qint64> ids;
+    ids.reserve(static_cast<std::size_t>(m_count));
+    while (q.next()) {
+        ids.push_back(q.value(0).toLongLong());
+        each(static_cast<int>(ids.size()) - 1, cell);
+    }
+    if (q.lastError().isValid()) {
+        m_lastError = q.lastError().text();
+        return false; // a part of the order is no order
+    }
+    adoptWhole(std::move(ids));
+    return true;
+}
+
+// SQLite: the order from its index, then the values in the table's own order (or
+// the column's index), each a plain scan; far cheaper than looking up every row
+// in list order. The values go to a function SQLite calls for every row within
+// one step of the statement: no row is returned.
+bool TDM1::forEachValueInSnapshot(const QString& column,
+                                  const std::function<void(int, const Cell&)>& each) const
+{
+    if (!loadAll())
+        return false;
+    sqlite3* handle = sqliteHandle(database());
+    struct Context
+    {
+        const Positions& positions;
+        const std::function<void(int, const Cell&)>& each;
+        Cell cell;
+    } context{m_positions, each, {}};
+    const auto row = [](sqlite3_context* call, int, sqlite3_value** arguments) {
+        auto* c = static_cast<Context*>(sqlite3_user_data(call));
+        const int p = c->positions.find(sqlite3_value_int64(arguments[0]));
+        if (p >= 0) {
+            c->cell.m_sqlite = arguments[1];
+            c->each(p, c->cell);
+        }
+        sqlite3_result_int(call, 0);
+    };
+    static const char* const kFunction = "setvyn_each_value";
+    if (sqlite3_create_function_v2(handle, kFunction, 2, SQLITE_UTF8 | SQLITE_DIRECTONLY, &context,
+                                   row, nullptr, nullptr, nullptr) != SQLITE_OK) {
+        m_lastError = QString::fromUtf8(sqlite3_errmsg(handle));
+        return false;
+    }
+    const QByteArray sql = QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2(%3, %4)")
+                               .arg(kTable, QLatin1String(kFunction), kId, quoted(column))
+                               .toUtf8();
+    bool ok = false;
+    {
+        SqliteStatement q(handle, sql.constData());
+        ok = q.next() && !q.failed();
+        if (!ok)
+            m_lastError = q.error();
+    }
+    sqlite3_create_function_v2(handle, kFunction, 2, SQLITE_UTF8, nullptr, nullptr, nullptr,
+                               nullptr, nullptr);
+    return ok;
 }
 
 QVariant TDM1::fromStored(const ColumnSpec& column, const QVariant& stored)

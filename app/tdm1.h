@@ -9,6 +9,7 @@
 #include "model/storedrow.h"
 #include "sqldialect.h"
 
+#include <QByteArrayView>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -21,6 +22,7 @@
 #include <vector>
 
 struct sqlite3;
+struct sqlite3_value;
 
 namespace vyn {
 
@@ -128,6 +130,29 @@ public:
     // announces it (a refresh of what it shows) outside the reading call.
     bool takeUnannouncedChange() const;
 
+    // One value of a column as the engine returned it.
+    class Cell
+    {
+    public:
+        // The value as QSqlQuery::value() gives it.
+        QVariant value() const;
+        // The text as stored, UTF-8, when the engine gives it straight (an SQLite
+        // text); false otherwise, and value() tells.
+        bool utf8(QByteArrayView& text) const;
+
+    private:
+        friend class TDM1;
+        sqlite3_value* m_sqlite = nullptr;
+        const QSqlQuery* m_query = nullptr;
+    };
+    // Every row's value of one column (its name as the schema spells it), by
+    // position in the list order; rows the order does not hold are passed over.
+    // The whole order is read first when it is not yet known, as ids() reads it,
+    // and on SQLite of the same moment as the values. False when the rows cannot
+    // be read.
+    bool forEachValue(const QString& column,
+                      const std::function<void(int position, const Cell& value)>& each) const;
+
     // --- rows
     std::optional<StoredRow> readRow(qint64 id) const;
     std::optional<StoredRow> currentRow() const;
@@ -221,6 +246,9 @@ private:
     bool readAllIds(std::vector<qint64>& ids, QString& error) const;
     bool windowAt(int position) const;
     bool loadAll() const;
+    void adoptWhole(std::vector<qint64> ids) const;
+    bool forEachValueInSnapshot(const QString& column,
+                                const std::function<void(int, const Cell&)>& each) const;
     void adopt(std::vector<qint64> ids, int windowStart, bool complete) const;
     bool fail(ConnectError error, const QString& text);
     void dropConnection();
@@ -249,7 +277,21 @@ private:
     mutable std::vector<qint64> m_ids;
     mutable int m_windowStart = 0;
     mutable bool m_complete = false;
-    mutable std::unordered_map<qint64, int> m_positions; // of the complete list
+    // Positions of the complete list by ID: an array over the span of the IDs when
+    // they are dense, as a table's own IDs are; a hash otherwise.
+    class Positions
+    {
+    public:
+        void clear();
+        void build(const std::vector<qint64>& ids);
+        int find(qint64 id) const; // -1 when absent
+
+    private:
+        qint64 m_first = 0;
+        std::vector<int> m_dense;
+        std::unordered_map<qint64, int> m_sparse;
+    };
+    mutable Positions m_positions;
     mutable bool m_unannounced = false;
     mutable int m_current = -1;
     Listener m_listener;

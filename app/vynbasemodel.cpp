@@ -31,17 +31,20 @@ QString selectList()
     return names.join(QLatin1Char(','));
 }
 
-bool isAscii(const QString& text)
+// Latin and Cyrillic letters, digits and signs: their Unicode lower case is one
+// character for one and depends on no neighbour.
+bool isPlain(char16_t c)
 {
-    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
+    return c < 0x80 || (c >= 0x400 && c <= 0x4ff);
 }
 
-// Whether the locale lowers the Latin letters as Unicode does (not Turkish, say):
-// then a text of ASCII only takes the much cheaper Unicode lower case.
-bool lowersAsciiAsUnicode(const QLocale& locale)
+QString plainCharacters()
 {
-    const QString upper = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
-    return locale.toLower(upper) == upper.toLower();
+    QString all;
+    for (char16_t c = 1; c <= 0x4ff; ++c)
+        if (isPlain(c))
+            all += QChar(c);
+    return all;
 }
 
 } // namespace
@@ -54,10 +57,39 @@ bool Table2FilterRecord(const QString& displayText, const QString& searchText,
     return locale.toLower(displayText).contains(locale.toLower(searchText));
 }
 
+FilterCase::FilterCase(QLocale locale) : m_locale(std::move(locale))
+{
+    const QString all = plainCharacters();
+    m_plain = m_locale.toLower(all) == all.toLower();
+}
+
+QString FilterCase::lower(const QString& text) const
+{
+    const bool plain =
+        m_plain && std::all_of(text.cbegin(), text.cend(), [](QChar c) { return isPlain(c.unicode()); });
+    return plain ? text.toLower() : m_locale.toLower(text);
+}
+
+void FilterCase::appendLower(QString& out, QByteArrayView utf8) const
+{
+    const bool ascii = m_plain && std::all_of(utf8.begin(), utf8.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x80;
+    });
+    if (!ascii) {
+        out += lower(QString::fromUtf8(utf8));
+        return;
+    }
+    const qsizetype start = out.size();
+    out.resize(start + utf8.size());
+    char16_t* to = reinterpret_cast<char16_t*>(out.data()) + start;
+    for (const char c : utf8)
+        *to++ = c >= 'A' && c <= 'Z' ? char16_t(c - 'A' + 'a') : char16_t(c);
+}
+
 VynBaseModel::VynBaseModel(TDM1& db, UserDialogs& dialogs, NumberLocale numbers, QLocale locale,
                            QObject* parent)
     : QAbstractTableModel(parent), m_db(db), m_dialogs(dialogs), m_numbers(std::move(numbers)),
-      m_locale(std::move(locale)), m_asciiLowersAsUnicode(lowersAsciiAsUnicode(m_locale))
+      m_locale(std::move(locale)), m_case(m_locale)
 {
     m_db.setListener([this](std::optional<qint64> id) { onChanged(id); });
 }
@@ -268,40 +300,46 @@ bool VynBaseModel::dbGetCellParams(const QModelIndex& index) const
     return id != 0 && Table2FilterRecord(displayText(id, index.column()), m_searchText, m_locale);
 }
 
-QString VynBaseModel::lowerCase(const QString& text) const
-{
-    return m_asciiLowersAsUnicode && isAscii(text) ? text.toLower() : m_locale.toLower(text);
-}
-
-const std::vector<QString>& VynBaseModel::lowerColumn(int column) const
+void VynBaseModel::lowerColumn(int column) const
 {
     if (m_lowerColumn == column)
-        return m_lower;
-    m_lower.assign(m_db.ids().size(), QString());
-    announceLateChange();
+        return;
     m_lowerColumn = column;
-    const QString sql = QStringLiteral("SELECT \"ID\",\"%1\" FROM \"VYN_Base\"").arg(columnName(column));
-    const auto store = [&](qint64 id, const QString& text) {
-        // A failed read of the whole order leaves fewer places than positions.
-        const int position = m_db.positionOf(id);
-        if (position >= 0 && static_cast<std::size_t>(position) < m_lower.size())
-            m_lower[static_cast<std::size_t>(position)] = lowerCase(text);
-    };
-    if (sqlite3* handle = sqliteHandle(m_db.database())) {
-        // Straight from SQLite into the cache: this loop meets every row.
-        SqliteStatement q(handle, sql.toUtf8().constData());
-        while (q.next())
-            store(q.integer(0), column == Date ? formatDate(q.value(1)) : q.text(1));
-        return m_lower; // a failure leaves the rest rejected
-    }
-    QSqlQuery q(m_db.database());
-    q.setForwardOnly(true);
-    if (!q.exec(sql))
-        return m_lower; // every row rejected
-    while (q.next())
-        store(q.value(0).toLongLong(),
-              column == Date ? formatDate(q.value(1)) : q.value(1).toString());
-    return m_lower;
+    m_lowerText.clear();
+    m_lowerSlices.clear();
+    m_lowerText.reserve(static_cast<qsizetype>(m_db.RecordCount()) * 10);
+    m_lowerSlices.reserve(static_cast<std::size_t>(m_db.RecordCount()));
+    // Dates repeat from row to row: the same stored text shows the same.
+    QByteArray lastDate;
+    QString lastDateText;
+    bool haveLastDate = false;
+    // A failure leaves the rest rejected.
+    m_db.forEachValue(columnName(column), [&](int position, const TDM1::Cell& cell) {
+        const auto at = static_cast<std::size_t>(position);
+        if (at >= m_lowerSlices.size())
+            m_lowerSlices.resize(at + 1);
+        const qsizetype start = m_lowerText.size();
+        QByteArrayView utf8;
+        const bool text = cell.utf8(utf8);
+        if (column == Date && text) {
+            if (!haveLastDate || QByteArrayView(lastDate) != utf8) {
+                lastDate = utf8.toByteArray();
+                lastDateText = m_case.lower(formatDate(cell.value()));
+                haveLastDate = true;
+            }
+            m_lowerText += lastDateText;
+        } else if (column == Date) {
+            m_lowerText += m_case.lower(formatDate(cell.value()));
+        } else if (text) {
+            m_case.appendLower(m_lowerText, utf8);
+        } else {
+            m_lowerText += m_case.lower(cell.value().toString());
+        }
+        m_lowerSlices[at] = {static_cast<int>(start), static_cast<int>(m_lowerText.size() - start)};
+    });
+    // The order read may be another than the one counted before.
+    m_lowerSlices.resize(static_cast<std::size_t>(m_db.RecordCount()));
+    announceLateChange();
 }
 
 void VynBaseModel::applyFilter()
@@ -309,10 +347,11 @@ void VynBaseModel::applyFilter()
     m_visible.clear();
     if (m_filterText.isEmpty() || m_filterColumn < 0 || m_filterColumn > Comment)
         return;
-    const std::vector<QString>& values = lowerColumn(m_filterColumn);
-    const QString needle = lowerCase(m_filterText);
-    for (std::size_t p = 0; p < values.size(); ++p)
-        if (values[p].contains(needle))
+    lowerColumn(m_filterColumn);
+    const QStringView values(m_lowerText);
+    const QString needle = m_case.lower(m_filterText);
+    for (std::size_t p = 0; p < m_lowerSlices.size(); ++p)
+        if (values.sliced(m_lowerSlices[p].start, m_lowerSlices[p].length).contains(needle))
             m_visible.push_back(static_cast<int>(p));
 }
 
@@ -363,7 +402,8 @@ void VynBaseModel::reset()
     beginResetModel();
     m_rows.clear();
     m_lowerColumn = -1;
-    m_lower.clear();
+    m_lowerText.clear();
+    m_lowerSlices.clear();
     if (m_filtered)
         applyFilter();
     endResetModel();

@@ -9,6 +9,7 @@
 #include "model/numberlocale.h"
 
 #include <QAbstractTableModel>
+#include <QByteArrayView>
 #include <QLocale>
 #include <QSqlQuery>
 #include <QString>
@@ -27,6 +28,22 @@ class UserDialogs;
 // text accepts nothing.
 bool Table2FilterRecord(const QString& displayText, const QString& searchText,
                         const QLocale& locale);
+
+// The locale's lower case, as the filter compares texts. Where the locale lowers
+// Latin and Cyrillic letters as Unicode does (not Turkish, say), texts of only
+// those letters take the much cheaper Unicode lower case: the same result.
+class FilterCase
+{
+public:
+    explicit FilterCase(QLocale locale);
+    QString lower(const QString& text) const;
+    // Appends the lower case of a UTF-8 text.
+    void appendLower(QString& out, QByteArrayView utf8) const;
+
+private:
+    QLocale m_locale;
+    bool m_plain = false;
+};
 
 class VynBaseModel : public QAbstractTableModel
 {
@@ -98,8 +115,7 @@ private:
     const Row& rowFor(qint64 id) const;
     void fetchBlockOf(int listRow) const;
     void fillRow(const QSqlQuery& q, Row& row) const;
-    const std::vector<QString>& lowerColumn(int column) const;
-    QString lowerCase(const QString& text) const; // as the filter compares
+    void lowerColumn(int column) const;
     void applyFilter();
     QString formatDate(const QVariant& stored) const;
 
@@ -107,7 +123,7 @@ private:
     UserDialogs& m_dialogs;
     NumberLocale m_numbers;
     QLocale m_locale;
-    bool m_asciiLowersAsUnicode = false;
+    FilterCase m_case;
 
     QString m_searchText;
     int m_searchColumn = 0;
@@ -118,8 +134,16 @@ private:
 
     // Caches, rebuilt after the rows change.
     mutable std::unordered_map<qint64, Row> m_rows;
+    // The filter column's display texts in lower case, one after another, and
+    // where the text of each cursor position lies among them.
+    struct Slice
+    {
+        int start = 0;
+        int length = 0;
+    };
     mutable int m_lowerColumn = -1;
-    mutable std::vector<QString> m_lower; // lower-case display text by cursor position
+    mutable QString m_lowerText;
+    mutable std::vector<Slice> m_lowerSlices;
 };
 
 } // namespace vyn
