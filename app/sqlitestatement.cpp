@@ -208,6 +208,38 @@ bool SqliteStatement::utf8(int column, QByteArrayView& text) const
     return utf8Of(ColumnOf{m_statement, column}, text);
 }
 
+bool visitRows(sqlite3* db, const char* function, int arity, const QByteArray& sql,
+               const std::function<void(sqlite3_value** arguments)>& visit, bool& sorted,
+               QString& error)
+{
+    sorted = false;
+    const auto call = [](sqlite3_context* context, int, sqlite3_value** arguments) {
+        (*static_cast<const std::function<void(sqlite3_value**)>*>(sqlite3_user_data(context)))(
+            arguments);
+        sqlite3_result_int(context, 0);
+    };
+    // Not deterministic: called for every row, never folded.
+    if (sqlite3_create_function_v2(db, function, arity, SQLITE_UTF8 | SQLITE_DIRECTONLY,
+                                   const_cast<std::function<void(sqlite3_value**)>*>(&visit), call,
+                                   nullptr, nullptr, nullptr) != SQLITE_OK) {
+        error = QString::fromUtf8(sqlite3_errmsg(db));
+        return false;
+    }
+    sqlite3_stmt* statement = nullptr;
+    int rc = sqlite3_prepare_v2(db, sql.constData(), -1, &statement, nullptr);
+    if (rc == SQLITE_OK) {
+        while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        }
+        sorted = sqlite3_stmt_status(statement, SQLITE_STMTSTATUS_SORT, 0) != 0;
+    }
+    if (rc != SQLITE_DONE)
+        error = QString::fromUtf8(sqlite3_errmsg(db));
+    sqlite3_finalize(statement);
+    sqlite3_create_function_v2(db, function, arity, SQLITE_UTF8, nullptr, nullptr, nullptr,
+                               nullptr, nullptr);
+    return rc == SQLITE_DONE;
+}
+
 QVariant sqliteValue(sqlite3_value* value)
 {
     return qtValue(Argument{value});

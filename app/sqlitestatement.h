@@ -7,6 +7,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QVariant>
+#include <functional>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -21,6 +22,14 @@ sqlite3* sqliteHandle(const QSqlDatabase& db);
 // stored UTF-8 bytes of a text value (false for values of other kinds).
 QVariant sqliteValue(sqlite3_value* value);
 bool sqliteUtf8(sqlite3_value* value, QByteArrayView& text);
+
+// Runs a statement whose WHERE calls the function `function` (arity arguments)
+// for each row it visits, so that every row is met within one step and none is
+// returned; visit gets the arguments. sorted: SQLite sorted rows on the way,
+// so the visits were not in the statement's ORDER BY. False with error set.
+bool visitRows(sqlite3* db, const char* function, int arity, const QByteArray& sql,
+               const std::function<void(sqlite3_value** arguments)>& visit, bool& sorted,
+               QString& error);
 
 class SqliteStatement
 {

@@ -493,6 +493,18 @@ bool TDM1::readAllIds(std::vector<qint64>& ids, QString& error) const
     ids.clear();
     ids.reserve(static_cast<std::size_t>(m_count));
     if (sqlite3* handle = sqliteHandle(database())) {
+        // Through the list order index the rows are visited in list order, all
+        // within one step; without it (SQLite sorted them) row by row.
+        const QByteArray visiting =
+            QStringLiteral("SELECT 0 FROM %1 WHERE setvyn_id(%2) ORDER BY \"DATE\", %2")
+                .arg(kTable, kId)
+                .toUtf8();
+        bool sorted = false;
+        const auto take = [&](sqlite3_value** arguments) { ids.push_back(sqlite3_value_int64(arguments[0])); };
+        if (visitRows(handle, "setvyn_id", 1, visiting, take, sorted, error) && !sorted)
+            return true;
+        ids.clear();
+        error.clear();
         SqliteStatement q(handle, sql.toUtf8().constData());
         while (q.next())
             ids.push_back(q.integer(0));
@@ -817,41 +829,19 @@ bool TDM1::forEachValueInSnapshot(const QString& column,
 {
     if (!loadAll())
         return false;
-    sqlite3* handle = sqliteHandle(database());
-    struct Context
-    {
-        const Positions& positions;
-        const std::function<void(int, const Cell&)>& each;
-        Cell cell;
-    } context{m_positions, each, {}};
-    const auto row = [](sqlite3_context* call, int, sqlite3_value** arguments) {
-        auto* c = static_cast<Context*>(sqlite3_user_data(call));
-        const int p = c->positions.find(sqlite3_value_int64(arguments[0]));
-        if (p >= 0) {
-            c->cell.m_sqlite = arguments[1];
-            c->each(p, c->cell);
+    Cell cell;
+    const auto visit = [&](sqlite3_value** arguments) {
+        const int position = m_positions.find(sqlite3_value_int64(arguments[0]));
+        if (position >= 0) {
+            cell.m_sqlite = arguments[1];
+            each(position, cell);
         }
-        sqlite3_result_int(call, 0);
     };
-    static const char* const kFunction = "setvyn_each_value";
-    if (sqlite3_create_function_v2(handle, kFunction, 2, SQLITE_UTF8 | SQLITE_DIRECTONLY, &context,
-                                   row, nullptr, nullptr, nullptr) != SQLITE_OK) {
-        m_lastError = QString::fromUtf8(sqlite3_errmsg(handle));
-        return false;
-    }
-    const QByteArray sql = QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2(%3, %4)")
-                               .arg(kTable, QLatin1String(kFunction), kId, quoted(column))
+    const QByteArray sql = QStringLiteral("SELECT 0 FROM %1 WHERE setvyn_value(%2, %3)")
+                               .arg(kTable, kId, quoted(column))
                                .toUtf8();
-    bool ok = false;
-    {
-        SqliteStatement q(handle, sql.constData());
-        ok = q.next() && !q.failed();
-        if (!ok)
-            m_lastError = q.error();
-    }
-    sqlite3_create_function_v2(handle, kFunction, 2, SQLITE_UTF8, nullptr, nullptr, nullptr,
-                               nullptr, nullptr);
-    return ok;
+    bool sorted = false;
+    return visitRows(sqliteHandle(database()), "setvyn_value", 2, sql, visit, sorted, m_lastError);
 }
 
 QVariant TDM1::fromStored(const ColumnSpec& column, const QVariant& stored)

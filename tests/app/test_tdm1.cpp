@@ -365,6 +365,45 @@ TEST(ConfigDatabase, ALongListChangedByAnotherProgramBeforeItsRestIsRead)
     EXPECT_FALSE(calm.takeUnannouncedChange());
 }
 
+TEST(ConfigDatabase, EveryValueOfAColumnComesWithItsPositionInTheListOrder)
+{
+    // With the list order index, and in a read-only file of an older version
+    // without any index on the order (SQLite then sorts the rows itself).
+    for (const bool withoutIndex : {false, true}) {
+        SCOPED_TRACE(withoutIndex);
+        LongList list;
+        if (withoutIndex) {
+            RawDb raw(list.f.path);
+            ASSERT_TRUE(raw.exec(QStringLiteral("DROP INDEX \"VYN_Base_DATE_ID\"")));
+        }
+        QStringList serials;
+        {
+            RawDb raw(list.f.path);
+            serials = raw.column(QStringLiteral("SELECT SNUM FROM VYN_Base ORDER BY \"DATE\", ID"));
+        }
+        if (withoutIndex)
+            QFile::setPermissions(list.f.path, QFileDevice::ReadOwner);
+        TDM1 db;
+        ASSERT_TRUE(db.Connect(list.f.path)) << db.lastError().toStdString();
+        db.Last();
+        QStringList byPosition(LongList::kRows);
+        int visits = 0;
+        ASSERT_TRUE(db.forEachValue(QStringLiteral("SNUM"), [&](int position, const TDM1::Cell& cell) {
+            ++visits;
+            QByteArrayView utf8;
+            EXPECT_TRUE(cell.utf8(utf8));
+            byPosition[position] = cell.value().toString();
+            EXPECT_EQ(QString::fromUtf8(utf8), byPosition[position]);
+        }));
+        EXPECT_EQ(visits, LongList::kRows);
+        EXPECT_EQ(byPosition, serials);
+        EXPECT_EQ(db.ids(), list.order);
+        EXPECT_EQ(db.currentId(), list.order.back());
+        EXPECT_FALSE(db.takeUnannouncedChange());
+        QFile::setPermissions(list.f.path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+}
+
 TEST(ConfigDatabase, OlderFilesGetTheListOrderIndexWhenWritable)
 {
     for (const bool readOnly : {false, true}) {
