@@ -38,6 +38,11 @@ bool isPlain(char16_t c)
     return c < 0x80 || (c >= 0x400 && c <= 0x4ff);
 }
 
+void append(std::u16string& out, const QString& text)
+{
+    out.append(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size()));
+}
+
 QString plainCharacters()
 {
     QString all;
@@ -70,20 +75,17 @@ QString FilterCase::lower(const QString& text) const
     return plain ? text.toLower() : m_locale.toLower(text);
 }
 
-void FilterCase::appendLower(QString& out, QByteArrayView utf8) const
+void FilterCase::appendLower(std::u16string& out, QByteArrayView utf8) const
 {
     const bool ascii = m_plain && std::all_of(utf8.begin(), utf8.end(), [](char c) {
         return static_cast<unsigned char>(c) < 0x80;
     });
     if (!ascii) {
-        out += lower(QString::fromUtf8(utf8));
+        append(out, lower(QString::fromUtf8(utf8)));
         return;
     }
-    const qsizetype start = out.size();
-    out.resize(start + utf8.size());
-    char16_t* to = reinterpret_cast<char16_t*>(out.data()) + start;
     for (const char c : utf8)
-        *to++ = c >= 'A' && c <= 'Z' ? char16_t(c - 'A' + 'a') : char16_t(c);
+        out.push_back(c >= 'A' && c <= 'Z' ? char16_t(c - 'A' + 'a') : char16_t(c));
 }
 
 VynBaseModel::VynBaseModel(TDM1& db, UserDialogs& dialogs, NumberLocale numbers, QLocale locale,
@@ -307,7 +309,7 @@ void VynBaseModel::lowerColumn(int column) const
     m_lowerColumn = column;
     m_lowerText.clear();
     m_lowerSlices.clear();
-    m_lowerText.reserve(static_cast<qsizetype>(m_db.RecordCount()) * 10);
+    m_lowerText.reserve(static_cast<std::size_t>(m_db.RecordCount()) * 10);
     m_lowerSlices.reserve(static_cast<std::size_t>(m_db.RecordCount()));
     // Dates repeat from row to row: the same stored text shows the same.
     QByteArray lastDate;
@@ -318,7 +320,7 @@ void VynBaseModel::lowerColumn(int column) const
         const auto at = static_cast<std::size_t>(position);
         if (at >= m_lowerSlices.size())
             m_lowerSlices.resize(at + 1);
-        const qsizetype start = m_lowerText.size();
+        const std::size_t start = m_lowerText.size();
         QByteArrayView utf8;
         const bool text = cell.utf8(utf8);
         if (column == Date && text) {
@@ -327,13 +329,13 @@ void VynBaseModel::lowerColumn(int column) const
                 lastDateText = m_case.lower(formatDate(cell.value()));
                 haveLastDate = true;
             }
-            m_lowerText += lastDateText;
+            append(m_lowerText, lastDateText);
         } else if (column == Date) {
-            m_lowerText += m_case.lower(formatDate(cell.value()));
+            append(m_lowerText, m_case.lower(formatDate(cell.value())));
         } else if (text) {
             m_case.appendLower(m_lowerText, utf8);
         } else {
-            m_lowerText += m_case.lower(cell.value().toString());
+            append(m_lowerText, m_case.lower(cell.value().toString()));
         }
         m_lowerSlices[at] = {static_cast<int>(start), static_cast<int>(m_lowerText.size() - start)};
     });
@@ -348,7 +350,7 @@ void VynBaseModel::applyFilter()
     if (m_filterText.isEmpty() || m_filterColumn < 0 || m_filterColumn > Comment)
         return;
     lowerColumn(m_filterColumn);
-    const QStringView values(m_lowerText);
+    const QStringView values(m_lowerText.data(), static_cast<qsizetype>(m_lowerText.size()));
     const QString needle = m_case.lower(m_filterText);
     for (std::size_t p = 0; p < m_lowerSlices.size(); ++p)
         if (values.sliced(m_lowerSlices[p].start, m_lowerSlices[p].length).contains(needle))

@@ -15,6 +15,7 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -38,7 +39,7 @@ public:
     explicit FilterCase(QLocale locale);
     QString lower(const QString& text) const;
     // Appends the lower case of a UTF-8 text.
-    void appendLower(QString& out, QByteArrayView utf8) const;
+    void appendLower(std::u16string& out, QByteArrayView utf8) const;
 
 private:
     QLocale m_locale;
@@ -142,7 +143,7 @@ private:
         int length = 0;
     };
     mutable int m_lowerColumn = -1;
-    mutable QString m_lowerText;
+    mutable std::u16string m_lowerText;
     mutable std::vector<Slice> m_lowerSlices;
 };
 
