@@ -742,12 +742,12 @@ int TDM1::positionOf(qint64 id) const
 
 QVariant TDM1::Cell::value() const
 {
-    return m_sqlite ? sqliteValue(m_sqlite) : m_query->value(1);
+    return m_sqlite ? sqliteValue(m_sqlite) : m_statement ? m_statement->value(1) : m_query->value(1);
 }
 
 bool TDM1::Cell::utf8(QByteArrayView& text) const
 {
-    return m_sqlite && sqliteUtf8(m_sqlite, text);
+    return m_sqlite ? sqliteUtf8(m_sqlite, text) : m_statement && m_statement->utf8(1, text);
 }
 
 namespace {
@@ -841,7 +841,27 @@ bool TDM1::forEachValueInSnapshot(const QString& column,
                                .arg(kTable, kId, quoted(column))
                                .toUtf8();
     bool sorted = false;
-    return visitRows(sqliteHandle(database()), "setvyn_value", 2, sql, visit, sorted, m_lastError);
+    sqlite3* handle = sqliteHandle(database());
+    if (visitRows(handle, "setvyn_value", 2, sql, visit, sorted, m_lastError))
+        return true;
+    // Row by row (SQLite refuses to replace a function while another statement
+    // of the connection runs); positions met again are simply given again.
+    SqliteStatement q(handle, QStringLiteral("SELECT %1, %2 FROM %3")
+                                  .arg(kId, quoted(column), kTable)
+                                  .toUtf8()
+                                  .constData());
+    cell = Cell();
+    cell.m_statement = &q;
+    while (q.next()) {
+        const int position = m_positions.find(q.integer(0));
+        if (position >= 0)
+            each(position, cell);
+    }
+    if (q.failed()) {
+        m_lastError = q.error();
+        return false;
+    }
+    return true;
 }
 
 QVariant TDM1::fromStored(const ColumnSpec& column, const QVariant& stored)

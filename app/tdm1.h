@@ -143,6 +143,7 @@ public:
     private:
         friend class TDM1;
         sqlite3_value* m_sqlite = nullptr;
+        const SqliteStatement* m_statement = nullptr;
         const QSqlQuery* m_query = nullptr;
     };
     // Every row's value of one column (its name as the schema spells it), by

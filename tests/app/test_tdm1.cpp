@@ -400,6 +400,18 @@ TEST(ConfigDatabase, EveryValueOfAColumnComesWithItsPositionInTheListOrder)
         EXPECT_EQ(db.ids(), list.order);
         EXPECT_EQ(db.currentId(), list.order.back());
         EXPECT_FALSE(db.takeUnannouncedChange());
+        {
+            // The same while another statement of the connection is being read.
+            QSqlQuery open(db.database());
+            ASSERT_TRUE(open.exec(QStringLiteral("SELECT ID FROM VYN_Base")) && open.next());
+            for (int again = 0; again < 2; ++again) {
+                QStringList seen(LongList::kRows);
+                EXPECT_TRUE(db.forEachValue(QStringLiteral("SNUM"), [&](int position, const TDM1::Cell& cell) {
+                    seen[position] = cell.value().toString();
+                }));
+                EXPECT_EQ(seen, serials) << again;
+            }
+        }
         QFile::setPermissions(list.f.path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
 }
