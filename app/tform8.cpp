@@ -4,6 +4,7 @@
 #include "tdm1.h"
 
 #include "model/inifile.h"
+#include "model/settingskeys.h"
 #include "model/userdialogs.h"
 
 #include <QDir>
@@ -20,8 +21,8 @@ namespace vyn {
 
 namespace {
 
-const QString kSection = QStringLiteral("TForm8");
-const QString kKey = QStringLiteral("FilenameEdit1_Text");
+const QString& kSection = settingskeys::fileCopy::kSection;
+const QString& kKey = settingskeys::fileCopy::kFile;
 
 } // namespace
 
