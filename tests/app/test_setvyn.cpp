@@ -1461,24 +1461,12 @@ std::string firstDifference(const QString& expected, const QString& actual)
 
 TEST_F(Setvyn, ASessionWritesTheSettingsFilesItAlwaysWrote)
 {
-    // A fresh program directory: no profile yet, a database with rows to edit,
-    // a second database to switch to and an alternative-days file to find.
+    // A fresh program directory: no profile yet, a database, a second one with
+    // rows to edit and an alternative-days file to find.
     writeAll(path("year.alt"), QByteArray(62, '\0'));
     addRows(fiveRows());
-    addRows(path("second.sqlite"), {});
+    addRows(path("second.sqlite"), fiveRows());
     ASSERT_TRUE(start());
-
-    // The editor, cancelled: its place.
-    list()->setCurrentIndex(list()->model()->index(1, 0));
-    bool edited = false;
-    onModal([&edited](QWidget* w) {
-        auto* editor = dynamic_cast<TFormVynConfig*>(w);
-        ASSERT_NE(editor, nullptr);
-        edited = true;
-        QTest::mouseClick(editor->cancelButton(), Qt::LeftButton);
-    });
-    QTest::keyClick(&form(), Qt::Key_E, Qt::ControlModifier);
-    EXPECT_TRUE(edited);
 
     // The interface settings: every file field and every stored option changed.
     onModal([this](QWidget* w) {
@@ -1514,6 +1502,22 @@ TEST_F(Setvyn, ASessionWritesTheSettingsFilesItAlwaysWrote)
     });
     form().findChild<QAction*>(QStringLiteral("N25"))->trigger();
     EXPECT_EQ(modalSeen, QStringLiteral("FormCommConfig"));
+
+    // The editor on a row of the second database, saved: its place, and the
+    // day schedules in the input history.
+    list()->setCurrentIndex(list()->model()->index(1, 0));
+    for (int i = 0; i < 4; ++i)
+        user.answers.enqueue(true);
+    bool edited = false;
+    onModal([&edited](QWidget* w) {
+        auto* editor = dynamic_cast<TFormVynConfig*>(w);
+        ASSERT_NE(editor, nullptr);
+        edited = true;
+        QTest::mouseClick(editor->okButton(), Qt::LeftButton);
+    });
+    ASSERT_EQ(list()->model()->rowCount(), 5);
+    form().findChild<QAction*>(QStringLiteral("N22"))->trigger();
+    EXPECT_TRUE(edited);
 
     // A file copied into the program directory: the copy window's last file.
     const QString source = work.filePath(QStringLiteral("copied.alt"));
