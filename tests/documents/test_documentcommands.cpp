@@ -31,6 +31,17 @@ protected:
     DeviceSession session;
     RecordingOutput output;
 
+    // The editor's calculator identified, a generation-04 row, one flow meter
+    // that the catalogue knows.
+    void identifiedCalculatorWithAFlowMeter()
+    {
+        session.DeviceVersion = 4;
+        session.IdentifiedSerial = rec.SNUM;
+        row.setValue(QStringLiteral("TYPE_VYN"), QStringLiteral("04"));
+        setCatalogue("[ВЭПС-ТИ]\nErrors=±1%\n");
+        flowMeter(rec, 1);
+    }
+
     DocumentCommandContext context(ReportOutput* out)
     {
         return {report,
@@ -70,11 +81,7 @@ TEST_F(CommandTest, DocumentsNeedTheIdentifiedCalculatorOfTheEditorsSerial)
 
 TEST_F(CommandTest, IdentifiedCalculatorGetsBothDocuments)
 {
-    session.DeviceVersion = 4;
-    session.IdentifiedSerial = rec.SNUM;
-    row.setValue(QStringLiteral("TYPE_VYN"), QStringLiteral("04"));
-    setCatalogue("[ВЭПС-ТИ]\nErrors=±1%\n");
-    flowMeter(rec, 1);
+    identifiedCalculatorWithAFlowMeter();
     EXPECT_EQ(runPassportCommand(context(&output)), DocumentResult::Shown);
     EXPECT_EQ(runCardCommand(context(&output)), DocumentResult::Shown);
     ASSERT_EQ(output.shown.size(), 2);
@@ -215,11 +222,7 @@ TEST_F(CommandTest, TemplatePartialsAreFoundWhereTheUserExpectsThem)
 // style written out in place of the partial.
 TEST_F(CommandTest, ShippedTemplatesRenderAsTheirCopiesWithTheStyleWrittenOut)
 {
-    session.DeviceVersion = 4;
-    session.IdentifiedSerial = rec.SNUM;
-    row.setValue(QStringLiteral("TYPE_VYN"), QStringLiteral("04"));
-    setCatalogue("[ВЭПС-ТИ]\nErrors=±1%\n");
-    flowMeter(rec, 1);
+    identifiedCalculatorWithAFlowMeter();
     const QDir bin(QStringLiteral(SETVYN_BIN_DIR_PATH));
     QFile style(bin.filePath(QStringLiteral("VynDocumentStyle.css")));
     ASSERT_TRUE(style.open(QIODevice::ReadOnly));
