@@ -6,6 +6,7 @@
 #include "tdm1.h"
 
 #include "model/inifile.h"
+#include "model/settingskeys.h"
 #include "model/userdialogs.h"
 
 #include <QCheckBox>
@@ -281,7 +282,8 @@ void TForm6::FormShow()
 {
     InterfaceSettings s = InterfaceSettings::readStored(m_links.settings, current());
     // The database field names the database in use, not an older stored text.
-    const QString base = m_links.settings.readString(QStringLiteral("TForm1"), QStringLiteral("BaseName"));
+    const QString base = m_links.settings.readString(settingskeys::mainWindow::kSection,
+                                                       settingskeys::mainWindow::kDatabase);
     if (!base.isEmpty())
         s.databasePath = base;
     showSettings(s);
@@ -393,7 +395,8 @@ bool TForm6::connectDatabase(const QString& file)
         m_links.dialogs.inform(readOnlyMessage(file), kCaption, MessageKind::Warning);
     db.Last();
     Edit1->setText(file);
-    m_links.settings.writeString(QStringLiteral("TForm1"), QStringLiteral("BaseName"), file);
+    m_links.settings.writeString(settingskeys::mainWindow::kSection,
+                                 settingskeys::mainWindow::kDatabase, file);
     m_links.settings.saveChanges();
     return true;
 }
@@ -407,7 +410,8 @@ void TForm6::SpeedButton2Click()
     if (file.isEmpty())
         return;
     Edit5->setText(file);
-    m_links.settings.writeString(QStringLiteral("TForm1"), QStringLiteral("Prg"), file);
+    m_links.settings.writeString(settingskeys::mainWindow::kSection,
+                                 settingskeys::mainWindow::kLoaderFile, file);
     if (m_links.loader)
         LoadProg(*m_links.loader, file, m_links.dialogs, m_links.title);
 }
