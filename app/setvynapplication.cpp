@@ -22,12 +22,15 @@
 #include "model/configfile.h"
 #include "model/messageerror.h"
 #include "ui/firstuseicon.h"
+#include "ui/qttranslations.h"
 #include "ui/qtuserdialogs.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QIcon>
+#include <QImageReader>
 #include <QMetaObject>
 #include <QProgressDialog>
 #include <QTimer>
@@ -36,6 +39,22 @@
 #include <thread>
 
 namespace vyn {
+
+void setUpProgramApplication(QApplication& app)
+{
+    QApplication::setApplicationName(QStringLiteral("setvyn"));
+    // The desktop shows the entry's icon for the window.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.setvyn.Setvyn"));
+    installQtRussianTranslations(app);
+    if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor"))
+        QIcon::setThemeName(QStringLiteral("Adwaita"));
+    // The program's own icon is an SVG; without Qt's SVG plugin a stock one stands in.
+    const bool svg = QImageReader::supportedImageFormats().contains("svg");
+    QApplication::setWindowIcon(
+        svg ? QIcon::fromTheme(QStringLiteral("org.setvyn.Setvyn"),
+                               QIcon::fromTheme(QStringLiteral("accessories-calculator")))
+            : QIcon::fromTheme(QStringLiteral("accessories-calculator")));
+}
 
 WriteConfigInputs writeInputsFromSettings(const InterfaceSettings& settings,
                                           const CommSettings& comm)
