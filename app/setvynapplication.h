@@ -137,6 +137,10 @@ public:
     DocumentCommandContext documentContext();
     // The configuration editor, once the windows exist; built when first asked for.
     TFormVynConfig& editor();
+    // "Копирование файлов в директорию программы" and "Реквизиты организации",
+    // once the windows exist; built when first asked for.
+    TForm8& fileCopyWindow();
+    FirmDetailsWindow& firmDetailsWindow();
 
 private:
     // OperateHost, called on the worker's thread.

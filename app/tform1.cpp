@@ -178,7 +178,7 @@ TForm1::TForm1(QString title, BrowsingStore& store, IniFile& settings, UserDialo
                QString helpPath, QWidget* parent)
     : QMainWindow(parent), m_title(std::move(title)), m_store(store), m_settings(settings),
       m_dialogs(dialogs),
-      m_help(std::make_unique<HelpWindow>(std::move(helpPath), m_title, dialogs))
+      m_helpPath(std::move(helpPath))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(m_title);
@@ -727,9 +727,16 @@ void TForm1::ResetProgressBar()
     ProgressBar1->repaint();
 }
 
+HelpWindow& TForm1::helpWindow() const
+{
+    if (!m_help)
+        m_help = std::make_unique<HelpWindow>(m_helpPath, m_title, m_dialogs);
+    return *m_help;
+}
+
 void TForm1::showHelpTopic(const QString& topic)
 {
-    m_help->showTopic(topic);
+    helpWindow().showTopic(topic);
 }
 
 void TForm1::showCurrentRow()
@@ -840,8 +847,8 @@ void TForm1::N27Click()
 
 void TForm1::ToolButton14Click()
 {
-    if (m_help->showTopic({}))
-        m_help->showTopic(QStringLiteral("_interfase_introduction"));
+    if (helpWindow().showTopic({}))
+        helpWindow().showTopic(QStringLiteral("_interfase_introduction"));
 }
 
 void TForm1::N14Click()
@@ -909,7 +916,8 @@ bool TForm1::event(QEvent* event)
 void TForm1::closeEvent(QCloseEvent* event)
 {
     writeSettings();
-    m_help->close();
+    if (m_help)
+        m_help->close();
     QMainWindow::closeEvent(event);
 }
 
