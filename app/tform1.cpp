@@ -9,6 +9,7 @@
 #include "model/userdialogs.h"
 #include "tformcommconfig.h"
 #include "ui/firstuseicon.h"
+#include "ui/plaintextcell.h"
 #include "ui/stockicons.h"
 
 #include <QAction>
@@ -164,6 +165,18 @@ public:
                               const QModelIndex&) const override
     {
         editor->setGeometry(option.rect);
+    }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem cell = option;
+        initStyleOption(&cell, index);
+        if (paintPlainTextCell(painter, cell))
+            return;
+        const QWidget* widget = cell.widget;
+        (widget ? widget->style() : QApplication::style())
+            ->drawControl(QStyle::CE_ItemViewItem, &cell, painter, widget);
     }
 
 protected:
