@@ -82,7 +82,7 @@ protected:
     {
         return {rec,     row,    deviceVersion, settings, catalogue, dialogs, locale,
                 {QStringLiteral("Фирма"), QStringLiteral("Адрес"), QStringLiteral("Телефон"),
-                 QStringLiteral("Почта")},
+                 QStringLiteral("Почта"), QString()},
                 QDate(2025, 3, 14), {}};
     }
 
