@@ -9,6 +9,7 @@
 #include "model/userdialogs.h"
 #include "tformcommconfig.h"
 #include "ui/firstuseicon.h"
+#include "ui/gridtableview.h"
 #include "ui/plaintextcell.h"
 #include "ui/stockicons.h"
 
@@ -485,7 +486,7 @@ QToolBar* TForm1::buildRecordBand()
 
 void TForm1::buildList()
 {
-    DBGrid1 = new QTableView(this);
+    DBGrid1 = new GridTableView(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     m_indicator = new RowIndicator(DBGrid1);
     DBGrid1->setVerticalHeader(m_indicator);
