@@ -7,6 +7,8 @@
 #include <QStyle>
 #include <QStyleOptionViewItem>
 #include <QTextLayout>
+#include <memory>
+#include <unordered_map>
 
 namespace vyn {
 
@@ -33,6 +35,54 @@ bool isPlainTextCell(const QStyleOptionViewItem& o)
            !o.text.contains(QChar::LineSeparator) && !o.text.contains(u'\n');
 }
 
+// A list repeats its texts down a column ("04", a date, a user): each is laid
+// out once per font, width and alignment and drawn wherever it stands.
+const QTextLayout& laidOut(const QStyleOptionViewItem& option, int width)
+{
+    struct Key
+    {
+        QString text;
+        QFont font;
+        int width;
+        int alignment;
+        bool operator==(const Key&) const = default;
+    };
+    struct KeyHash
+    {
+        size_t operator()(const Key& k) const noexcept
+        {
+            return qHashMulti(0, k.text, k.font, k.width, k.alignment);
+        }
+    };
+    // Never destroyed: a layout's fonts must not be released after the application.
+    static auto& layouts = *new std::unordered_map<Key, std::unique_ptr<QTextLayout>, KeyHash>;
+    constexpr std::size_t kMaxLayouts = 1024;
+
+    const Qt::Alignment alignment =
+        QStyle::visualAlignment(option.direction, option.displayAlignment);
+    Key key{option.text, option.font, width, int(alignment)};
+    auto it = layouts.find(key);
+    if (it != layouts.end())
+        return *it->second;
+    if (layouts.size() >= kMaxLayouts)
+        layouts.clear();
+    auto layout = std::make_unique<QTextLayout>(option.text, option.font);
+    QTextOption textOption;
+    textOption.setWrapMode(QTextOption::ManualWrap);
+    textOption.setTextDirection(option.direction);
+    textOption.setAlignment(alignment);
+    layout->setTextOption(textOption);
+    layout->beginLayout();
+    QTextLine line = layout->createLine();
+    if (line.isValid()) {
+        line.setLineWidth(width);
+        line.setPosition(QPointF(0, 0));
+    }
+    layout->createLine();
+    layout->endLayout();
+    return *layouts.emplace(std::move(key), std::move(layout)).first->second;
+}
+
 } // namespace
 
 bool paintPlainTextCell(QPainter* painter, const QStyleOptionViewItem& option)
@@ -46,20 +96,9 @@ bool paintPlainTextCell(QPainter* painter, const QStyleOptionViewItem& option)
     // frame's margin on either side.
     const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
     const QRect textRect = option.rect.adjusted(margin, 0, -margin, 0);
-    QTextOption textOption;
-    textOption.setWrapMode(QTextOption::ManualWrap);
-    textOption.setTextDirection(option.direction);
-    textOption.setAlignment(QStyle::visualAlignment(option.direction, option.displayAlignment));
-    QTextLayout layout(option.text, option.font);
-    layout.setTextOption(textOption);
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
-    if (line.isValid()) {
-        line.setLineWidth(textRect.width());
-        line.setPosition(QPointF(0, 0));
-    }
-    const bool oneLine = !layout.createLine().isValid();
-    layout.endLayout();
+    const QTextLayout& layout = laidOut(option, textRect.width());
+    const QTextLine line = layout.lineAt(0);
+    const bool oneLine = layout.lineCount() <= 1;
     // Text that does not fit is elided: the style does that.
     if (!oneLine || (line.isValid() && line.naturalTextWidth() > textRect.width()))
         return false;

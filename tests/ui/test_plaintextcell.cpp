@@ -130,3 +130,40 @@ TEST(PlainTextCell, PaintsWhatTheStyleDoesOrLeavesTheCellToIt)
     EXPECT_FALSE(paintPlainTextCell(&p, o));
     list.setStyle(nullptr);
 }
+
+TEST(PlainTextCell, ATextPaintedAgainIsLaidOutForItsCell)
+{
+    auto* style = new FirstUseIconStyle(QStyleFactory::create(QStringLiteral("fusion")));
+    QStandardItemModel model(1, 1);
+    model.setItem(0, 0, new QStandardItem(QStringLiteral("Котельная № 12")));
+    List list;
+    list.setStyle(style);
+    list.setWordWrap(false);
+    list.setModel(&model);
+    list.setColumnWidth(0, 140);
+    const QStyleOptionViewItem wide = list.optionFor(model.index(0, 0));
+    QStyleOptionViewItem narrow = wide;
+    narrow.rect.setWidth(50);
+    QStyleOptionViewItem bold = wide;
+    bold.font.setBold(true);
+    QStyleOptionViewItem right = wide;
+    right.displayAlignment = Qt::AlignRight | Qt::AlignVCenter;
+    const struct
+    {
+        const char* what;
+        const QStyleOptionViewItem& option;
+        bool taken;
+    } paints[] = {
+        {"wide", wide, true}, {"narrow: elided", narrow, false}, {"bold", bold, true},
+        {"right", right, true}, {"wide again", wide, true}, {"narrow again", narrow, false},
+    };
+    for (const auto& k : paints) {
+        SCOPED_TRACE(k.what);
+        bool taken = false;
+        const QImage fast = painted(k.option, true, &taken);
+        EXPECT_EQ(taken, k.taken);
+        EXPECT_TRUE(fast == painted(k.option, false)) << "the cell differs from the style's";
+    }
+    list.setStyle(nullptr);
+    delete style;
+}
