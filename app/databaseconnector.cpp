@@ -2,7 +2,9 @@
 
 #include "model/userdialogs.h"
 
+#include <QFileInfo>
 #include <QSqlError>
+#include <QUrl>
 
 namespace vyn {
 
@@ -27,7 +29,7 @@ DatabaseConnector::PasswordPrompt passwordPromptOf(UserDialogs& dialogs)
 }
 
 bool DatabaseConnector::open(const QString& connectionName, const DatabaseLocation& location,
-                             int busyTimeoutMs, QString& error)
+                             int busyTimeoutMs, QString& error, FileAccess access)
 {
     const SqlDialect dialect(location.engine);
     QSqlDatabase db = QSqlDatabase::addDatabase(dialect.driver(), connectionName);
@@ -40,8 +42,17 @@ bool DatabaseConnector::open(const QString& connectionName, const DatabaseLocati
     }
     if (location.isServer())
         return openServer(db, location, error);
-    db.setDatabaseName(location.path);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
+    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs);
+    if (access != FileAccess::ReadWrite)
+        options += QStringLiteral(";QSQLITE_OPEN_READONLY");
+    if (access == FileAccess::Immutable) {
+        options += QStringLiteral(";QSQLITE_OPEN_URI");
+        db.setDatabaseName(QUrl::fromLocalFile(QFileInfo(location.path).absoluteFilePath())
+                               .toString(QUrl::FullyEncoded) +
+                           QStringLiteral("?immutable=1"));
+    } else
+        db.setDatabaseName(location.path);
+    db.setConnectOptions(options);
     if (db.open())
         return true;
     error = db.lastError().text();

@@ -26,11 +26,15 @@ public:
 
     void setPasswordPrompt(PasswordPrompt prompt) { m_prompt = std::move(prompt); }
 
+    // How a database file is opened. Immutable reads a file as it stands, for a
+    // folder that cannot take the write-ahead log's files beside it.
+    enum class FileAccess { ReadWrite, ReadOnly, Immutable };
+
     // Adds a connection of the engine's driver under connectionName and opens it.
     // False with error set (in Russian, naming the database) when it cannot be
-    // opened; the connection is then left added but closed.
+    // opened; the connection is then left added but closed. access applies to files.
     bool open(const QString& connectionName, const DatabaseLocation& location, int busyTimeoutMs,
-              QString& error);
+              QString& error, FileAccess access = FileAccess::ReadWrite);
 
 private:
     bool openServer(QSqlDatabase& db, const DatabaseLocation& location, QString& error);

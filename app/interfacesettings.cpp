@@ -2,30 +2,26 @@
 
 #include "model/altdays.h"
 #include "model/inifile.h"
+#include "model/settingskeys.h"
 
 namespace vyn {
 
 namespace {
 
-const QString kForm6 = QStringLiteral("TForm6");
-const QString kForm1 = QStringLiteral("TForm1");
-const QString kDatabase = QStringLiteral("Edit1_Text");
-const QString kAltDays = QStringLiteral("Edit3_Text");
-const QString kTariff = QStringLiteral("Edit4_Text");
-const QString kProgrammer = QStringLiteral("Edit5_Text");
-const QString kBaseName = QStringLiteral("BaseName");
+namespace mainKeys = settingskeys::mainWindow;
+namespace keys = settingskeys::interfaceSettings;
 
 struct StoredOption
 {
-    const char* key;
+    const QString& key;
     bool InterfaceSettings::*value;
 };
-constexpr StoredOption kOptions[] = {
-    {"CheckBox3_Checked", &InterfaceSettings::minFlowControl},
-    {"CheckBox4_Checked", &InterfaceSettings::flowHistory},
-    {"CheckBox5_Checked", &InterfaceSettings::thermoHistory},
-    {"CheckBox6_Checked", &InterfaceSettings::completenessCheck},
-    {"CheckBox7_Checked", &InterfaceSettings::noDaylightSaving},
+const StoredOption kOptions[] = {
+    {keys::kMinFlowControl, &InterfaceSettings::minFlowControl},
+    {keys::kFlowHistory, &InterfaceSettings::flowHistory},
+    {keys::kThermoHistory, &InterfaceSettings::thermoHistory},
+    {keys::kCompletenessCheck, &InterfaceSettings::completenessCheck},
+    {keys::kNoDaylightSaving, &InterfaceSettings::noDaylightSaving},
 };
 
 QString readOr(const IniFile& ini, const QString& section, const QString& key, const QString& base)
@@ -37,12 +33,12 @@ QString readOr(const IniFile& ini, const QString& section, const QString& key, c
 
 InterfaceSettings InterfaceSettings::readStored(const IniFile& ini, InterfaceSettings s)
 {
-    s.databasePath = readOr(ini, kForm6, kDatabase, s.databasePath);
-    s.programmerFile = readOr(ini, kForm6, kProgrammer, s.programmerFile);
-    s.altDaysFile = readOr(ini, kForm6, kAltDays, s.altDaysFile);
-    s.tariffFile = readOr(ini, kForm6, kTariff, s.tariffFile);
+    s.databasePath = readOr(ini, keys::kSection, keys::kDatabase, s.databasePath);
+    s.programmerFile = readOr(ini, keys::kSection, keys::kProgrammerFile, s.programmerFile);
+    s.altDaysFile = readOr(ini, keys::kSection, keys::kAltDaysFile, s.altDaysFile);
+    s.tariffFile = readOr(ini, keys::kSection, keys::kTariffFile, s.tariffFile);
     for (const StoredOption& o : kOptions)
-        s.*o.value = ini.readBool(kForm6, QString::fromLatin1(o.key), s.*o.value);
+        s.*o.value = ini.readBool(keys::kSection, o.key, s.*o.value);
     return s;
 }
 
@@ -53,27 +49,27 @@ InterfaceSettings InterfaceSettings::readStored(const IniFile& ini)
 
 void InterfaceSettings::writeStored(IniFile& ini) const
 {
-    ini.writeString(kForm6, kDatabase, databasePath);
-    ini.writeString(kForm6, kProgrammer, programmerFile);
-    ini.writeString(kForm6, kAltDays, altDaysFile);
-    ini.writeString(kForm6, kTariff, tariffFile);
+    ini.writeString(keys::kSection, keys::kDatabase, databasePath);
+    ini.writeString(keys::kSection, keys::kProgrammerFile, programmerFile);
+    ini.writeString(keys::kSection, keys::kAltDaysFile, altDaysFile);
+    ini.writeString(keys::kSection, keys::kTariffFile, tariffFile);
     for (const StoredOption& o : kOptions)
-        ini.writeBool(kForm6, QString::fromLatin1(o.key), this->*o.value);
+        ini.writeBool(keys::kSection, o.key, this->*o.value);
 }
 
 void InterfaceSettings::takeMainWindowCopies(const IniFile& ini)
 {
-    databasePath = ini.readString(kForm1, kBaseName);
-    programmerFile = ini.readString(kForm1, kProgrammer);
-    altDaysFile = ini.readString(kForm1, kAltDays);
-    tariffFile = ini.readString(kForm1, kTariff);
+    databasePath = ini.readString(mainKeys::kSection, mainKeys::kDatabase);
+    programmerFile = ini.readString(mainKeys::kSection, mainKeys::kProgrammerFile);
+    altDaysFile = ini.readString(mainKeys::kSection, mainKeys::kAltDaysFile);
+    tariffFile = ini.readString(mainKeys::kSection, mainKeys::kTariffFile);
 }
 
 void InterfaceSettings::writeMainWindowCopies(IniFile& ini) const
 {
-    ini.writeString(kForm1, kProgrammer, programmerFile);
-    ini.writeString(kForm1, kAltDays, altDaysFile);
-    ini.writeString(kForm1, kTariff, tariffFile);
+    ini.writeString(mainKeys::kSection, mainKeys::kProgrammerFile, programmerFile);
+    ini.writeString(mainKeys::kSection, mainKeys::kAltDaysFile, altDaysFile);
+    ini.writeString(mainKeys::kSection, mainKeys::kTariffFile, tariffFile);
 }
 
 InterfaceSettings InterfaceSettings::atStart(const IniFile& ini)

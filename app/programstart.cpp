@@ -3,6 +3,7 @@
 #include "catalogue.h"
 #include "programdir.h"
 
+#include "model/settingskeys.h"
 #include "model/userdialogs.h"
 
 #include "setvyn_version.h"
@@ -26,11 +27,9 @@ namespace {
 constexpr qint64 kMaxCatalogueSize = 64ll * 1024 * 1024;
 
 const QString kCaption = QStringLiteral("Сообщение");
-const QString kStart = QStringLiteral("Start");
-const QString kFirstStart = QStringLiteral("FirstStart");
-const QString kForm1 = QStringLiteral("TForm1");
-const QString kForm6 = QStringLiteral("TForm6");
-const QString kBaseName = QStringLiteral("BaseName");
+namespace startKeys = settingskeys::start;
+namespace mainKeys = settingskeys::mainWindow;
+namespace settingsKeys = settingskeys::interfaceSettings;
 const QString kDatabaseFile = QStringLiteral("MXVynBase.sqlite");
 const QString kProgramEnds = QStringLiteral("\r\nВыполнение программы завершено.");
 // Held locked by the running program inside its temporary directory: a directory
@@ -134,12 +133,12 @@ void ProgramStart::inform(const QString& text, const QString& caption)
 
 QString ProgramStart::baseName() const
 {
-    return m_settings.readString(kForm1, kBaseName);
+    return m_settings.readString(mainKeys::kSection, mainKeys::kDatabase);
 }
 
 bool ProgramStart::openHistory()
 {
-    const QString path = m_in.exeDir + QStringLiteral("hist.ini");
+    const QString path = m_in.exeDir + settingskeys::kInputHistoryFile;
     bool ok = true;
     if (!QFileInfo::exists(path)) {
         QFile file(path);
@@ -185,16 +184,16 @@ void ProgramStart::writeFirstStartDefaults()
 {
     const QString& dir = m_in.exeDir;
     const QString prg = files().find(QStringLiteral("prg.vyn"));
-    m_settings.writeString(kForm1, QStringLiteral("Prg"), prg);
-    m_settings.writeString(kForm1, kBaseName, dir + kDatabaseFile);
-    m_settings.writeString(kForm6, QStringLiteral("Edit1_Text"), dir + kDatabaseFile);
+    m_settings.writeString(mainKeys::kSection, mainKeys::kLoaderFile, prg);
+    m_settings.writeString(mainKeys::kSection, mainKeys::kDatabase, dir + kDatabaseFile);
+    m_settings.writeString(settingsKeys::kSection, settingsKeys::kDatabase, dir + kDatabaseFile);
     const QStringList alt =
         QDir(dir).entryList({QStringLiteral("*.alt")}, QDir::Files | QDir::Hidden, QDir::Name);
     if (!alt.isEmpty())
-        m_settings.writeString(kForm6, QStringLiteral("Edit3_Text"), dir + alt.first());
-    m_settings.writeString(kForm6, QStringLiteral("Edit4_Text"),
+        m_settings.writeString(settingsKeys::kSection, settingsKeys::kAltDaysFile, dir + alt.first());
+    m_settings.writeString(settingsKeys::kSection, settingsKeys::kTariffFile,
                            dir + QStringLiteral("save_tarif.trf"));
-    m_settings.writeString(kForm6, QStringLiteral("Edit5_Text"), prg);
+    m_settings.writeString(settingsKeys::kSection, settingsKeys::kProgrammerFile, prg);
 }
 
 QString ProgramStart::openDatabase()
@@ -232,7 +231,7 @@ QString ProgramStart::openDatabase()
         m_dialogs.inform(readOnlyMessage(base), m_title.title, MessageKind::Warning);
     // What is stored is what was opened.
     if (baseName() != base) {
-        m_settings.writeString(kForm1, kBaseName, base);
+        m_settings.writeString(mainKeys::kSection, mainKeys::kDatabase, base);
         m_settings.saveChanges();
     }
     return base;
@@ -245,7 +244,7 @@ void ProgramStart::FormCreate()
 
     if (!openHistory()) {
         inform(QStringLiteral("Не возможно создать файл : ") + m_in.exeDir +
-               QStringLiteral("hist.ini") + kProgramEnds);
+               settingskeys::kInputHistoryFile + kProgramEnds);
         m_stop = true;
     }
 
@@ -266,18 +265,18 @@ void ProgramStart::FormCreate()
         inform(QStringLiteral("Ошибка запуска программы"));
 
     const bool initialised = [&] {
-        const QString path = m_in.exeDir + QStringLiteral("setvyn.ini");
+        const QString path = m_in.exeDir + settingskeys::kProfileFile;
         const bool exists = QFileInfo::exists(path);
         if (!m_settings.load(path))
             return false;
         bool conversionDue = false;
         if (exists)
-            m_settings.writeString(kStart, kFirstStart, QString());
+            m_settings.writeString(startKeys::kSection, startKeys::kFirstStart, QString());
         else {
             m_firstStart = true;
             writeFirstStartDefaults();
             conversionDue = m_conversion.prepareFirstStart(m_in.exeDir);
-            m_settings.writeString(kStart, kFirstStart, QStringLiteral("first"));
+            m_settings.writeString(startKeys::kSection, startKeys::kFirstStart, QStringLiteral("first"));
         }
         if (!m_settings.saveChanges())
             return false;

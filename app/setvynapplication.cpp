@@ -21,6 +21,7 @@
 #include "link/programmerfile.h"
 #include "model/configfile.h"
 #include "model/messageerror.h"
+#include "model/settingskeys.h"
 #include "ui/firstuseicon.h"
 #include "ui/qttranslations.h"
 #include "ui/qtuserdialogs.h"
@@ -180,8 +181,8 @@ bool SetvynApplication::start()
     m_history = std::make_unique<vyn::InputHistory>(m_start->InputHistory().path());
 
     // The loader of generation-03 calculators, when a programmer file is named.
-    const QString prg = m_start->settings().readString(QStringLiteral("TForm1"),
-                                                       QStringLiteral("Prg"));
+    const QString prg = m_start->settings().readString(vyn::settingskeys::mainWindow::kSection,
+                                                       vyn::settingskeys::mainWindow::kLoaderFile);
     if (!prg.isEmpty())
         LoadProg(m_loader, prg, *m_dialogs, m_start->title());
 

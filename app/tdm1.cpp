@@ -15,7 +15,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QUrl>
 
 namespace vyn {
 
@@ -274,27 +273,18 @@ bool TDM1::openFile(const QString& path)
         return fail(ConnectError::CannotOpen,
                     info.absolutePath() + QStringLiteral(" does not exist"));
 
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
-    if (!db.isValid())
-        return fail(ConnectError::CannotOpen, QStringLiteral("the SQLite driver of Qt is missing"));
     const bool dirWritable = writable(QFileInfo(info.absolutePath()));
     m_readOnly = info.exists() && (!writable(info) || !dirWritable);
-    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(m_options.busyTimeoutMs);
-    if (m_readOnly) {
-        options += QStringLiteral(";QSQLITE_OPEN_READONLY");
-        if (!dirWritable) {
-            // WAL needs its -shm file beside the database; in a directory that
-            // cannot take it the file is read as it stands.
-            options += QStringLiteral(";QSQLITE_OPEN_URI");
-            db.setDatabaseName(QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded) +
-                               QStringLiteral("?immutable=1"));
-        } else
-            db.setDatabaseName(path);
-    } else
-        db.setDatabaseName(path);
-    db.setConnectOptions(options);
-    if (!db.open())
-        return fail(ConnectError::CannotOpen, db.lastError().text());
+    // The write-ahead log needs its -shm file beside the database; in a folder
+    // that cannot take it the file is read as it stands.
+    using Access = DatabaseConnector::FileAccess;
+    const Access access = !m_readOnly ? Access::ReadWrite
+                          : dirWritable ? Access::ReadOnly
+                                        : Access::Immutable;
+    DatabaseLocation location;
+    location.path = path;
+    if (!m_connector.open(m_connectionName, location, m_options.busyTimeoutMs, error, access))
+        return fail(ConnectError::CannotOpen, error);
     return checkOrCreateTable();
 }
 

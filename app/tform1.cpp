@@ -6,6 +6,7 @@
 #include "helpwindow.h"
 #include "model/inifile.h"
 #include "model/storedrow.h"
+#include "model/settingskeys.h"
 #include "model/userdialogs.h"
 #include "tformcommconfig.h"
 #include "ui/firstuseicon.h"
@@ -45,7 +46,8 @@ namespace vyn {
 
 namespace {
 
-const QString kSection = QStringLiteral("TForm1");
+namespace keys = settingskeys::mainWindow;
+const QString& kSection = keys::kSection;
 constexpr int kClientWidth = 932;
 constexpr int kClientHeight = 579;
 constexpr int kColumnWidths[kBrowsingColumns] = {120, 120, 69, 80, 194, 161};
@@ -949,10 +951,10 @@ void TForm1::arrangeBands(bool useStored)
     QList<Band> bands{{ToolBar1, {0, 0}, 0}, {Panel3, {0, line}, 1}, {Panel4, {1, 0}, 2}};
     if (useStored) {
         bool ok = true;
-        const QPoint search(storedInt(m_settings, QStringLiteral("Panel3_Left"), ok),
-                            storedInt(m_settings, QStringLiteral("Panel3_Top"), ok));
-        const QPoint record(storedInt(m_settings, QStringLiteral("Panel4_Left"), ok),
-                            storedInt(m_settings, QStringLiteral("Panel4_Top"), ok));
+        const QPoint search(storedInt(m_settings, keys::kSearchBandLeft, ok),
+                            storedInt(m_settings, keys::kSearchBandTop, ok));
+        const QPoint record(storedInt(m_settings, keys::kRecordBandLeft, ok),
+                            storedInt(m_settings, keys::kRecordBandTop, ok));
         if (ok) {
             bands[1].at = search;
             bands[2].at = record;
@@ -984,10 +986,10 @@ void TForm1::readSettings()
     arrangeBands(true);
 
     bool ok = true;
-    const QRect stored(storedInt(m_settings, QStringLiteral("Left"), ok),
-                       storedInt(m_settings, QStringLiteral("Top"), ok),
-                       storedInt(m_settings, QStringLiteral("Width"), ok),
-                       storedInt(m_settings, QStringLiteral("Height"), ok));
+    const QRect stored(storedInt(m_settings, keys::kLeft, ok),
+                       storedInt(m_settings, keys::kTop, ok),
+                       storedInt(m_settings, keys::kWidth, ok),
+                       storedInt(m_settings, keys::kHeight, ok));
     // Only a window whose title bar can be grabbed is put back where it was.
     const QRect titleBar(stored.x(), stored.y() - kTitleBarHeight, stored.width(), kTitleBarHeight);
     bool visible = false;
@@ -1006,24 +1008,24 @@ void TForm1::readSettings()
             move(r.topLeft());
         }
     }
-    if (m_settings.readBool(kSection, QStringLiteral("Maximized"), false))
+    if (m_settings.readBool(kSection, keys::kMaximized, false))
         setWindowState(windowState() | Qt::WindowMaximized);
 }
 
 void TForm1::writeSettings()
 {
     const QRect g = isMaximized() ? normalGeometry() : geometry();
-    m_settings.writeInteger(kSection, QStringLiteral("Left"), g.x());
-    m_settings.writeInteger(kSection, QStringLiteral("Top"), g.y());
-    m_settings.writeInteger(kSection, QStringLiteral("Width"), g.width());
-    m_settings.writeInteger(kSection, QStringLiteral("Height"), g.height());
-    m_settings.writeBool(kSection, QStringLiteral("Maximized"), isMaximized());
+    m_settings.writeInteger(kSection, keys::kLeft, g.x());
+    m_settings.writeInteger(kSection, keys::kTop, g.y());
+    m_settings.writeInteger(kSection, keys::kWidth, g.width());
+    m_settings.writeInteger(kSection, keys::kHeight, g.height());
+    m_settings.writeBool(kSection, keys::kMaximized, isMaximized());
     // Band places relative to the control bar's first line.
     const int top = std::min({ToolBar1->y(), Panel3->y(), Panel4->y()});
-    m_settings.writeInteger(kSection, QStringLiteral("Panel3_Left"), Panel3->x());
-    m_settings.writeInteger(kSection, QStringLiteral("Panel3_Top"), Panel3->y() - top);
-    m_settings.writeInteger(kSection, QStringLiteral("Panel4_Left"), Panel4->x());
-    m_settings.writeInteger(kSection, QStringLiteral("Panel4_Top"), Panel4->y() - top);
+    m_settings.writeInteger(kSection, keys::kSearchBandLeft, Panel3->x());
+    m_settings.writeInteger(kSection, keys::kSearchBandTop, Panel3->y() - top);
+    m_settings.writeInteger(kSection, keys::kRecordBandLeft, Panel4->x());
+    m_settings.writeInteger(kSection, keys::kRecordBandTop, Panel4->y() - top);
 }
 
 } // namespace vyn

@@ -6,6 +6,7 @@
 #include "tdm1.h"
 
 #include "model/inifile.h"
+#include "model/settingskeys.h"
 #include "model/userdialogs.h"
 
 #include <QCheckBox>
@@ -337,7 +338,8 @@ void TForm6::FormShow()
 {
     InterfaceSettings s = InterfaceSettings::readStored(m_links.settings, current());
     // The database field names the database in use, not an older stored text.
-    const QString base = m_links.settings.readString(QStringLiteral("TForm1"), QStringLiteral("BaseName"));
+    const QString base = m_links.settings.readString(settingskeys::mainWindow::kSection,
+                                                       settingskeys::mainWindow::kDatabase);
     if (!base.isEmpty())
         s.databasePath = base;
     showSettings(s);
@@ -449,7 +451,8 @@ bool TForm6::connectDatabase(const QString& file)
         m_links.dialogs.inform(readOnlyMessage(file), kCaption, MessageKind::Warning);
     db.Last();
     setFileField(&TForm6::Edit1, &InterfaceSettings::databasePath, file);
-    m_links.settings.writeString(QStringLiteral("TForm1"), QStringLiteral("BaseName"), file);
+    m_links.settings.writeString(settingskeys::mainWindow::kSection,
+                                 settingskeys::mainWindow::kDatabase, file);
     m_links.settings.saveChanges();
     return true;
 }
@@ -464,7 +467,8 @@ void TForm6::SpeedButton2Click()
     if (file.isEmpty())
         return;
     setFileField(&TForm6::Edit5, &InterfaceSettings::programmerFile, file);
-    m_links.settings.writeString(QStringLiteral("TForm1"), QStringLiteral("Prg"), file);
+    m_links.settings.writeString(settingskeys::mainWindow::kSection,
+                                 settingskeys::mainWindow::kLoaderFile, file);
     if (m_links.loader)
         LoadProg(*m_links.loader, file, m_links.dialogs, m_links.title);
 }

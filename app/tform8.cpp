@@ -4,6 +4,7 @@
 #include "tdm1.h"
 
 #include "model/inifile.h"
+#include "model/settingskeys.h"
 #include "model/userdialogs.h"
 
 #include <QDir>
@@ -20,8 +21,8 @@ namespace vyn {
 
 namespace {
 
-const QString kSection = QStringLiteral("TForm8");
-const QString kKey = QStringLiteral("FilenameEdit1_Text");
+const QString& kSection = settingskeys::fileCopy::kSection;
+const QString& kKey = settingskeys::fileCopy::kFile;
 
 } // namespace
 
@@ -119,8 +120,9 @@ void TForm8::BitBtn1Click()
         return;
     }
     // The files the program has read at its start.
-    static const QStringList kReadAtStart{"setvyn.ini", "hist.ini", "rash.spe", "conf.dat",
-                                          "prg.vyn"};
+    static const QStringList kReadAtStart{settingskeys::kProfileFile, settingskeys::kInputHistoryFile,
+                                          QStringLiteral("rash.spe"), QStringLiteral("conf.dat"),
+                                          QStringLiteral("prg.vyn")};
     const bool atNextStart =
         kReadAtStart.contains(QFileInfo(target).fileName(), Qt::CaseInsensitive);
     m_dialogs.inform(atNextStart ? QStringLiteral("Файл успешно скопирован!\nКопия вступит в силу "

@@ -7,6 +7,7 @@
 #include "app/interfacesettings.h"
 #include "link/commsettings.h"
 #include "model/inifile.h"
+#include "model/settingskeys.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -45,7 +46,7 @@ int runSettings(const QStringList& args)
     if (pos.value(0) != QLatin1String("show") || pos.size() != 1)
         throwActionError(pos.join(u' '), QStringLiteral("show"));
 
-    const QString path = QDir(programDir()).filePath(QStringLiteral("setvyn.ini"));
+    const QString path = QDir(programDir()).filePath(vyn::settingskeys::kProfileFile);
     if (QFileInfo(path).exists() && !QFileInfo(path).isReadable())
         throw Failure(QStringLiteral("Не удалось прочитать файл %1").arg(path));
     vyn::IniFile ini;

@@ -52,6 +52,7 @@ DocumentResult runDocument(const DocumentCommandContext& ctx, Build build,
         ReportEngine engine(documentDatabasePath(ctx), in.firm, *ctx.output);
         engine.setFlag(QStringLiteral("ForCalculator"),
                        ctx.settings.printFor == PrintFor::Calculator);
+        engine.setPartialDirs(QStringList{ctx.programDir} + ctx.productDirs);
         engine.LoadReportFromFile(files.find(templateName));
         engine.ShowReport();
     } catch (const MessageError& e) {

@@ -1,6 +1,7 @@
 #include "firmdetails.h"
 
 #include "model/inifile.h"
+#include "model/settingskeys.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,13 +11,14 @@ namespace vyn {
 
 namespace {
 
-const QString kSection = QStringLiteral("Firm");
+namespace keys = settingskeys::firm;
+const QString& kSection = keys::kSection;
 
 } // namespace
 
 QString firmDetailsFileName()
 {
-    return QStringLiteral("firm.ini");
+    return settingskeys::kFirmFile;
 }
 
 QString firmDetailsMissingMessage()
@@ -27,10 +29,9 @@ QString firmDetailsMissingMessage()
 FirmDetails readFirmDetails(const QString& path)
 {
     const IniFile ini(path);
-    const auto value = [&ini](const char* key) {
-        return ini.readString(kSection, QString::fromLatin1(key)).trimmed();
-    };
-    FirmDetails firm{value("Name"), value("Address"), value("Phone"), value("Email"), value("Logo")};
+    const auto value = [&ini](const QString& key) { return ini.readString(kSection, key).trimmed(); };
+    FirmDetails firm{value(keys::kName), value(keys::kAddress), value(keys::kPhone),
+                     value(keys::kEmail), value(keys::kLogo)};
     if (!firm.logo.isEmpty())
         firm.logo = QFileInfo(path).dir().absoluteFilePath(firm.logo);
     return firm;
@@ -61,11 +62,11 @@ bool writeFirmDetails(const QString& path, const FirmDetails& details)
         }
     }
     IniFile ini(path); // other sections and comments stay
-    ini.writeString(kSection, QStringLiteral("Name"), details.name.trimmed());
-    ini.writeString(kSection, QStringLiteral("Address"), details.address.trimmed());
-    ini.writeString(kSection, QStringLiteral("Phone"), details.phone.trimmed());
-    ini.writeString(kSection, QStringLiteral("Email"), details.email.trimmed());
-    ini.writeString(kSection, QStringLiteral("Logo"), logo);
+    ini.writeString(kSection, keys::kName, details.name.trimmed());
+    ini.writeString(kSection, keys::kAddress, details.address.trimmed());
+    ini.writeString(kSection, keys::kPhone, details.phone.trimmed());
+    ini.writeString(kSection, keys::kEmail, details.email.trimmed());
+    ini.writeString(kSection, keys::kLogo, logo);
     return ini.saveAs(path);
 }
 

@@ -4,6 +4,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QDate>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFont>
@@ -54,6 +55,46 @@ QString metaContent(const QString& html, const QString& name)
     while (it.hasNext())
         values << it.next().captured(1);
     return values.join(QLatin1Char(' '));
+}
+
+// The partials a text names, as {{> name}}.
+QStringList partialNames(const QString& text)
+{
+    static const QRegularExpression re(QStringLiteral("\\{\\{>\\s*([^}\\s]+)\\s*\\}\\}"));
+    QStringList names;
+    auto it = re.globalMatch(text);
+    while (it.hasNext())
+        names << it.next().captured(1);
+    return names;
+}
+
+// Reads every partial the text names, and theirs, into `partials`. `open` holds
+// the partials being read, so that one including itself is refused: the
+// renderer would expand it without end.
+void loadPartials(const QString& text, const QString& from, const QStringList& dirs,
+                  std::map<std::string, std::string>& partials, QStringList open)
+{
+    for (const QString& name : partialNames(text)) {
+        if (open.contains(name))
+            throw ReportError(QStringLiteral("Фрагмент шаблона %1 включает сам себя").arg(name));
+        if (partials.count(name.toStdString()))
+            continue;
+        QFile file;
+        // A name is a file name: nothing outside the directories is read.
+        if (!name.contains(QLatin1Char('/')) && name != QLatin1String(".."))
+            for (const QString& dir : dirs) {
+                file.setFileName(QDir(dir).filePath(name));
+                if (file.open(QIODevice::ReadOnly))
+                    break;
+            }
+        if (!file.isOpen())
+            throw ReportError(QStringLiteral("Не найден фрагмент шаблона %1, который использует %2")
+                                  .arg(name, from));
+        const QString partial = QString::fromUtf8(file.readAll());
+        partials[name.toStdString()] = partial.toStdString();
+        loadPartials(partial, name, dirs, partials, open << name);
+        open.removeLast();
+    }
 }
 
 mstch::array rowsOf(const DocumentTable& table, const QList<int>& which)
@@ -157,8 +198,14 @@ void ReportEngine::LoadReportFromFile(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         throw ReportError(QStringLiteral("Не удалось открыть шаблон документа %1: %2")
                               .arg(QFileInfo(path).absoluteFilePath(), file.errorString()));
-    m_template = QString::fromUtf8(file.readAll());
+    const QString text = QString::fromUtf8(file.readAll());
+    QStringList dirs = m_partialDirs;
+    dirs << QFileInfo(path).absolutePath() << QStringLiteral(":/setvyn/templates");
+    std::map<std::string, std::string> partials;
+    loadPartials(text, QFileInfo(path).fileName(), dirs, partials, {});
+    m_template = text;
     m_templatePath = path;
+    m_partials = std::move(partials);
 }
 
 RenderedReport ReportEngine::render() const
@@ -234,7 +281,8 @@ RenderedReport ReportEngine::render() const
     }
     db.close();
 
-    QString html = QString::fromStdString(mstch::render(m_template.toStdString(), context));
+    QString html =
+        QString::fromStdString(mstch::render(m_template.toStdString(), context, m_partials));
     html.replace(QChar(kBreakMark), QStringLiteral("<br/>"));
     static const QRegularExpression titleRe(QStringLiteral("<title>([^<]*)</title>"),
                                             QRegularExpression::CaseInsensitiveOption);

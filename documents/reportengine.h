@@ -22,6 +22,10 @@
 #include <QMap>
 #include <QPagedPaintDevice>
 #include <QString>
+#include <QStringList>
+
+#include <map>
+#include <string>
 
 namespace vyn {
 
@@ -67,8 +71,15 @@ class ReportEngine
 public:
     ReportEngine(QString databasePath, FirmDetails firm, ReportOutput& output);
 
-    // Reads the template. Throws ReportError when it cannot be read.
+    // Reads the template and the partials it names ({{> name}}, also within a
+    // partial). A partial is the file of that name in the first of the partial
+    // directories that has it, else beside the template, else the built-in copy
+    // of a shipped one. Throws ReportError when the template or a partial cannot
+    // be read, or a partial includes itself.
     void LoadReportFromFile(const QString& path);
+    // Where partials are looked for before the template's own directory: the
+    // user's directory first, so that a user's copy wins, then the installed data.
+    void setPartialDirs(QStringList dirs) { m_partialDirs = std::move(dirs); }
     // Renders the loaded template with the tables it names and presents it.
     // Throws ReportError or DocumentDatabaseError.
     void ShowReport();
@@ -85,6 +96,8 @@ private:
     ReportOutput& m_output;
     QString m_templatePath;
     QString m_template;
+    QStringList m_partialDirs;
+    std::map<std::string, std::string> m_partials;
 };
 
 } // namespace vyn

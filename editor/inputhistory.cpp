@@ -1,13 +1,15 @@
 #include "inputhistory.h"
 
+#include "model/settingskeys.h"
+
 namespace vyn {
 
 namespace {
 
-const char* const kDayNames[] = {"WorkDay", "SubbDay", "SunDay"};
+namespace keys = settingskeys::inputHistory;
 
-QString timesSection(int day) { return QLatin1String(kDayNames[day]) + QStringLiteral("Times"); }
-QString tarifSection(int day) { return QLatin1String(kDayNames[day]) + QStringLiteral("Tarif"); }
+QString timesSection(int day) { return QLatin1String(keys::kDayNames[day]) + keys::kTimesSuffix; }
+QString tarifSection(int day) { return QLatin1String(keys::kDayNames[day]) + keys::kTariffSuffix; }
 
 } // namespace
 
@@ -28,22 +30,22 @@ bool InputHistory::setPosition(const QString& section, const QString& key, int p
 
 std::optional<int> InputHistory::flowPosition(const QString& section) const
 {
-    return position(section, QStringLiteral("LastSelect"));
+    return position(section, keys::kLastSelect);
 }
 
 bool InputHistory::setFlowPosition(const QString& section, int position)
 {
-    return setPosition(section, QStringLiteral("LastSelect"), position);
+    return setPosition(section, keys::kLastSelect, position);
 }
 
 std::optional<int> InputHistory::thermoPosition(const QString& type, int column) const
 {
-    return position(type, QStringLiteral("LastSelect_") + QString::number(column));
+    return position(type, keys::kLastSelectOfColumn + QString::number(column));
 }
 
 bool InputHistory::setThermoPosition(const QString& type, int column, int position)
 {
-    return setPosition(type, QStringLiteral("LastSelect_") + QString::number(column), position);
+    return setPosition(type, keys::kLastSelectOfColumn + QString::number(column), position);
 }
 
 std::array<DaySchedule, 3> InputHistory::daySchedules() const

@@ -9,6 +9,7 @@
 
 #include "model/cellinput.h"
 #include "model/inifile.h"
+#include "model/settingskeys.h"
 #include "model/systems.h"
 #include "model/userdialogs.h"
 
@@ -37,7 +38,8 @@ namespace vyn {
 
 namespace {
 
-const QString kSection = QStringLiteral("TFormVynConfig");
+namespace keys = settingskeys::editorWindow;
+const QString& kSection = keys::kSection;
 
 // Captions written with a Windows line break show it as one line break.
 QString caption(const QString& text)
@@ -783,8 +785,8 @@ void TFormVynConfig::showEvent(QShowEvent* event)
 
 void TFormVynConfig::readPlacement()
 {
-    const int left = m_settings.readInteger(kSection, QStringLiteral("Left"), -1);
-    const int top = m_settings.readInteger(kSection, QStringLiteral("Top"), -1);
+    const int left = m_settings.readInteger(kSection, keys::kLeft, -1);
+    const int top = m_settings.readInteger(kSection, keys::kTop, -1);
     const QRect stored(QPoint(left, top), size());
     for (const QScreen* s : QGuiApplication::screens())
         if (left >= 0 && top >= 0 && s->availableGeometry().contains(stored.topLeft() + QPoint(40, 20))) {
@@ -800,8 +802,8 @@ void TFormVynConfig::readPlacement()
 
 void TFormVynConfig::writePlacement()
 {
-    m_settings.writeInteger(kSection, QStringLiteral("Left"), x());
-    m_settings.writeInteger(kSection, QStringLiteral("Top"), y());
+    m_settings.writeInteger(kSection, keys::kLeft, x());
+    m_settings.writeInteger(kSection, keys::kTop, y());
 }
 
 

@@ -1,12 +1,14 @@
 #include "commsettings.h"
 
 #include "model/inifile.h"
+#include "model/settingskeys.h"
 
 namespace vyn {
 
 namespace {
 
-const QString kSection = QStringLiteral("TFormCommConfig");
+namespace keys = settingskeys::commSettings;
+const QString& kSection = keys::kSection;
 
 int itemIndex(const IniFile& ini, const QString& key, const QStringList& items, int fallback)
 {
@@ -89,38 +91,38 @@ TStopbits CommSettings::stopbits() const
 CommSettings CommSettings::read(const IniFile& ini)
 {
     CommSettings s;
-    s.port = ini.readString(kSection, QStringLiteral("Port"));
-    s.dtr = ini.readBool(kSection, QStringLiteral("CheckBox1_Checked"), s.dtr);
-    s.rts = ini.readBool(kSection, QStringLiteral("CheckBox2_Checked"), s.rts);
-    s.networkAddress = spinValue(ini, QStringLiteral("RxSpinEdit1_Value"), s.networkAddress);
-    const bool firstStart = ini.readString(QStringLiteral("Start"), QStringLiteral("FirstStart"),
+    s.port = ini.readString(kSection, keys::kPort);
+    s.dtr = ini.readBool(kSection, keys::kDtr, s.dtr);
+    s.rts = ini.readBool(kSection, keys::kRts, s.rts);
+    s.networkAddress = spinValue(ini, keys::kNetworkAddress, s.networkAddress);
+    const bool firstStart = ini.readString(settingskeys::start::kSection, settingskeys::start::kFirstStart,
                                            QStringLiteral("first")) == QLatin1String("first");
     if (firstStart) {
         s.wait = 5;
         s.byteInterval = 5;
         return s; // speed 9600, 8 bits, "N", one stop bit: the member defaults
     }
-    s.speedItem = itemIndex(ini, QStringLiteral("Speed"), speedItems(), s.speedItem);
-    s.dataBitsItem = itemIndex(ini, QStringLiteral("Byte"), dataBitsItems(), s.dataBitsItem);
-    s.parityItem = itemIndex(ini, QStringLiteral("Parity"), parityItems(), s.parityItem);
-    s.stopBitsItem = itemIndex(ini, QStringLiteral("Stop"), stopBitsItems(), s.stopBitsItem);
-    s.wait = spinValue(ini, QStringLiteral("RxSpinEdit2_Value"), s.wait);
-    s.byteInterval = spinValue(ini, QStringLiteral("RxSpinEdit3_Value"), s.byteInterval);
+    s.speedItem = itemIndex(ini, keys::kSpeed, speedItems(), s.speedItem);
+    s.dataBitsItem = itemIndex(ini, keys::kDataBits, dataBitsItems(), s.dataBitsItem);
+    s.parityItem = itemIndex(ini, keys::kParity, parityItems(), s.parityItem);
+    s.stopBitsItem = itemIndex(ini, keys::kStopBits, stopBitsItems(), s.stopBitsItem);
+    s.wait = spinValue(ini, keys::kWait, s.wait);
+    s.byteInterval = spinValue(ini, keys::kByteInterval, s.byteInterval);
     return s;
 }
 
 void CommSettings::write(IniFile& ini) const
 {
-    ini.writeString(kSection, QStringLiteral("Port"), port);
-    ini.writeInteger(kSection, QStringLiteral("Speed"), speedItem);
-    ini.writeInteger(kSection, QStringLiteral("Byte"), dataBitsItem);
-    ini.writeInteger(kSection, QStringLiteral("Parity"), parityItem);
-    ini.writeInteger(kSection, QStringLiteral("Stop"), stopBitsItem);
-    ini.writeBool(kSection, QStringLiteral("CheckBox1_Checked"), dtr);
-    ini.writeBool(kSection, QStringLiteral("CheckBox2_Checked"), rts);
-    ini.writeInteger(kSection, QStringLiteral("RxSpinEdit1_Value"), networkAddress);
-    ini.writeInteger(kSection, QStringLiteral("RxSpinEdit2_Value"), wait);
-    ini.writeInteger(kSection, QStringLiteral("RxSpinEdit3_Value"), byteInterval);
+    ini.writeString(kSection, keys::kPort, port);
+    ini.writeInteger(kSection, keys::kSpeed, speedItem);
+    ini.writeInteger(kSection, keys::kDataBits, dataBitsItem);
+    ini.writeInteger(kSection, keys::kParity, parityItem);
+    ini.writeInteger(kSection, keys::kStopBits, stopBitsItem);
+    ini.writeBool(kSection, keys::kDtr, dtr);
+    ini.writeBool(kSection, keys::kRts, rts);
+    ini.writeInteger(kSection, keys::kNetworkAddress, networkAddress);
+    ini.writeInteger(kSection, keys::kWait, wait);
+    ini.writeInteger(kSection, keys::kByteInterval, byteInterval);
 }
 
 } // namespace vyn

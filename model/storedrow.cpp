@@ -7,52 +7,15 @@
 
 namespace vyn {
 
-namespace {
-
-ColumnSpec text(const char* name, int length)
-{
-    return {QString::fromLatin1(name), ColumnKind::Text, length};
-}
-ColumnSpec of(const char* name, ColumnKind kind)
-{
-    return {QString::fromLatin1(name), kind, 0};
-}
-
-} // namespace
-
 const QList<ColumnSpec>& vynBaseColumns()
 {
-    using K = ColumnKind;
-    static const QList<ColumnSpec> columns{
-        of("ID", K::AutoNumber),       of("INDEX", K::Double),
-        text("SNUM", 50),              of("DATE", K::DateTime),
-        text("TYPE_VYN", 2),           text("CXEMA", 3),
-        text("COMMENT", 120),          text("MANAGER", 100),
-        text("RASH", 250),             text("DU", 50),
-        text("FNOM", 50),              text("FIMP", 50),
-        text("FMIN", 50),              text("FMAX", 50),
-        text("SERNR", 50),             text("ISTPITRASX", 100),
-        text("TYPTERM", 100),          text("R0", 50),
-        text("WKL", 50),               text("KLASS", 50),
-        text("LPOG", 50),              text("SERNT", 50),
-        text("TMIN", 50),              text("TMAX", 50),
-        text("P", 50),                 of("DSTART", K::Double),
-        of("PITVYN", K::YesNo),        of("DATEL", K::DateTime),
-        of("DATEZ", K::DateTime),      of("TXIZ", K::Double),
-        of("TXIL", K::Double),         of("PXI", K::Double),
-        of("TYPE_ELECT", K::YesNo),    of("NUM_TAR_EL", K::Double),
-        of("CONST_ELEC", K::Double),   of("MAX_ELEC", K::Double),
-        of("TAR_ZON_EL", K::Double),   text("TARIF_ELEC", 100),
-        text("MANOMETR", 70),          text("M_PMIN", 70),
-        text("M_PMAX", 70),            text("M_SERNUM", 70),
-        text("MANUSINGTYPE", 70),      text("ADAPTERTYPE", 70),
-        text("OUTIMPMASS", 70),        text("ARHSET", 70),
-        text("LIGTHSET", 70),          text("FLOWARHSET", 70),
-        text("CONSTSCH", 70),          text("LIMITSCH", 70),
-        text("INFOUT", 70),            text("SUBBDAYTARIF", 70),
-        text("WORKDAYTIME", 70),       text("SUNDAYTARIF", 70),
-        of("DEVICESOFT", K::DateTime), of("DeviceSoftData", K::DateTime),
-    };
+    static const QList<ColumnSpec> columns = [] {
+        QList<ColumnSpec> out;
+        out.reserve(kVynBaseColumnCount);
+        for (const ColumnDefinition& c : kVynBaseTable)
+            out.append({QString::fromLatin1(c.name), c.kind, c.maxLength});
+        return out;
+    }();
     return columns;
 }
 
@@ -63,7 +26,6 @@ const QHash<QString, int>& positionsByName()
     static const QHash<QString, int> byName = [] {
         QHash<QString, int> out;
         const QList<ColumnSpec>& columns = vynBaseColumns();
-        Q_ASSERT(columns.size() == kVynBaseColumnCount);
         for (int i = 0; i < columns.size(); ++i)
             out.insert(columns.at(i).name.toUpper(), i);
         return out;

@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <cstdint>
+#include <iterator>
 #include <vector>
 
 namespace vyn {
@@ -24,9 +25,50 @@ struct ColumnSpec
     int maxLength = 0;  // characters, text columns only
 };
 
-// The columns of VYN_Base in table order.
+// The columns of VYN_Base in table order, each stated here once; everything
+// else about the table (its size, the schema, the import's columns) follows.
+struct ColumnDefinition
+{
+    const char* name;
+    ColumnKind kind;
+    int maxLength;
+};
+inline constexpr ColumnDefinition kVynBaseTable[] = {
+    {"ID", ColumnKind::AutoNumber, 0},     {"INDEX", ColumnKind::Double, 0},
+    {"SNUM", ColumnKind::Text, 50},        {"DATE", ColumnKind::DateTime, 0},
+    {"TYPE_VYN", ColumnKind::Text, 2},     {"CXEMA", ColumnKind::Text, 3},
+    {"COMMENT", ColumnKind::Text, 120},    {"MANAGER", ColumnKind::Text, 100},
+    {"RASH", ColumnKind::Text, 250},       {"DU", ColumnKind::Text, 50},
+    {"FNOM", ColumnKind::Text, 50},        {"FIMP", ColumnKind::Text, 50},
+    {"FMIN", ColumnKind::Text, 50},        {"FMAX", ColumnKind::Text, 50},
+    {"SERNR", ColumnKind::Text, 50},       {"ISTPITRASX", ColumnKind::Text, 100},
+    {"TYPTERM", ColumnKind::Text, 100},    {"R0", ColumnKind::Text, 50},
+    {"WKL", ColumnKind::Text, 50},         {"KLASS", ColumnKind::Text, 50},
+    {"LPOG", ColumnKind::Text, 50},        {"SERNT", ColumnKind::Text, 50},
+    {"TMIN", ColumnKind::Text, 50},        {"TMAX", ColumnKind::Text, 50},
+    {"P", ColumnKind::Text, 50},           {"DSTART", ColumnKind::Double, 0},
+    {"PITVYN", ColumnKind::YesNo, 0},      {"DATEL", ColumnKind::DateTime, 0},
+    {"DATEZ", ColumnKind::DateTime, 0},    {"TXIZ", ColumnKind::Double, 0},
+    {"TXIL", ColumnKind::Double, 0},       {"PXI", ColumnKind::Double, 0},
+    {"TYPE_ELECT", ColumnKind::YesNo, 0},  {"NUM_TAR_EL", ColumnKind::Double, 0},
+    {"CONST_ELEC", ColumnKind::Double, 0}, {"MAX_ELEC", ColumnKind::Double, 0},
+    {"TAR_ZON_EL", ColumnKind::Double, 0}, {"TARIF_ELEC", ColumnKind::Text, 100},
+    {"MANOMETR", ColumnKind::Text, 70},    {"M_PMIN", ColumnKind::Text, 70},
+    {"M_PMAX", ColumnKind::Text, 70},      {"M_SERNUM", ColumnKind::Text, 70},
+    {"MANUSINGTYPE", ColumnKind::Text, 70}, {"ADAPTERTYPE", ColumnKind::Text, 70},
+    {"OUTIMPMASS", ColumnKind::Text, 70},  {"ARHSET", ColumnKind::Text, 70},
+    {"LIGTHSET", ColumnKind::Text, 70},    {"FLOWARHSET", ColumnKind::Text, 70},
+    {"CONSTSCH", ColumnKind::Text, 70},    {"LIMITSCH", ColumnKind::Text, 70},
+    {"INFOUT", ColumnKind::Text, 70},      {"SUBBDAYTARIF", ColumnKind::Text, 70},
+    {"WORKDAYTIME", ColumnKind::Text, 70}, {"SUNDAYTARIF", ColumnKind::Text, 70},
+    {"DEVICESOFT", ColumnKind::DateTime, 0}, {"DeviceSoftData", ColumnKind::DateTime, 0},
+};
+constexpr int kVynBaseColumnCount = int(std::size(kVynBaseTable));
+// A row marks its table columns in one 64-bit word.
+static_assert(kVynBaseColumnCount <= 64);
+
+// The same columns as values, in table order.
 const QList<ColumnSpec>& vynBaseColumns();
-constexpr int kVynBaseColumnCount = 56;
 // The column of that name (any case), or nullptr.
 const ColumnSpec* findColumn(const QString& name);
 // Its position in vynBaseColumns(), or -1.

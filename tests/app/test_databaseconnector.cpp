@@ -39,6 +39,38 @@ TEST(DatabaseConnector, OpensAnSqliteFileAndNamesWhatFailed)
     EXPECT_FALSE(error.isEmpty());
 }
 
+// A file opened for reading refuses writes; an immutable one needs no files
+// beside it, so it opens in a folder that cannot take them.
+TEST(DatabaseConnector, FileAccessDecidesWhatTheConnectionMayDo)
+{
+    using Access = DatabaseConnector::FileAccess;
+    QTemporaryDir dir;
+    DatabaseLocation file;
+    file.path = dir.filePath(QStringLiteral("MXVynBase.sqlite"));
+    QString error;
+    DatabaseConnector connector;
+    {
+        const QString name = newName();
+        ASSERT_TRUE(connector.open(name, file, 100, error)) << error.toStdString();
+        QSqlQuery(QSqlDatabase::database(name)).exec(QStringLiteral("CREATE TABLE t (x)"));
+        QSqlDatabase::database(name).close();
+    }
+    const struct
+    {
+        Access access;
+        bool writes;
+    } cases[] = {{Access::ReadWrite, true}, {Access::ReadOnly, false}, {Access::Immutable, false}};
+    for (const auto& c : cases) {
+        const QString name = newName();
+        ASSERT_TRUE(connector.open(name, file, 100, error, c.access)) << error.toStdString();
+        QSqlQuery q(QSqlDatabase::database(name));
+        EXPECT_TRUE(q.exec(QStringLiteral("SELECT COUNT(*) FROM t")));
+        EXPECT_EQ(q.exec(QStringLiteral("INSERT INTO t VALUES (1)")), c.writes)
+            << int(c.access);
+        QSqlDatabase::database(name).close();
+    }
+}
+
 class ServerConnector : public ::testing::Test
 {
 protected:

@@ -27,6 +27,7 @@
 #include <QGroupBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -1392,4 +1393,166 @@ TEST_F(Setvyn, ImportOfSeveralFilesAddsAllOrNone)
     user.shown.clear();
     form().findChild<QAction*>(QStringLiteral("ImportConfig"))->trigger();
     EXPECT_TRUE(user.messages().isEmpty());
+}
+
+// The settings files of a whole session, compared with copies written once and
+// kept under tests/app/data/settings-session. They are the contract with older
+// profiles and other programs: a section or key that changes its name, its
+// place or its value's form fails here. Set SETVYN_SETTINGS_SESSION_OUT to a
+// directory to get the session's files there (to inspect, or to renew the copies).
+namespace {
+
+const QString kGoldenDir = QStringLiteral(SETVYN_SOURCE_DIR_PATH "/tests/app/data/settings-session");
+
+// Values that come from the screen and the style, not from the session: checked
+// to be numbers, then compared by name only.
+bool placedByTheScreen(const QString& section, const QString& key)
+{
+    static const QStringList mainWindow{"Left",        "Top",        "Width",       "Height",
+                                        "Panel3_Left", "Panel3_Top", "Panel4_Left", "Panel4_Top"};
+    static const QStringList editorWindow{"Left", "Top"};
+    return (section == QLatin1String("TForm1") && mainWindow.contains(key)) ||
+           (section == QLatin1String("TFormVynConfig") && editorWindow.contains(key));
+}
+
+// The file's text with the temporary directories named by placeholders and the
+// screen's numbers masked; a screen value that is no number stays as it is.
+QString comparable(const QByteArray& bytes, const QList<std::pair<QString, QString>>& places)
+{
+    QString text = QString::fromUtf8(bytes);
+    for (const auto& [dir, placeholder] : places)
+        text.replace(dir, placeholder);
+    QStringList lines = text.split(QLatin1Char('\n'));
+    QString section;
+    for (QString& line : lines) {
+        if (line.startsWith(QLatin1Char('['))) {
+            section = line.trimmed().mid(1).chopped(1);
+            continue;
+        }
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (eq < 0 || !placedByTheScreen(section, line.left(eq)))
+            continue;
+        bool number = false;
+        line.mid(eq + 1).trimmed().toInt(&number);
+        if (number)
+            line = line.left(eq + 1) + QStringLiteral("<screen>");
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+// Empty when equal, else the first line that differs with its number.
+std::string firstDifference(const QString& expected, const QString& actual)
+{
+    const QStringList e = expected.split(QLatin1Char('\n'));
+    const QStringList a = actual.split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < std::max(e.size(), a.size()); ++i) {
+        const QString el = i < e.size() ? e.at(i) : QStringLiteral("<end of file>");
+        const QString al = i < a.size() ? a.at(i) : QStringLiteral("<end of file>");
+        if (el != al)
+            return QStringLiteral("line %1: expected \"%2\", written \"%3\"")
+                .arg(i + 1)
+                .arg(el, al)
+                .toStdString();
+    }
+    return {};
+}
+
+} // namespace
+
+TEST_F(Setvyn, ASessionWritesTheSettingsFilesItAlwaysWrote)
+{
+    // A fresh program directory: no profile yet, a database, a second one with
+    // rows to edit and an alternative-days file to find.
+    writeAll(path("year.alt"), QByteArray(62, '\0'));
+    addRows(fiveRows());
+    addRows(path("second.sqlite"), fiveRows());
+    ASSERT_TRUE(start());
+
+    // The interface settings: every file field and every stored option changed.
+    onModal([this](QWidget* w) {
+        const std::pair<const char*, QString> fields[] = {{"Edit1", path("second.sqlite")},
+                                                          {"Edit5", path("own.vyn")},
+                                                          {"Edit3", path("own.alt")},
+                                                          {"Edit4", path("own.trf")}};
+        for (const auto& [name, text] : fields)
+            w->findChild<QLineEdit*>(QString::fromLatin1(name))->setText(text);
+        for (const char* name : {"CheckBox3", "CheckBox4", "CheckBox5", "CheckBox6", "CheckBox7"}) {
+            auto* box = w->findChild<QCheckBox*>(QString::fromLatin1(name));
+            box->setChecked(!box->isChecked());
+        }
+        QTest::mouseClick(w->findChild<QAbstractButton*>(QStringLiteral("BitBtn1")), Qt::LeftButton);
+    });
+    form().findChild<QAction*>(QStringLiteral("N26"))->trigger();
+    EXPECT_EQ(modalSeen, QStringLiteral("Form6"));
+
+    // The communication settings: the port, every list, both lines and the numbers.
+    onModal([](QWidget* w) {
+        w->findChild<QComboBox*>(QStringLiteral("ComboBox1"))->setEditText(QStringLiteral("ttyUSB3"));
+        const std::pair<const char*, int> lists[] = {
+            {"ComboBox2", 1}, {"ComboBox3", 0}, {"ComboBox4", 3}, {"ComboBox5", 1}};
+        for (const auto& [name, item] : lists)
+            w->findChild<QComboBox*>(QString::fromLatin1(name))->setCurrentIndex(item);
+        for (const char* name : {"CheckBox1", "CheckBox2"})
+            w->findChild<QCheckBox*>(QString::fromLatin1(name))->setChecked(false);
+        const std::pair<const char*, int> numbers[] = {
+            {"RxSpinEdit1", 17}, {"RxSpinEdit2", 9}, {"RxSpinEdit3", 4}};
+        for (const auto& [name, value] : numbers)
+            w->findChild<QSpinBox*>(QString::fromLatin1(name))->setValue(value);
+        QTest::mouseClick(w->findChild<QAbstractButton*>(QStringLiteral("BitBtn1")), Qt::LeftButton);
+    });
+    form().findChild<QAction*>(QStringLiteral("N25"))->trigger();
+    EXPECT_EQ(modalSeen, QStringLiteral("FormCommConfig"));
+
+    // The editor on a row of the second database, saved: its place, and the
+    // day schedules in the input history.
+    list()->setCurrentIndex(list()->model()->index(1, 0));
+    for (int i = 0; i < 4; ++i)
+        user.answers.enqueue(true);
+    bool edited = false;
+    onModal([&edited](QWidget* w) {
+        auto* editor = dynamic_cast<TFormVynConfig*>(w);
+        ASSERT_NE(editor, nullptr);
+        edited = true;
+        QTest::mouseClick(editor->okButton(), Qt::LeftButton);
+    });
+    ASSERT_EQ(list()->model()->rowCount(), 5);
+    form().findChild<QAction*>(QStringLiteral("N22"))->trigger();
+    EXPECT_TRUE(edited);
+
+    // A file copied into the program directory: the copy window's last file.
+    const QString source = work.filePath(QStringLiteral("copied.alt"));
+    writeAll(source, QByteArray(62, '\1'));
+    copyIntoProgramDirectory(source);
+    EXPECT_EQ(modalSeen, QStringLiteral("Form8"));
+
+    // The firm's details.
+    onModal([](QWidget* w) {
+        w->findChild<QLineEdit*>(QStringLiteral("firmName"))->setText(QStringLiteral("ООО «Фирма»"));
+        w->findChild<QLineEdit*>(QStringLiteral("firmPhone"))->setText(QStringLiteral("+7 000"));
+        QTest::mouseClick(w->findChild<QAbstractButton*>(QStringLiteral("saveFirm")), Qt::LeftButton);
+    });
+    form().findChild<QAction*>(QStringLiteral("firmDetails"))->trigger();
+    EXPECT_EQ(modalSeen, QStringLiteral("FirmDetailsWindow"));
+
+    // Closing writes the main window's own keys and saves the profile.
+    end();
+    EXPECT_EQ(user.messages(), QStringList({QStringLiteral("Файл успешно скопирован!")}));
+
+    const QList<std::pair<QString, QString>> places{{home.path(), QStringLiteral("<program directory>")},
+                                                    {work.path(), QStringLiteral("<working directory>")}};
+    const QStringList written = QDir(home.path()).entryList({QStringLiteral("*.ini")}, QDir::Files,
+                                                           QDir::Name);
+    const QString out = qEnvironmentVariable("SETVYN_SETTINGS_SESSION_OUT");
+    if (!out.isEmpty()) {
+        QDir().mkpath(out);
+        for (const QString& name : written)
+            writeAll(QDir(out).filePath(name),
+                     comparable(readAll(path(name)), places).toUtf8());
+    }
+    EXPECT_EQ(written, QDir(kGoldenDir).entryList({QStringLiteral("*.ini")}, QDir::Files, QDir::Name));
+    for (const QString& name : written) {
+        const QString expected = QString::fromUtf8(readAll(QDir(kGoldenDir).filePath(name)));
+        const QString actual = comparable(readAll(path(name)), places);
+        EXPECT_EQ(firstDifference(expected, actual), std::string()) << name.toStdString();
+    }
 }

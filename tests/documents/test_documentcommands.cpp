@@ -31,6 +31,17 @@ protected:
     DeviceSession session;
     RecordingOutput output;
 
+    // The editor's calculator identified, a generation-04 row, one flow meter
+    // that the catalogue knows.
+    void identifiedCalculatorWithAFlowMeter()
+    {
+        session.DeviceVersion = 4;
+        session.IdentifiedSerial = rec.SNUM;
+        row.setValue(QStringLiteral("TYPE_VYN"), QStringLiteral("04"));
+        setCatalogue("[ВЭПС-ТИ]\nErrors=±1%\n");
+        flowMeter(rec, 1);
+    }
+
     DocumentCommandContext context(ReportOutput* out)
     {
         return {report,
@@ -70,11 +81,7 @@ TEST_F(CommandTest, DocumentsNeedTheIdentifiedCalculatorOfTheEditorsSerial)
 
 TEST_F(CommandTest, IdentifiedCalculatorGetsBothDocuments)
 {
-    session.DeviceVersion = 4;
-    session.IdentifiedSerial = rec.SNUM;
-    row.setValue(QStringLiteral("TYPE_VYN"), QStringLiteral("04"));
-    setCatalogue("[ВЭПС-ТИ]\nErrors=±1%\n");
-    flowMeter(rec, 1);
+    identifiedCalculatorWithAFlowMeter();
     EXPECT_EQ(runPassportCommand(context(&output)), DocumentResult::Shown);
     EXPECT_EQ(runCardCommand(context(&output)), DocumentResult::Shown);
     ASSERT_EQ(output.shown.size(), 2);
@@ -143,6 +150,108 @@ TEST_F(CommandTest, TemplateTablesAreOnlyTheDocumentTables)
     EXPECT_EQ(db.read(QStringLiteral("ApplicProp")).rows.size(), 1);
     EXPECT_THROW(db.read(QStringLiteral("sqlite_master")), DocumentDatabaseError);
     db.close();
+}
+
+// A partial ({{> name}}) is the file of that name: a user's directory first,
+// then beside the template, then the built-in copy of a shipped one.
+TEST_F(CommandTest, TemplatePartialsAreFoundWhereTheUserExpectsThem)
+{
+    const QString userDir = dir.filePath(QStringLiteral("user"));
+    const QString templateDir = dir.filePath(QStringLiteral("templates"));
+    ASSERT_TRUE(QDir().mkpath(userDir) && QDir().mkpath(templateDir));
+    const auto write = [](const QString& path, const QByteArray& text) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(text);
+    };
+    struct Case
+    {
+        const char* name;
+        const char* style;      // the template's <style>
+        const char* besideTemplate; // VynDocumentStyle.css beside the template, if any
+        const char* inUserDir;  // VynDocumentStyle.css in the user's directory, if any
+        const char* expected;   // in the rendered style; null: refused
+        const char* message;    // the refusal's message
+    };
+    const Case cases[] = {
+        {"no partial", "p { x: 1; }", nullptr, nullptr, "<style>p { x: 1; }</style>", nullptr},
+        {"built-in copy", "{{> VynDocumentStyle.css}}", nullptr, nullptr,
+         "table.grid th { background-color: #e6e6e6;", nullptr},
+        {"beside the template", "{{> VynDocumentStyle.css}}", "b { beside: 1; }", nullptr,
+         "<style>b { beside: 1; }</style>", nullptr},
+        {"user's copy first", "{{> VynDocumentStyle.css}}", "b { beside: 1; }", "u { user: 1; }",
+         "<style>u { user: 1; }</style>", nullptr},
+        {"unknown partial", "{{> VynOther.css}}", nullptr, nullptr, nullptr,
+         "Не найден фрагмент шаблона VynOther.css, который использует t.html"},
+        {"outside the directories", "{{> ../user/VynDocumentStyle.css}}", nullptr, "u { user: 1; }",
+         nullptr, "Не найден фрагмент шаблона ../user/VynDocumentStyle.css, который использует t.html"},
+        {"including itself", "{{> VynDocumentStyle.css}}", "{{> VynDocumentStyle.css}}", nullptr,
+         nullptr, "Фрагмент шаблона VynDocumentStyle.css включает сам себя"},
+    };
+    db.open();
+    db.CreatePassportTables();
+    db.close();
+    for (const Case& c : cases) {
+        for (const QString& d : {templateDir, userDir})
+            QFile::remove(QDir(d).filePath(QStringLiteral("VynDocumentStyle.css")));
+        if (c.besideTemplate)
+            write(QDir(templateDir).filePath(QStringLiteral("VynDocumentStyle.css")), c.besideTemplate);
+        if (c.inUserDir)
+            write(QDir(userDir).filePath(QStringLiteral("VynDocumentStyle.css")), c.inUserDir);
+        const QString path = QDir(templateDir).filePath(QStringLiteral("t.html"));
+        write(path, QByteArray("<html><head><title>T</title><style>") + c.style +
+                        "</style></head><body>{{Today}}</body></html>");
+        ReportEngine engine(db.path(), {}, output);
+        engine.setPartialDirs({userDir});
+        if (c.expected) {
+            engine.LoadReportFromFile(path);
+            EXPECT_TRUE(engine.render().html.contains(QString::fromUtf8(c.expected)))
+                << c.name << ": " << engine.render().html.toStdString();
+            continue;
+        }
+        try {
+            engine.LoadReportFromFile(path);
+            ADD_FAILURE() << "loaded: " << c.name;
+        } catch (const ReportError& e) {
+            EXPECT_EQ(e.message(), QString::fromUtf8(c.message)) << c.name;
+        }
+    }
+}
+
+// The shipped templates render as a user's older copy does, with the shared
+// style written out in place of the partial.
+TEST_F(CommandTest, ShippedTemplatesRenderAsTheirCopiesWithTheStyleWrittenOut)
+{
+    identifiedCalculatorWithAFlowMeter();
+    const QDir bin(QStringLiteral(SETVYN_BIN_DIR_PATH));
+    QFile style(bin.filePath(QStringLiteral("VynDocumentStyle.css")));
+    ASSERT_TRUE(style.open(QIODevice::ReadOnly));
+    const QByteArray shared = style.readAll();
+    ASSERT_TRUE(shared.contains(".firmname {"));
+
+    const QString home = dir.filePath(QStringLiteral("home"));
+    ASSERT_TRUE(QDir().mkpath(home));
+    for (const char* name : {"VynApplication.html", "VynCardProg.html"}) {
+        QFile shipped(bin.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(shipped.open(QIODevice::ReadOnly));
+        QByteArray text = shipped.readAll();
+        ASSERT_TRUE(text.contains("{{> VynDocumentStyle.css}}\n")) << name;
+        text.replace("{{> VynDocumentStyle.css}}\n", shared);
+        QFile copy(QDir(home).filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(copy.open(QIODevice::WriteOnly));
+        copy.write(text);
+    }
+    EXPECT_EQ(runPassportCommand(context(&output)), DocumentResult::Shown);
+    EXPECT_EQ(runCardCommand(context(&output)), DocumentResult::Shown);
+    DocumentCommandContext own = context(&output);
+    own.programDir = home;
+    EXPECT_EQ(runPassportCommand(own), DocumentResult::Shown);
+    EXPECT_EQ(runCardCommand(own), DocumentResult::Shown);
+    ASSERT_EQ(output.shown.size(), 4);
+    EXPECT_EQ(output.shown[2].html, output.shown[0].html);
+    EXPECT_EQ(output.shown[3].html, output.shown[1].html);
+    EXPECT_TRUE(output.shown[0].html.contains("  .firmname { font-size: 11pt; font-weight: bold; }\n"));
+    EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.messages().join('|').toStdString();
 }
 
 // --- vyntool against vynsim ----------------------------------------------------

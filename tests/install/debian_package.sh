@@ -16,7 +16,8 @@ missing=0
 for f in /usr/bin/setvyn /usr/bin/VynData /usr/bin/vyntool /usr/bin/vynsim \
          /usr/share/setvyn/conf.dat /usr/share/setvyn/rash.spe /usr/share/setvyn/prg.vyn \
          /usr/share/setvyn/VynApplication.html \
-         /usr/share/setvyn/VynCardProg.html /usr/share/setvyn/help/setvyn.html \
+         /usr/share/setvyn/VynCardProg.html /usr/share/setvyn/VynDocumentStyle.css \
+         /usr/share/setvyn/help/setvyn.html \
          /usr/share/applications/org.setvyn.Setvyn.desktop \
          /usr/share/applications/org.setvyn.VynData.desktop \
          /usr/share/icons/hicolor/scalable/apps/org.setvyn.Setvyn.svg \

@@ -23,7 +23,8 @@ prefix=/opt/setvyn
 DESTDIR=$stage cmake --install "$build" --prefix "$prefix" >"$work/install.log"
 root=$stage$prefix
 for f in bin/setvyn bin/VynData bin/vyntool bin/vynsim share/setvyn/conf.dat share/setvyn/rash.spe \
-         share/setvyn/help/setvyn.html share/doc/setvyn/sample-config.json; do
+         share/setvyn/VynDocumentStyle.css share/setvyn/help/setvyn.html \
+         share/doc/setvyn/sample-config.json; do
   [ -e "$root/$f" ] || { echo "not installed: $f" >&2; exit 1; }
 done
 
