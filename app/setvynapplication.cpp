@@ -23,12 +23,15 @@
 #include "model/messageerror.h"
 #include "model/settingskeys.h"
 #include "ui/firstuseicon.h"
+#include "ui/qttranslations.h"
 #include "ui/qtuserdialogs.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QIcon>
+#include <QImageReader>
 #include <QMetaObject>
 #include <QProgressDialog>
 #include <QTimer>
@@ -37,6 +40,22 @@
 #include <thread>
 
 namespace vyn {
+
+void setUpProgramApplication(QApplication& app)
+{
+    QApplication::setApplicationName(QStringLiteral("setvyn"));
+    // The desktop shows the entry's icon for the window.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.setvyn.Setvyn"));
+    installQtRussianTranslations(app);
+    if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor"))
+        QIcon::setThemeName(QStringLiteral("Adwaita"));
+    // The program's own icon is an SVG; without Qt's SVG plugin a stock one stands in.
+    const bool svg = QImageReader::supportedImageFormats().contains("svg");
+    QApplication::setWindowIcon(
+        svg ? QIcon::fromTheme(QStringLiteral("org.setvyn.Setvyn"),
+                               QIcon::fromTheme(QStringLiteral("accessories-calculator")))
+            : QIcon::fromTheme(QStringLiteral("accessories-calculator")));
+}
 
 WriteConfigInputs writeInputsFromSettings(const InterfaceSettings& settings,
                                           const CommSettings& comm)
@@ -186,16 +205,7 @@ void SetvynApplication::buildWindows()
     m_documentCatalogue =
         std::make_unique<CatalogueLookups<InstrumentCatalogue>>(m_catalogue ? m_catalogue.get() : &m_noCatalogue);
     m_preview = std::make_unique<PreviewReportOutput>(*m_dialogs, m_form.get());
-    m_form8 = std::make_unique<TForm8>(settings, *m_dialogs, m_start->GetPathStr(),
-                                       m_start->title(), m_form.get());
-    // Kept beside the templates the documents are laid out with.
-    m_firmDetails = std::make_unique<FirmDetailsWindow>(
-        m_start->GetPathStr() + firmDetailsFileName(), *m_dialogs, m_form.get());
-    m_form6->setFirmDetailsCommand([this] { m_firmDetails->openDialog(); });
-    m_form8->setDatabase(&m_db, [this] {
-        m_current->forgetLoadedRecord();
-        m_form->N19Click();
-    });
+    m_form6->setFirmDetailsCommand([this] { firmDetailsWindow().openDialog(); });
 
     m_gen03 = std::make_unique<Gen03Link>(Gen03Link{m_runner,
                                                     m_comm321,
@@ -219,8 +229,8 @@ void SetvynApplication::buildWindows()
     MainWindowCommands commands;
     commands.write = [this] { N24Click(); };
     commands.interfaceSettings = [this] { N26Click(); };
-    commands.fileCopy = [this] { m_form8->openDialog(); };
-    commands.firmDetails = [this] { m_firmDetails->openDialog(); };
+    commands.fileCopy = [this] { fileCopyWindow().openDialog(); };
+    commands.firmDetails = [this] { firmDetailsWindow().openDialog(); };
     commands.edit = [this] { N22Click(); };
     commands.import = [this] { N6Click(); };
     commands.exportConfig = [this] { exportConfiguration(); };
@@ -245,6 +255,28 @@ TFormCommConfig& SetvynApplication::commConfig()
         m_commConfig->setHelpOpener([this](const QString& topic) { m_form->showHelpTopic(topic); });
     }
     return *m_commConfig;
+}
+
+TForm8& SetvynApplication::fileCopyWindow()
+{
+    if (!m_form8) {
+        m_form8 = std::make_unique<TForm8>(m_start->settings(), *m_dialogs, m_start->GetPathStr(),
+                                           m_start->title(), m_form.get());
+        m_form8->setDatabase(&m_db, [this] {
+            m_current->forgetLoadedRecord();
+            m_form->N19Click();
+        });
+    }
+    return *m_form8;
+}
+
+FirmDetailsWindow& SetvynApplication::firmDetailsWindow()
+{
+    // Kept beside the templates the documents are laid out with.
+    if (!m_firmDetails)
+        m_firmDetails = std::make_unique<FirmDetailsWindow>(
+            m_start->GetPathStr() + firmDetailsFileName(), *m_dialogs, m_form.get());
+    return *m_firmDetails;
 }
 
 TFormVynConfig& SetvynApplication::editor()

@@ -28,6 +28,8 @@
 #include <memory>
 #include <optional>
 
+class QApplication;
+
 namespace vyn {
 
 class DatabaseBrowsingStore;
@@ -62,6 +64,11 @@ struct SetvynOptions
     // The moment a write sets in the calculator; none: the computer's clock.
     std::function<QDateTime()> clock;
 };
+
+// What main() sets on the application before the program starts: its name and
+// desktop entry, Qt's own texts in Russian, the icon theme and the window icon.
+// The start-up benchmark runs it too, so that it measures what users get.
+void setUpProgramApplication(QApplication& app);
 
 // The interface settings a configuration write reads, with the communication
 // settings of the command.
@@ -130,6 +137,10 @@ public:
     DocumentCommandContext documentContext();
     // The configuration editor, once the windows exist; built when first asked for.
     TFormVynConfig& editor();
+    // "Копирование файлов в директорию программы" and "Реквизиты организации",
+    // once the windows exist; built when first asked for.
+    TForm8& fileCopyWindow();
+    FirmDetailsWindow& firmDetailsWindow();
 
 private:
     // OperateHost, called on the worker's thread.

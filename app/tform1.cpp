@@ -10,6 +10,8 @@
 #include "model/userdialogs.h"
 #include "tformcommconfig.h"
 #include "ui/firstuseicon.h"
+#include "ui/gridtableview.h"
+#include "ui/plaintextcell.h"
 #include "ui/stockicons.h"
 
 #include <QAction>
@@ -168,6 +170,18 @@ public:
         editor->setGeometry(option.rect);
     }
 
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem cell = option;
+        initStyleOption(&cell, index);
+        if (paintPlainTextCell(painter, cell))
+            return;
+        const QWidget* widget = cell.widget;
+        (widget ? widget->style() : QApplication::style())
+            ->drawControl(QStyle::CE_ItemViewItem, &cell, painter, widget);
+    }
+
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
     {
@@ -180,7 +194,7 @@ TForm1::TForm1(QString title, BrowsingStore& store, IniFile& settings, UserDialo
                QString helpPath, QWidget* parent)
     : QMainWindow(parent), m_title(std::move(title)), m_store(store), m_settings(settings),
       m_dialogs(dialogs),
-      m_help(std::make_unique<HelpWindow>(std::move(helpPath), m_title, dialogs))
+      m_helpPath(std::move(helpPath))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(m_title);
@@ -474,7 +488,7 @@ QToolBar* TForm1::buildRecordBand()
 
 void TForm1::buildList()
 {
-    DBGrid1 = new QTableView(this);
+    DBGrid1 = new GridTableView(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     m_indicator = new RowIndicator(DBGrid1);
     DBGrid1->setVerticalHeader(m_indicator);
@@ -729,9 +743,16 @@ void TForm1::ResetProgressBar()
     ProgressBar1->repaint();
 }
 
+HelpWindow& TForm1::helpWindow() const
+{
+    if (!m_help)
+        m_help = std::make_unique<HelpWindow>(m_helpPath, m_title, m_dialogs);
+    return *m_help;
+}
+
 void TForm1::showHelpTopic(const QString& topic)
 {
-    m_help->showTopic(topic);
+    helpWindow().showTopic(topic);
 }
 
 void TForm1::showCurrentRow()
@@ -842,8 +863,8 @@ void TForm1::N27Click()
 
 void TForm1::ToolButton14Click()
 {
-    if (m_help->showTopic({}))
-        m_help->showTopic(QStringLiteral("_interfase_introduction"));
+    if (helpWindow().showTopic({}))
+        helpWindow().showTopic(QStringLiteral("_interfase_introduction"));
 }
 
 void TForm1::N14Click()
@@ -911,7 +932,8 @@ bool TForm1::event(QEvent* event)
 void TForm1::closeEvent(QCloseEvent* event)
 {
     writeSettings();
-    m_help->close();
+    if (m_help)
+        m_help->close();
     QMainWindow::closeEvent(event);
 }
 

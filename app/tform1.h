@@ -77,7 +77,8 @@ public:
 
     // Opens the help document at a topic (an anchor), or at its beginning.
     void showHelpTopic(const QString& topic);
-    HelpWindow& helpWindow() const { return *m_help; }
+    // Made when first asked for.
+    HelpWindow& helpWindow() const;
 
     // Shows the store's current row as the list's current row.
     void showCurrentRow();
@@ -130,7 +131,8 @@ private:
     UserDialogs& m_dialogs;
     MainWindowCommands m_commands;
     std::function<TFormCommConfig&()> m_commConfig;
-    std::unique_ptr<HelpWindow> m_help;
+    QString m_helpPath;
+    mutable std::unique_ptr<HelpWindow> m_help;
     std::unique_ptr<TFormAltDay> m_altDays;
     bool m_syncing = false;
     OperateState* m_transfer = nullptr;

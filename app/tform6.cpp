@@ -45,6 +45,23 @@ QCheckBox* option(const QString& name, const QString& text, QWidget* parent)
     return c;
 }
 
+constexpr int kLineEditMaxLength = 32767; // QLineEdit's own limit
+
+// The text a line edit gives back for `text`: never null, cut at its length limit.
+QString asLineEditHolds(const QString& text)
+{
+    QString held = text.left(kLineEditMaxLength);
+    return held.isNull() ? QString::fromLatin1("") : held;
+}
+
+// Held file fields become what the line edits would make of them.
+InterfaceSettings asControlsHold(InterfaceSettings s)
+{
+    for (QString* field : {&s.databasePath, &s.programmerFile, &s.altDaysFile, &s.tariffFile})
+        *field = asLineEditHolds(*field);
+    return s;
+}
+
 } // namespace
 
 TForm6::TForm6(TForm6Links links, QWidget* parent) : QDialog(parent), m_links(std::move(links))
@@ -60,6 +77,23 @@ TForm6::TForm6(TForm6Links links, QWidget* parent) : QDialog(parent), m_links(st
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
 
+    // The controls' own defaults, for keys the settings file does not hold.
+    showSettings(InterfaceSettings());
+    FormCreate(true);
+}
+
+void TForm6::setVisible(bool visible)
+{
+    // The start-up does not wait for controls nobody has looked at yet.
+    if (visible)
+        buildControls();
+    QDialog::setVisible(visible);
+}
+
+void TForm6::buildControls()
+{
+    if (Edit1)
+        return;
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(10, 10, 10, 10);
 
@@ -169,19 +203,23 @@ TForm6::TForm6(TForm6Links links, QWidget* parent) : QDialog(parent), m_links(st
 
     // 451 pixels, unless the options' texts need more in this font.
     setFixedWidth(qMax(451, sizeHint().width()));
-    // The controls' own defaults, for keys the settings file does not hold.
-    showSettings(InterfaceSettings());
-    FormCreate(true);
+    m_firmDetailsButton->setEnabled(bool(m_firmDetails));
+    ListBox1->addItems(m_passportKinds);
+    showSettings(m_held);
+    placePassportList();
 }
 
 void TForm6::setFirmDetailsCommand(std::function<void()> command)
 {
     m_firmDetails = std::move(command);
-    m_firmDetailsButton->setEnabled(bool(m_firmDetails));
+    if (m_firmDetailsButton)
+        m_firmDetailsButton->setEnabled(bool(m_firmDetails));
 }
 
 InterfaceSettings TForm6::current() const
 {
+    if (!Edit1)
+        return m_held;
     InterfaceSettings s;
     s.databasePath = Edit1->text();
     s.programmerFile = Edit5->text();
@@ -200,6 +238,10 @@ InterfaceSettings TForm6::current() const
 
 void TForm6::showSettings(const InterfaceSettings& s)
 {
+    if (!Edit1) {
+        m_held = asControlsHold(s);
+        return;
+    }
     Edit1->setText(s.databasePath);
     Edit5->setText(s.programmerFile);
     Edit3->setText(s.altDaysFile);
@@ -214,11 +256,20 @@ void TForm6::showSettings(const InterfaceSettings& s)
     (s.passport == PassportKind::Calculator ? RadioCalculator : RadioComplex)->setChecked(true);
 }
 
+void TForm6::setFileField(QLineEdit* TForm6::*edit, QString InterfaceSettings::*value,
+                          const QString& text)
+{
+    if (this->*edit)
+        (this->*edit)->setText(text);
+    else
+        m_held.*value = asLineEditHolds(text);
+}
+
 void TForm6::FormCreate(bool creation)
 {
     showSettings(InterfaceSettings::readStored(m_links.settings, current()));
     if (creation) {
-        m_firmwareFolder = folderOf(Edit1->text());
+        m_firmwareFolder = folderOf(current().databasePath);
         LoadConf();
     }
     placePassportList();
@@ -256,6 +307,8 @@ void TForm6::reconnect(const QString& baseName)
 
 void TForm6::placePassportList()
 {
+    if (!ListBox1)
+        return;
     const bool shown = ListBox1->count() >= 2;
     Label7->setVisible(shown);
     ListBox1->setVisible(shown);
@@ -265,6 +318,9 @@ void TForm6::placePassportList()
 
 void TForm6::setPassportKinds(const QStringList& kinds)
 {
+    m_passportKinds = kinds;
+    if (!ListBox1)
+        return;
     ListBox1->clear();
     ListBox1->addItems(kinds);
     placePassportList();
@@ -298,11 +354,11 @@ int TForm6::openDialog()
 void TForm6::BitBtn1Click()
 {
     // A path typed into the field counts as much as a chosen one.
-    const QString typed = Edit1->text().trimmed();
+    const QString typed = current().databasePath.trimmed();
     const TDM1& db = m_links.database;
     if (!typed.isEmpty() && (!db.isOpen() || typed != db.path()) && !connectDatabase(typed))
         return;
-    m_firmwareFolder = folderOf(Edit1->text());
+    m_firmwareFolder = folderOf(current().databasePath);
     current().writeMainWindowCopies(m_links.settings);
     LoadConf();
     accept();
@@ -347,7 +403,7 @@ QString TForm6::chooseFile(const QString& caption, const QString& start, const Q
 void TForm6::SpeedButton1Click()
 {
     const QString file =
-        chooseFile(QStringLiteral("Имя базы данных"), folderOf(Edit1->text()),
+        chooseFile(QStringLiteral("Имя базы данных"), folderOf(current().databasePath),
                    QStringLiteral("Файлы базы данных (*.sqlite *.db)"), QStringLiteral("sqlite"));
     if (file.isEmpty())
         return;
@@ -367,7 +423,7 @@ void TForm6::SpeedButton1Click()
 void TForm6::chooseServer()
 {
     QString error;
-    const std::optional<DatabaseLocation> shown = DatabaseLocation::parse(Edit1->text().trimmed(), error);
+    const std::optional<DatabaseLocation> shown = DatabaseLocation::parse(current().databasePath.trimmed(), error);
     const std::optional<DatabaseLocation> chosen =
         m_serverChooser ? m_serverChooser(shown.value_or(DatabaseLocation()))
                              : chooseServerDatabase(shown.value_or(DatabaseLocation()), this);
@@ -394,7 +450,7 @@ bool TForm6::connectDatabase(const QString& file)
     if (db.isReadOnly())
         m_links.dialogs.inform(readOnlyMessage(file), kCaption, MessageKind::Warning);
     db.Last();
-    Edit1->setText(file);
+    setFileField(&TForm6::Edit1, &InterfaceSettings::databasePath, file);
     m_links.settings.writeString(settingskeys::mainWindow::kSection,
                                  settingskeys::mainWindow::kDatabase, file);
     m_links.settings.saveChanges();
@@ -403,13 +459,14 @@ bool TForm6::connectDatabase(const QString& file)
 
 void TForm6::SpeedButton2Click()
 {
-    const QString start = Edit5->text().isEmpty() ? m_firmwareFolder : folderOf(Edit5->text());
+    const QString programmer = current().programmerFile;
+    const QString start = programmer.isEmpty() ? m_firmwareFolder : folderOf(programmer);
     const QString file = chooseFile(QStringLiteral("Файл программатора"), start,
                                     qtFileFilter(QStringLiteral("Файлы программатора (*.vyn)|*.vyn")),
                                     QStringLiteral("vyn"));
     if (file.isEmpty())
         return;
-    Edit5->setText(file);
+    setFileField(&TForm6::Edit5, &InterfaceSettings::programmerFile, file);
     m_links.settings.writeString(settingskeys::mainWindow::kSection,
                                  settingskeys::mainWindow::kLoaderFile, file);
     if (m_links.loader)
@@ -419,20 +476,20 @@ void TForm6::SpeedButton2Click()
 void TForm6::SpeedButton3Click()
 {
     const QString file =
-        chooseFile(QStringLiteral("Файл альтернативных дней"), folderOf(Edit3->text()),
+        chooseFile(QStringLiteral("Файл альтернативных дней"), folderOf(current().altDaysFile),
                    qtFileFilter(QStringLiteral("Файл альтернативных дней(*.alt)|*.alt")),
                    QStringLiteral("alt"));
     if (!file.isEmpty())
-        Edit3->setText(file);
+        setFileField(&TForm6::Edit3, &InterfaceSettings::altDaysFile, file);
 }
 
 void TForm6::SpeedButton4Click()
 {
-    const QString file = chooseFile(QStringLiteral("Файл тарифов"), folderOf(Edit4->text()),
+    const QString file = chooseFile(QStringLiteral("Файл тарифов"), folderOf(current().tariffFile),
                                     qtFileFilter(QStringLiteral("Файлы тарифов (*.trf)|*.trf")),
                                     QStringLiteral("trf"));
     if (!file.isEmpty())
-        Edit4->setText(file);
+        setFileField(&TForm6::Edit4, &InterfaceSettings::tariffFile, file);
 }
 
 } // namespace vyn

@@ -3,6 +3,8 @@
 // Created once at program start; its creation loads the scheme table and
 // connects the configuration database again with the stored BaseName. What the
 // controls hold (current()) is what the rest of the program reads, shown or not.
+// The controls themselves are made when the window is first shown; until then
+// it holds their values as they would.
 
 #include "interfacesettings.h"
 #include "sqldialect.h"
@@ -84,11 +86,18 @@ public:
     void setServerChooser(ServerChooser chooser) { m_serverChooser = std::move(chooser); }
     bool LoadConf();
 
+    void setVisible(bool visible) override;
+
 protected:
     void reject() override;
     void done(int result) override;
 
 private:
+    // The controls, once; they take the values held so far.
+    void buildControls();
+    // One file field, built or not.
+    void setFileField(QLineEdit* TForm6::*edit, QString InterfaceSettings::*value,
+                      const QString& text);
     void FormCreate(bool creation);
     void showSettings(const InterfaceSettings& s);
     void reconnect(const QString& baseName);
@@ -101,6 +110,9 @@ private:
 
     TForm6Links m_links;
     QString m_firmwareFolder;
+    // What the controls hold while they are not built yet.
+    InterfaceSettings m_held;
+    QStringList m_passportKinds;
 
     QLineEdit* Edit1 = nullptr; // database
     QToolButton* m_serverButton = nullptr;

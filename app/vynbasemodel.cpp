@@ -164,7 +164,11 @@ void VynBaseModel::fetchBlockOf(int listRow) const
 {
     if (m_rows.size() > kMaxCachedRows)
         m_rows.clear();
-    const int first = listRow / kBlock * kBlock;
+    // A block around the row, kept inside the list: a view shows the rows next to
+    // the one asked for, above and below, and at the end of the list (where the
+    // program starts) a block aligned to multiples would read a whole block for
+    // the one row above the last part block.
+    const int first = std::max(0, std::min(listRow - kBlock / 2, rowCount() - kBlock));
     const int last = std::min(first + kBlock, rowCount());
     QStringList ids;
     for (int r = first; r < last; ++r) {

@@ -357,6 +357,76 @@ TEST_F(InterfaceWindow, DatabaseBrowseConnectsSQLiteAndRefusesOthers)
     EXPECT_EQ(f.current().databasePath, other);
 }
 
+TEST_F(InterfaceWindow, NeverShownItHoldsWhatItsControlsWouldAndWritesTheSameSettings)
+{
+    // One session: the window created at start, the menu's FormShow, closed with
+    // "Ввод" or "Отказ" — its controls made by showing it, or never made.
+    const auto session = [this](const QByteArray& ini, bool shown, bool enter) {
+        form.reset();
+        if (start)
+            start->FormClose();
+        start.reset();
+        QDir(exe).removeRecursively();
+        QDir().mkpath(exe);
+        QFile::copy(binFile("rash.spe"), exe + QStringLiteral("rash.spe"));
+        writeConf(schemeRecord("30", 1));
+        if (!ini.isNull())
+            writeAll(exe + QStringLiteral("setvyn.ini"), ini);
+        create();
+        std::vector<InterfaceSettings> seen{form->current()};
+        form->setPassportKinds({QStringLiteral("Один"), QStringLiteral("Два")});
+        if (shown)
+            showWindow();
+        else
+            form->FormShow();
+        seen.push_back(form->current());
+        if (enter)
+            form->BitBtn1Click();
+        else
+            form->BitBtn2Click();
+        seen.push_back(form->current());
+        form.reset();
+        start->FormClose();
+        start.reset();
+        return std::pair(seen, readAll(exe + QStringLiteral("setvyn.ini")));
+    };
+    const QByteArray longPath = "/p/" + QByteArray(40000, 'x') + ".alt";
+    const struct
+    {
+        const char* what;
+        QByteArray ini;
+    } cases[] = {
+        {"first start", QByteArray()},
+        {"stored values",
+         "[TForm6]\nEdit1_Text=/p/other.sqlite\nEdit3_Text=/p/a.alt\nEdit4_Text=/p/t.trf\n"
+         "Edit5_Text=/p/prg.vyn\nCheckBox3_Checked=True\nCheckBox4_Checked=True\n"
+         "CheckBox5_Checked=True\nCheckBox6_Checked=False\nCheckBox7_Checked=False\n"
+         "[TForm1]\nEdit3_Text=/p/b.alt\nEdit4_Text=\nEdit5_Text=/p/c.vyn\n"
+         "[Start]\nFirstStart=\n"},
+        {"empty and missing values", "[TForm6]\nEdit3_Text=\nCheckBox6_Checked=\n[Start]\nFirstStart=\n"},
+        {"a path longer than a line edit holds",
+         "[TForm6]\nEdit3_Text=" + longPath + "\n[TForm1]\nEdit3_Text=" + longPath +
+             "\n[Start]\nFirstStart=\n"},
+    };
+    for (const auto& c : cases)
+        for (const bool enter : {false, true}) {
+            SCOPED_TRACE(std::string(c.what) + (enter ? ", Ввод" : ", Отказ"));
+            const auto [held, heldIni] = session(c.ini, false, enter);
+            const auto [shown, shownIni] = session(c.ini, true, enter);
+            ASSERT_EQ(held.size(), shown.size());
+            for (std::size_t i = 0; i < held.size(); ++i) {
+                SCOPED_TRACE(i);
+                EXPECT_EQ(held[i], shown[i]);
+                EXPECT_FALSE(held[i].databasePath.isNull());
+                EXPECT_LE(held[i].altDaysFile.size(), 32767);
+            }
+            EXPECT_EQ(heldIni, shownIni);
+            EXPECT_FALSE(heldIni.isEmpty());
+            EXPECT_EQ(ended, 0);
+        }
+    EXPECT_TRUE(dialogs.messages().isEmpty()) << dialogs.messages().join(u'\n').toStdString();
+}
+
 TEST(ServerDatabaseDialog, FieldsMakeTheServerAddressWithoutAPassword)
 {
     QString error;
