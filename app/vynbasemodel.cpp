@@ -62,22 +62,27 @@ bool Table2FilterRecord(const QString& displayText, const QString& searchText,
     return locale.toLower(displayText).contains(locale.toLower(searchText));
 }
 
-FilterCase::FilterCase(QLocale locale) : m_locale(std::move(locale))
+FilterCase::FilterCase(QLocale locale) : m_locale(std::move(locale)) {}
+
+bool FilterCase::plain() const
 {
-    const QString all = plainCharacters();
-    m_plain = m_locale.toLower(all) == all.toLower();
+    if (!m_plain) {
+        const QString all = plainCharacters();
+        m_plain = m_locale.toLower(all) == all.toLower();
+    }
+    return *m_plain;
 }
 
 QString FilterCase::lower(const QString& text) const
 {
-    const bool plain =
-        m_plain && std::all_of(text.cbegin(), text.cend(), [](QChar c) { return isPlain(c.unicode()); });
-    return plain ? text.toLower() : m_locale.toLower(text);
+    const bool cheap =
+        plain() && std::all_of(text.cbegin(), text.cend(), [](QChar c) { return isPlain(c.unicode()); });
+    return cheap ? text.toLower() : m_locale.toLower(text);
 }
 
 void FilterCase::appendLower(std::u16string& out, QByteArrayView utf8) const
 {
-    const bool ascii = m_plain && std::all_of(utf8.begin(), utf8.end(), [](char c) {
+    const bool ascii = plain() && std::all_of(utf8.begin(), utf8.end(), [](char c) {
         return static_cast<unsigned char>(c) < 0x80;
     });
     if (!ascii) {

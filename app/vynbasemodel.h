@@ -42,8 +42,11 @@ public:
     void appendLower(std::u16string& out, QByteArrayView utf8) const;
 
 private:
+    bool plain() const;
+
     QLocale m_locale;
-    bool m_plain = false;
+    // Asked when a filter first needs it: the locale's case tables load only then.
+    mutable std::optional<bool> m_plain;
 };
 
 class VynBaseModel : public QAbstractTableModel
