@@ -1,7 +1,7 @@
 // VynData: the alternative-days editor as a program of its own. It reads no
 // settings and writes only the files the user saves.
 
-#include "altdays/tformaltday.h"
+#include "altdays/altdayswindow.h"
 #include "ui/qttranslations.h"
 
 #include <QApplication>
@@ -15,7 +15,7 @@ int main(int argc, char* argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("org.setvyn.VynData"));
     vyn::installQtRussianTranslations(app);
 
-    vyn::TFormAltDay window(vyn::AltDayEditorSettings::vynData());
+    vyn::AltDaysWindow window(vyn::AltDayEditorSettings::vynData());
     window.show();
     return QApplication::exec();
 }

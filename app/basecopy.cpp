@@ -1,8 +1,8 @@
-#include "basecopy.h"
+#include "app/basecopy.h"
 
 namespace vyn {
 
-BaseCopyResult copyBase(const TDM1& from, TDM1& to)
+BaseCopyResult copyBase(const ConfigDatabase& from, ConfigDatabase& to)
 {
     BaseCopyResult result;
     if (!from.isOpen() || !to.isOpen()) {
@@ -15,7 +15,8 @@ BaseCopyResult copyBase(const TDM1& from, TDM1& to)
     }
     int added = 0, skipped = 0, renumbered = 0;
     QString readError;
-    const TDM1::PostResult posted = to.inBatch([&](TDM1::Batch& batch, TDM1::PostResult& r) {
+    const ConfigDatabase::PostResult posted = to.inBatch([&](ConfigDatabase::Batch& batch,
+                                                             ConfigDatabase::PostResult& r) {
         bool failed = false;
         const bool read = from.forEachRow([&](qint64 id, const StoredRow& row) {
             const QString serial = row.value(QStringLiteral("SNUM")).toString();

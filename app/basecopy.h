@@ -4,7 +4,7 @@
 // with its ID and dates. A row whose serial number the target has already is
 // skipped, as the DBF import does, so a second run adds nothing.
 
-#include "tdm1.h"
+#include "app/configdatabase.h"
 
 #include <QString>
 
@@ -19,6 +19,6 @@ struct BaseCopyResult
     QString error;
 };
 
-BaseCopyResult copyBase(const TDM1& from, TDM1& to);
+BaseCopyResult copyBase(const ConfigDatabase& from, ConfigDatabase& to);
 
 } // namespace vyn

@@ -1,5 +1,4 @@
-#include "catalogue.h"
-
+#include "app/catalogue.h"
 
 namespace vyn {
 

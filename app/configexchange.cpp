@@ -1,6 +1,6 @@
-#include "configexchange.h"
+#include "app/configexchange.h"
 
-#include "currentconfig.h"
+#include "app/currentconfig.h"
 
 #include "editor/saverules.h"
 #include "model/configfile.h"
@@ -54,7 +54,7 @@ void exportConfiguration(const StoredRow& row, const QString& fileName)
     writeConfigFile(fileName, out);
 }
 
-ConfigImportResult importConfigurations(TDM1& db, const QStringList& files,
+ConfigImportResult importConfigurations(ConfigDatabase& db, const QStringList& files,
                                         const ConfigImportInputs& inputs, UserDialogs& dialogs)
 {
     ConfigImportResult result;
@@ -77,7 +77,7 @@ ConfigImportResult importConfigurations(TDM1& db, const QStringList& files,
     }
     if (rows.empty())
         return result;
-    const TDM1::PostResult posted = db.appendRows(rows);
+    const ConfigDatabase::PostResult posted = db.appendRows(rows);
     if (!posted.ok) {
         dialogs.inform(postFailureMessage(), QStringLiteral("Сообщение"), MessageKind::Error);
         return result;

@@ -3,7 +3,7 @@
 // written as the JSON configuration file vyntool reads, and such files read
 // into the database as new rows.
 
-#include "tdm1.h"
+#include "app/configdatabase.h"
 
 #include "editor/editorcontext.h"
 #include "model/numberlocale.h"
@@ -42,7 +42,7 @@ struct ConfigImportResult
 // is not a configuration or is refused by the editor's save checks (the message
 // names the file and the key). Then saves each as the editor's "Ввод" saves a
 // new configuration and appends them all in one transaction.
-ConfigImportResult importConfigurations(TDM1& db, const QStringList& files,
+ConfigImportResult importConfigurations(ConfigDatabase& db, const QStringList& files,
                                         const ConfigImportInputs& inputs, UserDialogs& dialogs);
 
 } // namespace vyn

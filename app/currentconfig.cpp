@@ -1,4 +1,4 @@
-#include "currentconfig.h"
+#include "app/currentconfig.h"
 
 #include "model/userdialogs.h"
 
@@ -22,9 +22,9 @@ QString systemManagerText()
     return managerText(QSysInfo::machineHostName(), user);
 }
 
-CurrentConfiguration::CurrentConfiguration(TDM1& db, ConfigRecord& record, DeviceSession& session,
-                                           UserDialogs& dialogs, const Clock& clock,
-                                           NumberLocale locale,
+CurrentConfiguration::CurrentConfiguration(ConfigDatabase& db, ConfigRecord& record,
+                                           DeviceSession& session, UserDialogs& dialogs,
+                                           const Clock& clock, NumberLocale locale,
                                            const ElectricityMeterCatalogue* catalogue)
     : m_db(db), m_record(record), m_session(session), m_dialogs(dialogs), m_clock(clock),
       m_locale(std::move(locale)), m_catalogue(catalogue), m_manager(systemManagerText())
@@ -94,7 +94,7 @@ CurrentConfiguration::SaveOutcome CurrentConfiguration::save(bool asNew)
 
     const auto write = [&](std::optional<qint64> expected) {
         m_busy = true;
-        const TDM1::PostResult posted = m_db.post(
+        const ConfigDatabase::PostResult posted = m_db.post(
             target,
             [&](const StoredRow& current) {
                 SaveResult result = saveRecord(m_record, context, m_locale, current);
@@ -108,7 +108,7 @@ CurrentConfiguration::SaveOutcome CurrentConfiguration::save(bool asNew)
     // Another program may have saved the row since the record was read from it.
     const std::optional<qint64> expected =
         target && m_loaded == target ? m_loadedVersion : std::nullopt;
-    TDM1::PostResult posted = write(expected);
+    ConfigDatabase::PostResult posted = write(expected);
     if (posted.changedElsewhere) {
         if (m_dialogs.ask(QStringLiteral("Конфигурация изменена другой программой. Перезаписать?"),
                           QStringLiteral("Сообщение"), false)) {
@@ -156,23 +156,23 @@ bool CurrentConfiguration::deleteCurrent()
     if (!id)
         return false;
     m_busy = true;
-    const TDM1::DeleteResult result =
+    const ConfigDatabase::DeleteResult result =
         m_db.deleteRow(*id, m_loaded == id ? m_loadedVersion : std::nullopt);
     m_busy = false;
     m_loaded.reset();
     switch (result) {
-    case TDM1::DeleteResult::Deleted:
+    case ConfigDatabase::DeleteResult::Deleted:
         return true;
-    case TDM1::DeleteResult::ChangedElsewhere:
+    case ConfigDatabase::DeleteResult::ChangedElsewhere:
         say(QStringLiteral("Конфигурация изменена другой программой и не удалена."));
         break;
-    case TDM1::DeleteResult::Gone:
+    case ConfigDatabase::DeleteResult::Gone:
         say(QStringLiteral("Конфигурация удалена другой программой."));
         break;
-    case TDM1::DeleteResult::ReadOnly:
+    case ConfigDatabase::DeleteResult::ReadOnly:
         say(readOnlyMessage(m_db.path()));
         break;
-    case TDM1::DeleteResult::Failed:
+    case ConfigDatabase::DeleteResult::Failed:
         break;
     }
     return false;

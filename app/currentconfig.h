@@ -3,8 +3,8 @@
 // loaded from (LoadedRecord) and the row-level commands of the main window.
 // The window calls RePaintStatus before anything reads the record.
 
-#include "clock.h"
-#include "tdm1.h"
+#include "app/clock.h"
+#include "app/configdatabase.h"
 
 #include "model/configrecord.h"
 #include "model/devicesession.h"
@@ -42,13 +42,13 @@ public:
         bool rowGone = false;    // another program deleted the row meanwhile
     };
 
-    CurrentConfiguration(TDM1& db, ConfigRecord& record, DeviceSession& session,
+    CurrentConfiguration(ConfigDatabase& db, ConfigRecord& record, DeviceSession& session,
                          UserDialogs& dialogs, const Clock& clock,
                          NumberLocale locale = NumberLocale::system(),
                          const ElectricityMeterCatalogue* catalogue = nullptr);
 
     ConfigRecord& record() { return m_record; }
-    TDM1& database() { return m_db; }
+    ConfigDatabase& database() { return m_db; }
 
     // The row the record holds; none at start and after anything that may change it.
     std::optional<qint64> LoadedRecord() const { return m_loaded; }
@@ -83,7 +83,7 @@ public:
     void setManager(const QString& manager) { m_manager = manager; }
 
 private:
-    TDM1& m_db;
+    ConfigDatabase& m_db;
     ConfigRecord& m_record;
     DeviceSession& m_session;
     UserDialogs& m_dialogs;

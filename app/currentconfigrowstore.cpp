@@ -1,4 +1,4 @@
-#include "currentconfigrowstore.h"
+#include "app/currentconfigrowstore.h"
 
 namespace vyn {
 

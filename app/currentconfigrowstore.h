@@ -2,7 +2,7 @@
 // The editor's row store over the current configuration: loading goes through
 // RePaintStatus, saving through CurrentConfiguration::save.
 
-#include "currentconfig.h"
+#include "app/currentconfig.h"
 #include "editor/editorrowstore.h"
 
 #include <functional>

@@ -1,4 +1,4 @@
-#include "databasebrowsingstore.h"
+#include "app/databasebrowsingstore.h"
 
 #include "model/userdialogs.h"
 

@@ -1,10 +1,10 @@
 #pragma once
 // The browsing store over the configuration database: the list is VynBaseModel,
-// the cursor is TDM1's, the row-level commands are CurrentConfiguration's.
+// the cursor is ConfigDatabase's, the row-level commands are CurrentConfiguration's.
 
-#include "browsingstore.h"
-#include "currentconfig.h"
-#include "vynbasemodel.h"
+#include "app/browsingstore.h"
+#include "app/currentconfig.h"
+#include "app/vynbasemodel.h"
 
 namespace vyn {
 

@@ -1,4 +1,4 @@
-#include "databaseconnector.h"
+#include "app/databaseconnector.h"
 
 #include "model/userdialogs.h"
 

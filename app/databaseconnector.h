@@ -6,7 +6,7 @@
 // rest of the session (per server URI), so every later connect of the same
 // program goes through without a question.
 
-#include "sqldialect.h"
+#include "app/sqldialect.h"
 
 #include <QSqlDatabase>
 #include <QString>

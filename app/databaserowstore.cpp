@@ -1,4 +1,4 @@
-#include "databaserowstore.h"
+#include "app/databaserowstore.h"
 
 #include <stdexcept>
 
@@ -22,11 +22,11 @@ QString DatabaseRowStore::rowSerial() const
 
 void DatabaseRowStore::storeDeviceSoftData(const QDate& firmwareDate)
 {
-    TDM1& db = m_current.database();
+    ConfigDatabase& db = m_current.database();
     const auto id = db.currentId();
     if (!id)
         throw std::runtime_error("there is no current row");
-    const TDM1::PostResult posted = db.post(*id, [&](const StoredRow& row) {
+    const ConfigDatabase::PostResult posted = db.post(*id, [&](const StoredRow& row) {
         StoredRow changed = row;
         changed.setValue(QStringLiteral("DeviceSoftData"), firmwareDate);
         return changed;

@@ -2,7 +2,7 @@
 // The database's current row as the row of the device commands: its type and
 // serial number, the firmware date stored into it, RePaintStatus.
 
-#include "currentconfig.h"
+#include "app/currentconfig.h"
 
 #include "link/devicecommands.h"
 

@@ -1,4 +1,4 @@
-#include "dbfimport.h"
+#include "app/dbfimport.h"
 
 #include "model/userdialogs.h"
 
@@ -207,7 +207,7 @@ QString ConvertKey(const std::optional<QVariant>& snum, int& running, const Numb
     return QString::asprintf("t%7d", running++);
 }
 
-bool SearchPrb(TDM1::Batch& batch, const QString& serial, bool& found, QString& error)
+bool SearchPrb(ConfigDatabase::Batch& batch, const QString& serial, bool& found, QString& error)
 {
     return batch.containsSerial(serial, found, error);
 }
@@ -262,8 +262,8 @@ StoredRow OldDatabaseImport::convertCurrentRow(OldTable& table, const QString& k
     return convertRow(pass, key, deviceType);
 }
 
-OldDatabaseImport::OldDatabaseImport(TDM1& database, UserDialogs& dialogs, NumberLocale locale,
-                                     ImportHooks hooks)
+OldDatabaseImport::OldDatabaseImport(ConfigDatabase& database, UserDialogs& dialogs,
+                                     NumberLocale locale, ImportHooks hooks)
     : m_db(database), m_dialogs(dialogs), m_locale(locale), m_hooks(std::move(hooks))
 {
 }
@@ -424,35 +424,36 @@ ImportResult OldDatabaseImport::AddData(OldTable& table)
 
     int running = 0;
     int added = 0, skipped = 0;
-    const TDM1::PostResult posted = m_db.inBatch([&](TDM1::Batch& batch, TDM1::PostResult& r) {
-        for (int i = 0; i < table.rowCount(); ++i) {
-            if (table.isDeleted(i))
-                continue;
-            if (!table.readRow(i)) {
-                r.error = table.error();
-                return false;
+    const ConfigDatabase::PostResult posted =
+        m_db.inBatch([&](ConfigDatabase::Batch& batch, ConfigDatabase::PostResult& r) {
+            for (int i = 0; i < table.rowCount(); ++i) {
+                if (table.isDeleted(i))
+                    continue;
+                if (!table.readRow(i)) {
+                    r.error = table.error();
+                    return false;
+                }
+                const QString key = ConvertKey(pass.value(snumIndex), running, m_locale);
+                bool found = false;
+                if (!SearchPrb(batch, key, found, r.error))
+                    return false;
+                if (found) {
+                    ++skipped;
+                    continue;
+                }
+                if (m_hooks.setDatabaseBusy)
+                    m_hooks.setDatabaseBusy(true);
+                // A freshly appended row has no TYPE_VYN: the rules see type 3.
+                const StoredRow row = convertRow(pass, key, 3);
+                const bool stored = batch.append(row, r.id, r.error);
+                if (m_hooks.setDatabaseBusy)
+                    m_hooks.setDatabaseBusy(false);
+                if (!stored)
+                    return false;
+                ++added;
             }
-            const QString key = ConvertKey(pass.value(snumIndex), running, m_locale);
-            bool found = false;
-            if (!SearchPrb(batch, key, found, r.error))
-                return false;
-            if (found) {
-                ++skipped;
-                continue;
-            }
-            if (m_hooks.setDatabaseBusy)
-                m_hooks.setDatabaseBusy(true);
-            // A freshly appended row has no TYPE_VYN: the rules see type 3.
-            const StoredRow row = convertRow(pass, key, 3);
-            const bool stored = batch.append(row, r.id, r.error);
-            if (m_hooks.setDatabaseBusy)
-                m_hooks.setDatabaseBusy(false);
-            if (!stored)
-                return false;
-            ++added;
-        }
-        return true;
-    });
+            return true;
+        });
     if (m_hooks.setListAttached)
         m_hooks.setListAttached(true);
 
@@ -488,7 +489,7 @@ ImportResult OldDatabaseImport::importFile(const QString& path)
     return AddData(table);
 }
 
-std::optional<ImportResult> runImportCommand(TDM1& database, UserDialogs& dialogs,
+std::optional<ImportResult> runImportCommand(ConfigDatabase& database, UserDialogs& dialogs,
                                              WaitWindow& wait, const ImportCommandHooks& hooks,
                                              NumberLocale locale)
 {
@@ -522,7 +523,8 @@ bool DbfFirstStartConversion::prepareFirstStart(const QString& exeDir)
     return due;
 }
 
-void DbfFirstStartConversion::convert(const QString& exeDir, TDM1& database, UserDialogs& dialogs)
+void DbfFirstStartConversion::convert(const QString& exeDir, ConfigDatabase& database,
+                                      UserDialogs& dialogs)
 {
     OldDatabaseImport(database, dialogs, m_locale).importFile(exeDir + QStringLiteral("Sub_old.dbf"));
 }

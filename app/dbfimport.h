@@ -4,9 +4,9 @@
 // stored already are skipped, so a table can be imported again. The whole import
 // is one transaction: a failure half way leaves the database as it was.
 
-#include "dbftable.h"
-#include "programstart.h"
-#include "tdm1.h"
+#include "app/configdatabase.h"
+#include "app/dbftable.h"
+#include "app/programstart.h"
 
 #include "model/numberlocale.h"
 #include "model/userdialogs.h"
@@ -40,7 +40,7 @@ QString FindStringInArray(quint32 packed, int deviceType, const QStringList& tab
 
 // Whether VYN_Base (as the batch sees it) has a row with this SNUM, Latin letters
 // compared without regard to case. False with error set when the lookup failed.
-bool SearchPrb(TDM1::Batch& batch, const QString& serial, bool& found, QString& error);
+bool SearchPrb(ConfigDatabase::Batch& batch, const QString& serial, bool& found, QString& error);
 
 // The main window's part in an import.
 struct ImportHooks
@@ -61,7 +61,7 @@ struct ImportResult
 class OldDatabaseImport
 {
 public:
-    OldDatabaseImport(TDM1& database, UserDialogs& dialogs,
+    OldDatabaseImport(ConfigDatabase& database, UserDialogs& dialogs,
                       NumberLocale locale = NumberLocale::system(), ImportHooks hooks = {});
 
     // Converts the rows of the open older table into VYN_Base. A failure is shown
@@ -80,7 +80,7 @@ private:
     StoredRow convertRow(Pass& pass, const QString& key, int deviceType);
     void columnFailed(Pass& pass, const QString& key, const ColumnSpec& column);
 
-    TDM1& m_db;
+    ConfigDatabase& m_db;
     UserDialogs& m_dialogs;
     NumberLocale m_locale;
     ImportHooks m_hooks;
@@ -111,7 +111,7 @@ struct ImportCommandHooks
 
 // The import command: the user chooses a table, it is imported behind the wait
 // window. No value when the user cancelled.
-std::optional<ImportResult> runImportCommand(TDM1& database, UserDialogs& dialogs,
+std::optional<ImportResult> runImportCommand(ConfigDatabase& database, UserDialogs& dialogs,
                                              WaitWindow& wait, const ImportCommandHooks& hooks,
                                              NumberLocale locale = NumberLocale::system());
 
@@ -125,7 +125,7 @@ public:
     {
     }
     bool prepareFirstStart(const QString& exeDir) override;
-    void convert(const QString& exeDir, TDM1& database, UserDialogs& dialogs) override;
+    void convert(const QString& exeDir, ConfigDatabase& database, UserDialogs& dialogs) override;
 
 private:
     NumberLocale m_locale;

@@ -1,4 +1,4 @@
-#include "dbftable.h"
+#include "app/dbftable.h"
 
 #include <QDate>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "filecopy.h"
+#include "app/filecopy.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "interfacesettings.h"
+#include "app/interfacesettings.h"
 
 #include "model/altdays.h"
 #include "model/inifile.h"

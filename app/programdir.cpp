@@ -1,4 +1,4 @@
-#include "programdir.h"
+#include "app/programdir.h"
 
 #include "model/userdialogs.h"
 

@@ -1,7 +1,7 @@
-#include "programstart.h"
+#include "app/programstart.h"
 
-#include "catalogue.h"
-#include "programdir.h"
+#include "app/catalogue.h"
+#include "app/programdir.h"
 
 #include "model/settingskeys.h"
 #include "model/userdialogs.h"
@@ -98,7 +98,7 @@ ProgramTitle programTitle(const VersionData& version, const QString& current)
     return t;
 }
 
-ProgramStart::ProgramStart(StartInputs inputs, UserDialogs& dialogs, TDM1& database,
+ProgramStart::ProgramStart(StartInputs inputs, UserDialogs& dialogs, ConfigDatabase& database,
                            DeviceSession& session, OldDatabaseConversion& conversion)
     : m_in(std::move(inputs)), m_dialogs(dialogs), m_db(database), m_session(session),
       m_conversion(conversion)
@@ -113,7 +113,7 @@ ProgramStart::ProgramStart(StartInputs inputs, UserDialogs& dialogs, TDM1& datab
 
 ProgramStart::~ProgramStart()
 {
-    // A start that never reached FormClose still leaves no private files behind.
+    // A start that never reached shutDown still leaves no private files behind.
     if (!m_closed && !m_tempDir.isEmpty())
         QDir(m_tempDir).removeRecursively();
     releaseTempLock();
@@ -237,7 +237,7 @@ QString ProgramStart::openDatabase()
     return base;
 }
 
-void ProgramStart::FormCreate()
+void ProgramStart::startUp()
 {
     m_stop = false;
     bool startFailed = false;
@@ -328,7 +328,7 @@ bool ProgramStart::LoadConf()
     return true;
 }
 
-bool ProgramStart::FormClose()
+bool ProgramStart::shutDown()
 {
     if (m_closed)
         return true;

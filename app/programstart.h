@@ -2,11 +2,11 @@
 // The start and the end of setvyn without its windows: settings and history
 // files, the private temporary directory with the decoded catalogue, the title,
 // first-start defaults, the configuration database and the scheme table. The
-// main window runs FormCreate before it shows itself, LoadConf when the interface
-// settings are created, and FormClose when it closes; stopRequested() then tells
+// main window runs startUp before it shows itself, LoadConf when the interface
+// settings are created, and shutDown when it closes; stopRequested() then tells
 // whether the program must end as soon as its event loop runs.
 
-#include "tdm1.h"
+#include "app/configdatabase.h"
 
 #include "model/devicesession.h"
 #include "model/inifile.h"
@@ -21,7 +21,7 @@ namespace vyn {
 
 class UserDialogs;
 
-// The import of an older DBF database found on the first start. FormCreate asks
+// The import of an older DBF database found on the first start. startUp asks
 // prepareFirstStart() while it writes the first-start defaults (the file renames)
 // and runs convert() once the database is open when that said a conversion is due.
 class OldDatabaseConversion
@@ -30,7 +30,7 @@ public:
     virtual ~OldDatabaseConversion() = default;
     // True when a conversion is due.
     virtual bool prepareFirstStart(const QString& exeDir) = 0;
-    virtual void convert(const QString& exeDir, TDM1& database, UserDialogs& dialogs) = 0;
+    virtual void convert(const QString& exeDir, ConfigDatabase& database, UserDialogs& dialogs) = 0;
 };
 
 // Until the import exists: no file is renamed and nothing is converted, so an
@@ -39,7 +39,7 @@ class NoOldDatabaseConversion final : public OldDatabaseConversion
 {
 public:
     bool prepareFirstStart(const QString&) override { return false; }
-    void convert(const QString&, TDM1&, UserDialogs&) override {}
+    void convert(const QString&, ConfigDatabase&, UserDialogs&) override {}
 };
 
 // The version data compiled into the program.
@@ -67,26 +67,26 @@ struct StartInputs
     QString workingDir; // the directory the program was started from; nothing is created there
     QString tempRoot;   // the system's temporary directory
     VersionData version = VersionData::fromBuild();
-    TDM1::Options database;
+    ConfigDatabase::Options database;
     QStringList productDirs = {}; // installed product data, read where exeDir has no copy
 };
 
 class ProgramStart
 {
 public:
-    ProgramStart(StartInputs inputs, UserDialogs& dialogs, TDM1& database, DeviceSession& session,
-                 OldDatabaseConversion& conversion);
+    ProgramStart(StartInputs inputs, UserDialogs& dialogs, ConfigDatabase& database,
+                 DeviceSession& session, OldDatabaseConversion& conversion);
     ~ProgramStart();
     ProgramStart(const ProgramStart&) = delete;
     ProgramStart& operator=(const ProgramStart&) = delete;
 
     // The main window's start-up sequence.
-    void FormCreate();
+    void startUp();
     // Loads the scheme table from ExeDir + "conf.dat"; a missing file ends the program.
     bool LoadConf();
     // Program end: history and settings written, the temporary directory removed,
     // the database closed. False when the directory could not be removed.
-    bool FormClose();
+    bool shutDown();
 
     bool stopRequested() const { return m_stop; }
     bool firstStart() const { return m_firstStart; }
@@ -120,7 +120,7 @@ private:
 
     StartInputs m_in;
     UserDialogs& m_dialogs;
-    TDM1& m_db;
+    ConfigDatabase& m_db;
     DeviceSession& m_session;
     OldDatabaseConversion& m_conversion;
 

@@ -1,4 +1,4 @@
-#include "sqldialect.h"
+#include "app/sqldialect.h"
 
 #include <QUrl>
 

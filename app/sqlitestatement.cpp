@@ -1,4 +1,4 @@
-#include "sqlitestatement.h"
+#include "app/sqlitestatement.h"
 
 #include <QDateTime>
 #include <QSqlDriver>

@@ -1,7 +1,7 @@
-#include "vynbasemodel.h"
+#include "app/vynbasemodel.h"
 
-#include "sqlitestatement.h"
-#include "tdm1.h"
+#include "app/configdatabase.h"
+#include "app/sqlitestatement.h"
 
 #include "model/userdialogs.h"
 
@@ -93,8 +93,8 @@ void FilterCase::appendLower(std::u16string& out, QByteArrayView utf8) const
         out.push_back(c >= 'A' && c <= 'Z' ? char16_t(c - 'A' + 'a') : char16_t(c));
 }
 
-VynBaseModel::VynBaseModel(TDM1& db, UserDialogs& dialogs, NumberLocale numbers, QLocale locale,
-                           QObject* parent)
+VynBaseModel::VynBaseModel(ConfigDatabase& db, UserDialogs& dialogs, NumberLocale numbers,
+                           QLocale locale, QObject* parent)
     : QAbstractTableModel(parent), m_db(db), m_dialogs(dialogs), m_numbers(std::move(numbers)),
       m_locale(std::move(locale)), m_case(m_locale)
 {
@@ -151,7 +151,7 @@ int VynBaseModel::rowOfId(qint64 id) const
 QString VynBaseModel::formatDate(const QVariant& stored) const
 {
     static const ColumnSpec& dateColumn = *findColumn(QStringLiteral("DATE"));
-    const QVariant v = TDM1::fromStored(dateColumn, stored);
+    const QVariant v = ConfigDatabase::fromStored(dateColumn, stored);
     if (v.typeId() == QMetaType::QDate)
         return v.toDate().toString(m_numbers.shortDateFormat());
     if (v.typeId() == QMetaType::QDateTime) {
@@ -325,7 +325,7 @@ void VynBaseModel::lowerColumn(int column) const
     QString lastDateText;
     bool haveLastDate = false;
     // A failure leaves the rest rejected.
-    m_db.forEachValue(columnName(column), [&](int position, const TDM1::Cell& cell) {
+    m_db.forEachValue(columnName(column), [&](int position, const ConfigDatabase::Cell& cell) {
         const auto at = static_cast<std::size_t>(position);
         if (at >= m_lowerSlices.size())
             m_lowerSlices.resize(at + 1);

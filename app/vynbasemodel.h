@@ -4,7 +4,7 @@
 // the search text and column (for highlighting) and the filter, which keeps the
 // rows Table2FilterRecord accepts for the text it was switched on with.
 
-#include "browsingstore.h"
+#include "app/browsingstore.h"
 
 #include "model/numberlocale.h"
 
@@ -21,7 +21,7 @@
 
 namespace vyn {
 
-class TDM1;
+class ConfigDatabase;
 class UserDialogs;
 
 // The filter on one value: the display text and the search text in the locale's
@@ -70,8 +70,9 @@ public:
         IdRole, // qint64 ID of the row
     };
 
-    VynBaseModel(TDM1& db, UserDialogs& dialogs, NumberLocale numbers = NumberLocale::system(),
-                 QLocale locale = QLocale::system(), QObject* parent = nullptr);
+    VynBaseModel(ConfigDatabase& db, UserDialogs& dialogs,
+                 NumberLocale numbers = NumberLocale::system(), QLocale locale = QLocale::system(),
+                 QObject* parent = nullptr);
     ~VynBaseModel() override;
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -123,7 +124,7 @@ private:
     void applyFilter();
     QString formatDate(const QVariant& stored) const;
 
-    TDM1& m_db;
+    ConfigDatabase& m_db;
     UserDialogs& m_dialogs;
     NumberLocale m_numbers;
     QLocale m_locale;

@@ -5,8 +5,8 @@
 // row into the same kind of database in one transaction, without and with a
 // look-up of the serial number per row. Rounds are interleaved; medians shown.
 
+#include "app/configdatabase.h"
 #include "app/dbfimport.h"
-#include "app/tdm1.h"
 #include "tests/common/dbffixture.h"
 #include "tests/common/fakedialogs.h"
 
@@ -87,7 +87,7 @@ int main(int argc, char** argv)
     const QString python = QStandardPaths::findExecutable(QStringLiteral("python3"));
 
     {
-        TDM1 db;
+        ConfigDatabase db;
         if (!db.Connect(templatePath))
             return 1;
         std::vector<StoredRow> stored(kRows);
@@ -116,7 +116,7 @@ int main(int argc, char** argv)
 
     // The anchor stores what the import stores for such a row.
     {
-        TDM1 db;
+        ConfigDatabase db;
         test::FakeDialogs dialogs;
         OldTable table;
         if (!db.Connect(dir.filePath(QStringLiteral("scratch.sqlite"))) || !table.open(tablePath) ||
@@ -127,7 +127,8 @@ int main(int argc, char** argv)
         QJsonArray names, values;
         for (const QString& name : row.columns()) {
             names.append(name);
-            values.append(QJsonValue::fromVariant(TDM1::toStored(*findColumn(name), row.value(name))));
+            values.append(QJsonValue::fromVariant(
+                ConfigDatabase::toStored(*findColumn(name), row.value(name))));
         }
         QFile f(valuesPath);
         if (!f.open(QIODevice::WriteOnly))
@@ -146,7 +147,7 @@ int main(int argc, char** argv)
         if (!python.isEmpty())
             plain.push_back(anchorRate(python, anchorDb, valuesPath, false));
 
-        TDM1 db;
+        ConfigDatabase db;
         if (!db.Connect(ourDb))
             return 1;
         test::FakeDialogs dialogs;

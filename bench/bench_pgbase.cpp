@@ -6,11 +6,11 @@
 // own figures on both: start-up (connect and the first screen at the last row)
 // and the filter's first and next keystrokes, through the list model.
 
+#include "app/configdatabase.h"
 #include "app/sqldialect.h"
-#include "app/tdm1.h"
 #include "app/vynbasemodel.h"
-#include "tests/common/fakedialogs.h"
 #include "model/rowcodec.h"
+#include "tests/common/fakedialogs.h"
 #include "tests/model/recordfixture.h"
 #include "tests/support/pgserver.h"
 
@@ -67,7 +67,7 @@ bool fill(QSqlDatabase& db, const SqlDialect& dialect, QString& error)
                 q.addBindValue(row.value(c.name).isNull() ? QVariant()
                                                           : QVariant(row.value(c.name).toBool()));
             else if (c.kind != ColumnKind::AutoNumber)
-                q.addBindValue(TDM1::toStored(c, row.value(c.name)));
+                q.addBindValue(ConfigDatabase::toStored(c, row.value(c.name)));
         if (!q.exec()) {
             error = q.lastError().text();
             return false;
@@ -143,7 +143,7 @@ void measureProgram(const char* engine, const QString& baseName)
     test::FakeDialogs dialogs;
     QElapsedTimer t;
     t.start();
-    TDM1 db;
+    ConfigDatabase db;
     if (!db.Connect(baseName)) {
         std::printf("%-10s cannot connect: %s\n", engine, db.lastError().toUtf8().constData());
         return;

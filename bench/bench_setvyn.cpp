@@ -7,8 +7,8 @@
 // The program's start includes what main() sets on the application (theme,
 // translations, window icon): the anchor needs none of it, users get all of it.
 
-#include "app/setvynapplication.h"
-#include "app/tform1.h"
+#include "app/windows/mainwindow.h"
+#include "app/windows/setvynapplication.h"
 #include "tests/common/fakedialogs.h"
 #include "tests/model/recordfixture.h"
 
@@ -114,7 +114,7 @@ bool prepare(const QString& exe, int rows)
                    {1, QDate(2004, 1, 1), QDate(2015, 1, 1), QStringLiteral("PC\\ivan")}, comma)
             .row;
     {
-        TDM1 db;
+        ConfigDatabase db;
         if (!db.Connect(base))
             return false;
         std::vector<StoredRow> stored(rows, whole);
@@ -267,7 +267,7 @@ int program(const QString& exe, bool interact)
     SetvynApplication program(options);
     if (!program.start())
         return 1;
-    TForm1& form = program.mainWindow();
+    MainWindow& form = program.mainWindow();
     auto* list = form.findChild<QTableView*>(QStringLiteral("DBGrid1"));
     list->viewport()->installEventFilter(&watch);
     form.resize(1280, 1000);

@@ -3,7 +3,7 @@
 // the program starts), to filter with a four-character text (the first time for
 // a column and on each further keystroke), and to scroll to the last row.
 
-#include "app/tdm1.h"
+#include "app/configdatabase.h"
 #include "app/vynbasemodel.h"
 #include "tests/common/fakedialogs.h"
 #include "tests/model/recordfixture.h"
@@ -83,7 +83,7 @@ int main(int argc, char** argv)
             .row;
     QElapsedTimer t;
     {
-        TDM1 db;
+        ConfigDatabase db;
         if (!db.Connect(path)) {
             std::fprintf(stderr, "bench: %s\n", db.lastError().toUtf8().constData());
             return 1;
@@ -104,7 +104,7 @@ int main(int argc, char** argv)
     }
 
     test::FakeDialogs dialogs;
-    TDM1 db;
+    ConfigDatabase db;
     t.start();
     db.Connect(path);
     VynBaseModel model(db, dialogs, comma, QLocale(QLocale::Russian, QLocale::Russia));
@@ -154,7 +154,7 @@ int main(int argc, char** argv)
     std::vector<double> first, anchor;
     for (int round = 0; round < 5; ++round) {
         anchor.push_back(likeAnchor(path, "0012"));
-        TDM1 started;
+        ConfigDatabase started;
         if (!started.Connect(path))
             return 1;
         started.Last();

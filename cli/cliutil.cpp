@@ -198,9 +198,9 @@ std::optional<QString> askPasswordOnTerminal(const vyn::DatabaseLocation& locati
 
 } // namespace
 
-vyn::TDM1::Options waitingDatabaseOptions()
+vyn::ConfigDatabase::Options waitingDatabaseOptions()
 {
-    vyn::TDM1::Options options;
+    vyn::ConfigDatabase::Options options;
     options.passwordPrompt = askPasswordOnTerminal;
     options.waitForImport = [said = false](const QString& text) mutable {
         if (!said && !text.isEmpty())

@@ -1,7 +1,7 @@
 #pragma once
 // Shared plumbing of the vyntool commands: exit codes, errors and output.
 
-#include "app/tdm1.h"
+#include "app/configdatabase.h"
 #include "link/commsettings.h"
 #include "link/prototimings.h"
 
@@ -82,7 +82,7 @@ vyn::ProtoTimings commandTimings(bool fast);
 
 // A database that waits for another program's import, saying once on stderr what
 // it waits for.
-vyn::TDM1::Options waitingDatabaseOptions();
+vyn::ConfigDatabase::Options waitingDatabaseOptions();
 
 void printOut(const QString& text); // stdout, UTF-8, newline added
 void printErr(const QString& text); // stderr, UTF-8, newline added

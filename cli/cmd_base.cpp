@@ -5,7 +5,7 @@
 #include "commands.h"
 
 #include "app/basecopy.h"
-#include "app/tdm1.h"
+#include "app/configdatabase.h"
 #include "model/configfile.h"
 
 #include <QFile>
@@ -16,7 +16,7 @@ namespace vyntool {
 
 namespace {
 
-void connectOrFail(vyn::TDM1& db, const QString& baseName)
+void connectOrFail(vyn::ConfigDatabase& db, const QString& baseName)
 {
     if (!db.Connect(baseName))
         throw Failure(QStringLiteral("%1: %2").arg(baseName, db.lastError()));
@@ -26,9 +26,9 @@ int copyBase(const QCommandLineParser& parser)
 {
     const QString from = requiredValue(parser, QStringLiteral("from"));
     const QString to = requiredValue(parser, QStringLiteral("to"));
-    vyn::TDM1 source(waitingDatabaseOptions());
+    vyn::ConfigDatabase source(waitingDatabaseOptions());
     connectOrFail(source, from);
-    vyn::TDM1 target(waitingDatabaseOptions());
+    vyn::ConfigDatabase target(waitingDatabaseOptions());
     connectOrFail(target, to);
     const vyn::BaseCopyResult copied = vyn::copyBase(source, target);
     if (!copied.ok)
@@ -103,9 +103,9 @@ int runBase(const QStringList& args)
             throw Failure(QStringLiteral("%1: %2").arg(name, e.message()));
         }
     }
-    vyn::TDM1 db(waitingDatabaseOptions());
+    vyn::ConfigDatabase db(waitingDatabaseOptions());
     connectOrFail(db, pos.at(1));
-    const vyn::TDM1::PostResult added = db.appendRows(rows);
+    const vyn::ConfigDatabase::PostResult added = db.appendRows(rows);
     if (!added.ok)
         throw Failure(QStringLiteral("%1: %2").arg(pos.at(1), added.error));
     return ExitOk;

@@ -5,8 +5,8 @@
 #include "commands.h"
 #include "terminalui.h"
 
+#include "app/configdatabase.h"
 #include "app/dbfimport.h"
-#include "app/tdm1.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -34,7 +34,7 @@ int runImport(const QStringList& args)
         throw UsageError(QStringLiteral("нужна одна таблица DBF"));
     const QString dbPath = requiredValue(parser, QStringLiteral("db"));
 
-    vyn::TDM1 db(waitingDatabaseOptions());
+    vyn::ConfigDatabase db(waitingDatabaseOptions());
     if (!db.Connect(dbPath))
         throw Failure(QStringLiteral("Невозможно открыть базу приборов %1: %2")
                           .arg(dbPath, db.lastError()));

@@ -2,8 +2,8 @@
 // What the editor's rules are evaluated with besides the record: the catalogue,
 // the input history, the interface options and the identified device.
 
-#include "instrumentcatalogue.h"
-#include "inputhistory.h"
+#include "editor/inputhistory.h"
+#include "editor/instrumentcatalogue.h"
 #include "model/numberlocale.h"
 
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "flowrules.h"
+#include "editor/flowrules.h"
 
 #include "model/systems.h"
 

@@ -3,7 +3,7 @@
 // offer, and what a finished edit changes (catalogue cascade, electricity row,
 // archive pairing, input history).
 
-#include "editorcontext.h"
+#include "editor/editorcontext.h"
 #include "model/configrecord.h"
 
 #include <optional>

@@ -1,4 +1,4 @@
-#include "inputhistory.h"
+#include "editor/inputhistory.h"
 
 #include "model/settingskeys.h"
 

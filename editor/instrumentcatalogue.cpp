@@ -1,4 +1,4 @@
-#include "instrumentcatalogue.h"
+#include "editor/instrumentcatalogue.h"
 
 #include "model/configrecord.h"
 

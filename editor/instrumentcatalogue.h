@@ -5,8 +5,8 @@
 // nominal flow) holds the dependent lists and limits. A missing file or section
 // gives empty lists and the stated defaults.
 
+#include "editor/catalogueinifile.h"
 #include "model/rowcodec.h"
-#include "tmyinifile.h"
 
 #include <QString>
 #include <QStringList>
@@ -19,7 +19,7 @@ public:
     InstrumentCatalogue() = default;
     explicit InstrumentCatalogue(const QString& path, NumberLocale locale = NumberLocale());
 
-    const TMy_IniFile& file() const { return m_file; }
+    const CatalogueIniFile& file() const { return m_file; }
     const NumberLocale& locale() const { return m_locale; }
 
     // Count, Variant0 .. Variant{Count-1}.
@@ -67,7 +67,7 @@ public:
     QString text(const QString& section, const QString& key) const;
 
 private:
-    TMy_IniFile m_file;
+    CatalogueIniFile m_file;
     NumberLocale m_locale;
 };
 

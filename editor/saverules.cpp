@@ -1,6 +1,6 @@
-#include "saverules.h"
+#include "editor/saverules.h"
 
-#include "flowrules.h"
+#include "editor/flowrules.h"
 #include "model/cellinput.h"
 #include "model/systems.h"
 

@@ -3,7 +3,7 @@
 // numbering, the mass-archive rule (the user may let it repair the record) and
 // the completeness check (warns only, when the option is on).
 
-#include "editorcontext.h"
+#include "editor/editorcontext.h"
 #include "model/configrecord.h"
 #include "model/userdialogs.h"
 

@@ -1,6 +1,6 @@
-#include "shaperules.h"
+#include "editor/shaperules.h"
 
-#include "flowrules.h"
+#include "editor/flowrules.h"
 #include "model/systems.h"
 
 namespace vyn {

@@ -3,7 +3,7 @@
 // of the tables, which lists and panels are available and which tariff editor
 // is shown. Each change rebuilds the shape, which clears all table cells.
 
-#include "editorcontext.h"
+#include "editor/editorcontext.h"
 #include "model/configrecord.h"
 
 #include <QChar>

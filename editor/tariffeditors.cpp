@@ -1,4 +1,4 @@
-#include "tariffeditors.h"
+#include "editor/tariffeditors.h"
 
 namespace vyn {
 

@@ -1,4 +1,4 @@
-#include "thermorules.h"
+#include "editor/thermorules.h"
 
 namespace vyn {
 

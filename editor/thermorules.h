@@ -1,7 +1,7 @@
 #pragma once
 // Decisions of the thermometer and pressure tables.
 
-#include "editorcontext.h"
+#include "editor/editorcontext.h"
 #include "model/configrecord.h"
 
 namespace vyn {

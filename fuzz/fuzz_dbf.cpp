@@ -4,9 +4,9 @@
 
 #include "fuzzsupport.h"
 
+#include "app/configdatabase.h"
 #include "app/dbfimport.h"
 #include "app/dbftable.h"
-#include "app/tdm1.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QString database = vynfuzz::scratchPath(QStringLiteral("MXVynBase.sqlite"));
     for (const QString& suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
         QFile::remove(database + suffix);
-    vyn::TDM1 db;
+    vyn::ConfigDatabase db;
     VYNFUZZ_CHECK(db.Connect(database));
     vynfuzz::SilentUser user;
     vyn::OldDatabaseImport import(db, user, vyn::NumberLocale(QLatin1Char(',')));

@@ -1,7 +1,7 @@
 #pragma once
 // Files and databases for the app tests: real files in temporary directories.
 
-#include "app/tdm1.h"
+#include "app/configdatabase.h"
 
 #include <QDir>
 #include <QFile>

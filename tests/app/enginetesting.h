@@ -4,8 +4,8 @@
 // PostgreSQL server, reached over TCP by a role whose password the password
 // file holds (as an engineer's machine would).
 
+#include "app/configdatabase.h"
 #include "app/sqldialect.h"
-#include "app/tdm1.h"
 #include "tests/support/pgserver.h"
 
 #include <QFile>
@@ -58,7 +58,7 @@ protected:
     // Rows put into the test's database by a program of their own.
     void seed(const std::vector<StoredRow>& rows) const
     {
-        TDM1 db;
+        ConfigDatabase db;
         ASSERT_TRUE(db.Connect(m_base)) << db.lastError().toStdString();
         ASSERT_TRUE(db.appendRows(rows).ok);
     }

@@ -14,7 +14,7 @@ namespace vyn::test {
 struct ListFixture
 {
     QTemporaryDir dir;
-    TDM1 db;
+    ConfigDatabase db;
     FakeDialogs dialogs;
     std::unique_ptr<VynBaseModel> model;
 

@@ -34,19 +34,19 @@ struct StartFixture
 
     StartInputs inputs() const
     {
-        return {exe, work, temp, VersionData::fromBuild(), TDM1::Options{100}};
+        return {exe, work, temp, VersionData::fromBuild(), ConfigDatabase::Options{100}};
     }
 
     // One run of the program: start, optionally something in between, close.
     void run(const std::function<void(ProgramStart&)>& between = {})
     {
-        TDM1 db(TDM1::Options{100});
+        ConfigDatabase db(ConfigDatabase::Options{100});
         ProgramStart start(inputs(), dialogs, db, session, conversion);
-        start.FormCreate();
+        start.startUp();
         start.LoadConf();
         if (between)
             between(start);
-        start.FormClose();
+        start.shutDown();
     }
 
     IniFile ini() const { return IniFile(exe + QStringLiteral("setvyn.ini")); }

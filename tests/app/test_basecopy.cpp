@@ -1,7 +1,7 @@
 // vyntool base copy between an SQLite file and a PostgreSQL server, both ways,
 // run as the program it is.
 
-#include "app/tdm1.h"
+#include "app/configdatabase.h"
 #include "apptesting.h"
 #include "enginetesting.h"
 #include "tests/cli/toolrun.h"
@@ -23,7 +23,7 @@ protected:
     // Every row by ID with all its values, as the program reads them.
     static std::map<qint64, StoredRow> rows(const QString& base)
     {
-        TDM1 db;
+        ConfigDatabase db;
         EXPECT_TRUE(db.Connect(base)) << db.lastError().toStdString();
         std::map<qint64, StoredRow> out;
         for (qint64 id : db.ids())
@@ -49,7 +49,7 @@ TEST_P(BaseCopy, EveryRowMovesBothWaysWithItsIdAndDatesAndASecondRunAddsNothing)
 {
     const QString file = tempPath(QStringLiteral("file.sqlite"));
     {
-        TDM1 db;
+        ConfigDatabase db;
         ASSERT_TRUE(db.Connect(file));
         StoredRow full = listRow(QStringLiteral("00120001"), QDate(2015, 6, 1), QStringLiteral("Ж"));
         full.setValue(QStringLiteral("PITVYN"), true);
@@ -77,7 +77,7 @@ TEST_P(BaseCopy, EveryRowMovesBothWaysWithItsIdAndDatesAndASecondRunAddsNothing)
 
     // The server's next own row comes after the copied IDs.
     {
-        TDM1 db;
+        ConfigDatabase db;
         ASSERT_TRUE(db.Connect(base()));
         const auto added = db.appendRows({listRow(QStringLiteral("00120005"), QDate(2020, 1, 1))});
         ASSERT_TRUE(added.ok) << added.error.toStdString();
@@ -86,7 +86,7 @@ TEST_P(BaseCopy, EveryRowMovesBothWaysWithItsIdAndDatesAndASecondRunAddsNothing)
     // A row of another file whose ID the server has for another serial: a new ID.
     const QString other = tempPath(QStringLiteral("other.sqlite"));
     {
-        TDM1 db;
+        ConfigDatabase db;
         ASSERT_TRUE(db.Connect(other));
         ASSERT_TRUE(db.appendRows({listRow(QStringLiteral("00990001"), QDate(2021, 1, 1))}).ok);
     }
@@ -108,7 +108,7 @@ TEST_P(BaseCopy, WrongArgumentsAndUnreachableDatabasesChangeNothing)
 {
     const QString file = tempPath(QStringLiteral("file.sqlite"));
     {
-        TDM1 db;
+        ConfigDatabase db;
         ASSERT_TRUE(db.Connect(file));
         ASSERT_TRUE(db.appendRows({listRow(QStringLiteral("00120001"), QDate(2015, 6, 1))}).ok);
     }

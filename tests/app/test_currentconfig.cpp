@@ -20,7 +20,7 @@ struct StoreFixture
 {
     QTemporaryDir dir;
     QString catalogueFile = dir.filePath(QStringLiteral("rash.ini"));
-    TDM1 db{TDM1::Options{100}};
+    ConfigDatabase db{ConfigDatabase::Options{100}};
     ConfigRecord record;
     DeviceSession session;
     FakeDialogs dialogs;
@@ -280,7 +280,7 @@ TEST(CurrentConfiguration, TwoProgramsSavingOneRowAskBeforeOverwriting)
         StoreFixture f;
         const qint64 id = f.add(newerWithPressures());
         // The other program: its own connection and current configuration on the file.
-        TDM1 otherDb{TDM1::Options{100}};
+        ConfigDatabase otherDb{ConfigDatabase::Options{100}};
         ASSERT_TRUE(otherDb.Connect(f.db.path()));
         ConfigRecord otherRecord;
         FakeDialogs otherDialogs;

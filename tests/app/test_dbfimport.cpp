@@ -30,7 +30,7 @@ QVariantList oldRow(const QString& serial, const QString& scheme,
 struct ImportFixture
 {
     QTemporaryDir dir;
-    TDM1 db{TDM1::Options{100}};
+    ConfigDatabase db{ConfigDatabase::Options{100}};
     FakeDialogs dialogs;
     NumberLocale comma{QLatin1Char(','), QStringLiteral("dd.MM.yyyy")};
 
@@ -287,7 +287,7 @@ TEST(DbfImport, BrokenTableOrFailedWriteLeavesTheDatabaseAsItWas)
     ASSERT_EQ(f.dialogs.messages().size(), 1);
     EXPECT_TRUE(f.dialogs.messages().first().contains(QStringLiteral("disk full")));
     EXPECT_EQ(f.db.RecordCount(), 1);
-    TDM1 other;
+    ConfigDatabase other;
     ASSERT_TRUE(other.Connect(f.dbPath()));
     EXPECT_EQ(other.RecordCount(), 1);
 }
@@ -357,28 +357,28 @@ TEST(DbfImport, FirstStartMovesTheTablesAndImportsTheOldOne)
         FakeDialogs dialogs;
         DeviceSession session;
         DbfFirstStartConversion conversion;
-        TDM1 db(TDM1::Options{100});
+        ConfigDatabase db(ConfigDatabase::Options{100});
         {
             ProgramStart start({exe, work, root.filePath(QStringLiteral("tmp")),
-                                VersionData::fromBuild(), TDM1::Options{100}},
+                                VersionData::fromBuild(), ConfigDatabase::Options{100}},
                                dialogs, db, session, conversion);
-            start.FormCreate();
+            start.startUp();
             EXPECT_TRUE(dialogs.messages().isEmpty()) << dialogs.messages().join(u'\n').toStdString();
             EXPECT_EQ(db.RecordCount(), withOld ? 2 : 0);
             EXPECT_EQ(readAll(exe + QStringLiteral("Sub_old.dbf")), oldBytes);
             EXPECT_EQ(readAll(exe + QStringLiteral("Sub.dbf")), newBytes);
             EXPECT_FALSE(QFileInfo::exists(exe + QStringLiteral("Sub_new.dbf")));
-            start.FormClose();
+            start.shutDown();
         }
         // A later start converts nothing.
         {
             ProgramStart again({exe, work, root.filePath(QStringLiteral("tmp")),
-                                VersionData::fromBuild(), TDM1::Options{100}},
+                                VersionData::fromBuild(), ConfigDatabase::Options{100}},
                                dialogs, db, session, conversion);
-            again.FormCreate();
+            again.startUp();
             EXPECT_EQ(db.RecordCount(), withOld ? 2 : 0);
             EXPECT_TRUE(QFileInfo::exists(exe + QStringLiteral("Sub.dbf")));
-            again.FormClose();
+            again.shutDown();
         }
     }
 }

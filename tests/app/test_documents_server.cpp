@@ -2,7 +2,7 @@
 // of the same configuration stored in a file: the documents read the current
 // row as the program reads it from either engine.
 
-#include "app/tdm1.h"
+#include "app/configdatabase.h"
 #include "apptesting.h"
 #include "documents/documentcommands.h"
 #include "enginetesting.h"
@@ -29,7 +29,7 @@ protected:
     RenderedReport passportThrough(const QString& base, const ConfigRecord& rec)
     {
         const QDate today(2025, 3, 14);
-        TDM1 db;
+        ConfigDatabase db;
         EXPECT_TRUE(db.Connect(base)) << db.lastError().toStdString();
         const SaveResult saved =
             saveRecord(rec, SaveContext{1, QDate(2004, 1, 1), today, QStringLiteral("PC\\ivan")},

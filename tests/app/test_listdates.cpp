@@ -9,7 +9,7 @@ using namespace vyn::test;
 TEST(ListDates, ShownAndFoundAsDayMonthYearUnderAnyLocale)
 {
     QTemporaryDir dir;
-    TDM1 db;
+    ConfigDatabase db;
     FakeDialogs dialogs;
     ASSERT_TRUE(db.Connect(dir.filePath(QStringLiteral("base.sqlite"))));
     ASSERT_TRUE(db.appendRows(sampleRows()).ok);

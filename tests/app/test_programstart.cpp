@@ -106,7 +106,7 @@ TEST(ProgramStart, DatabaseIsTheProgramDirectorysWhenBaseNameNamesNoFile)
     // A stored name of an existing file is used as it is.
     const QString own = f.root.filePath(QStringLiteral("own.sqlite"));
     {
-        TDM1 db;
+        ConfigDatabase db;
         ASSERT_TRUE(db.Connect(own));
         db.appendRows({listRow(QStringLiteral("1"), QDate(2020, 1, 1)),
                        listRow(QStringLiteral("2"), QDate(2021, 1, 1))});
@@ -114,13 +114,13 @@ TEST(ProgramStart, DatabaseIsTheProgramDirectorysWhenBaseNameNamesNoFile)
     IniFile ini = f.ini();
     ini.writeString(QStringLiteral("TForm1"), QStringLiteral("BaseName"), own);
     ini.save();
-    TDM1 db;
+    ConfigDatabase db;
     ProgramStart start(f.inputs(), f.dialogs, db, f.session, f.conversion);
-    start.FormCreate();
+    start.startUp();
     EXPECT_EQ(db.path(), own);
     // The list starts on the last row.
     EXPECT_EQ(db.RecNo(), 2);
-    start.FormClose();
+    start.shutDown();
     EXPECT_FALSE(db.isOpen());
     EXPECT_EQ(f.value("TForm1", "BaseName"), own);
 }
@@ -335,11 +335,11 @@ TEST(ProgramStart, InstalledProductDataIsReadWhereTheUserHasNoCopy)
         ASSERT_TRUE(QFile::rename(f.exe + QLatin1String(name), share + QLatin1String(name)));
     writeAll(share + QStringLiteral("prg.vyn"), "shipped");
 
-    TDM1 db(TDM1::Options{100});
+    ConfigDatabase db(ConfigDatabase::Options{100});
     StartInputs in = f.inputs();
     in.productDirs = {share};
     ProgramStart start(in, f.dialogs, db, f.session, f.conversion);
-    start.FormCreate();
+    start.startUp();
     EXPECT_FALSE(start.stopRequested()) << f.dialogs.messages().join(QLatin1Char('|')).toStdString();
     EXPECT_FALSE(start.InstrumentCatalogue().isEmpty());
     EXPECT_TRUE(start.LoadConf());
@@ -347,7 +347,7 @@ TEST(ProgramStart, InstalledProductDataIsReadWhereTheUserHasNoCopy)
     // The first-start default names the installed programmer file; nothing is copied.
     EXPECT_EQ(start.settings().readString(QStringLiteral("TForm1"), QStringLiteral("Prg")),
               share + QStringLiteral("prg.vyn"));
-    start.FormClose();
+    start.shutDown();
     EXPECT_FALSE(QFileInfo::exists(f.exe + QStringLiteral("conf.dat")));
     EXPECT_FALSE(QFileInfo::exists(f.exe + QStringLiteral("prg.vyn")));
     EXPECT_TRUE(f.dialogs.messages().isEmpty()) << f.dialogs.messages().join(QLatin1Char('|')).toStdString();

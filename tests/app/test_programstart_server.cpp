@@ -31,14 +31,14 @@ TEST_P(StartOnServer, TheServerIsOpenedAndStaysTheSetting)
     seed({listRow(QStringLiteral("1"), QDate(2020, 1, 1)),
           listRow(QStringLiteral("2"), QDate(2021, 1, 1))});
     setBaseName(base());
-    TDM1 db(TDM1::Options{100});
+    ConfigDatabase db(ConfigDatabase::Options{100});
     ProgramStart start(f.inputs(), f.dialogs, db, f.session, f.conversion);
-    start.FormCreate();
+    start.startUp();
     EXPECT_TRUE(f.dialogs.shown.isEmpty());
     EXPECT_EQ(db.path(), base());
     EXPECT_EQ(db.engine(), SqlEngine::Postgres);
     EXPECT_EQ(db.RecNo(), 2);
-    start.FormClose();
+    start.shutDown();
     EXPECT_EQ(f.value("TForm1", "BaseName"), base());
 }
 

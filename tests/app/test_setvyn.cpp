@@ -4,14 +4,14 @@
 
 #include "app/currentconfig.h"
 #include "app/databasebrowsingstore.h"
-#include "app/sessionend.h"
-#include "app/setvynapplication.h"
-#include "app/tform1.h"
-#include "app/tform6.h"
-#include "documents/firmdetails.h"
+#include "app/windows/interfacesettingswindow.h"
+#include "app/windows/mainwindow.h"
+#include "app/windows/sessionend.h"
+#include "app/windows/setvynapplication.h"
 #include "apptesting.h"
-#include "editor/channelgrid.h"
-#include "editor/tformvynconfig.h"
+#include "documents/firmdetails.h"
+#include "editor/windows/channelgrid.h"
+#include "editor/windows/configeditorwindow.h"
 #include "model/configfile.h"
 #include "model/inifile.h"
 #include "tests/common/dbffixture.h"
@@ -89,7 +89,7 @@ protected:
         ASSERT_TRUE(start(fast));
         program->record() = newerWithPressures();
         ASSERT_TRUE(program->currentConfiguration().save(true).posted);
-        form().N19Click();
+        form().refreshList();
     }
     // The live log of slowCalculatorWithStoredRow's simulator.
     QString simLog() const { return path("slow-sim.json"); }
@@ -117,7 +117,7 @@ protected:
     void addRows(const std::vector<StoredRow>& rows) { addRows(base(), rows); }
     static void addRows(const QString& file, const std::vector<StoredRow>& rows)
     {
-        TDM1 db;
+        ConfigDatabase db;
         ASSERT_TRUE(db.Connect(file));
         ASSERT_TRUE(db.appendRows(rows).ok);
     }
@@ -171,7 +171,7 @@ protected:
         return QDir(temp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     }
 
-    TForm1& form() { return program->mainWindow(); }
+    MainWindow& form() { return program->mainWindow(); }
     QTableView* list() { return form().findChild<QTableView*>(QStringLiteral("DBGrid1")); }
     QAbstractButton* button(const QString& text)
     {
@@ -376,7 +376,7 @@ TEST_F(Setvyn, CopyAppendsTheCurrentRowWithSerialZeros)
     ASSERT_TRUE(saved.posted);
     ASSERT_TRUE(program->database().setText(saved.id, QStringLiteral("COMMENT"),
                                             QStringLiteral("ЦТП-4")));
-    form().N19Click();
+    form().refreshList();
     ASSERT_EQ(shownSerials(), QStringList({"12345678"}));
 
     // The copy is saved as the editor's "Ввод" saves, with its completeness question.
@@ -471,7 +471,7 @@ TEST_F(Setvyn, EditOpensTheEditorOnTheCurrentRow)
     list()->setCurrentIndex(list()->model()->index(1, 0));
     QString serial;
     onModal([&serial](QWidget* w) {
-        auto* editor = dynamic_cast<TFormVynConfig*>(w);
+        auto* editor = dynamic_cast<ConfigEditorWindow*>(w);
         ASSERT_NE(editor, nullptr);
         serial = editor->serialField()->text();
         EXPECT_FALSE(editor->typeList()->isEnabled());
@@ -648,7 +648,7 @@ protected:
         ASSERT_TRUE(start(fast, op));
         program->record() = shaped("03", "10", 0, "12342678");
         ASSERT_TRUE(program->currentConfiguration().save(true).posted);
-        form().N19Click();
+        form().refreshList();
     }
     void TearDown() override
     {
@@ -829,7 +829,7 @@ TEST_F(Setvyn, CreateOpensTheEditorForTheIdentifiedCalculator)
     bool typeEnabled = false, isNew = false, cursorRestored = false, adapterShown = false;
     qsizetype messagesBefore = -1;
     onModal([&](QWidget* w) {
-        auto* editor = dynamic_cast<TFormVynConfig*>(w);
+        auto* editor = dynamic_cast<ConfigEditorWindow*>(w);
         ASSERT_NE(editor, nullptr);
         caption = editor->windowTitle();
         serial = editor->serialField()->text();
@@ -883,7 +883,7 @@ TEST_F(Setvyn, CreateWithoutAnAnsweringCalculatorStillOpensTheEditor)
     bool typeEnabled = false;
     qsizetype messagesBefore = -1;
     onModal([&](QWidget* w) {
-        auto* editor = dynamic_cast<TFormVynConfig*>(w);
+        auto* editor = dynamic_cast<ConfigEditorWindow*>(w);
         ASSERT_NE(editor, nullptr);
         serial = editor->serialField()->text();
         typeIndex = editor->typeList()->currentIndex();
@@ -929,7 +929,7 @@ TEST_F(Setvyn, CreatedConfigurationIsStoredAndWrittenIntoTheCalculator)
     bool saved = false;
     qsizetype questionsBefore = -1;
     onModal([&](QWidget* w) {
-        auto* editor = dynamic_cast<TFormVynConfig*>(w);
+        auto* editor = dynamic_cast<ConfigEditorWindow*>(w);
         ASSERT_NE(editor, nullptr);
         // Scheme "26": a two-pipe heat system and two single-pipe water channels.
         editor->firstDigitList()->setCurrentIndex(editor->firstDigitList()->findText(QStringLiteral("2")));
@@ -1057,7 +1057,7 @@ TEST_F(Setvyn, CommandKeysWorkFromTheSearchField)
     field->setCursorPosition(0);
     bool editorSeen = false;
     onModal([&editorSeen](QWidget* w) {
-        auto* editor = dynamic_cast<TFormVynConfig*>(w);
+        auto* editor = dynamic_cast<ConfigEditorWindow*>(w);
         editorSeen = editor != nullptr;
         if (editor)
             QTest::mouseClick(editor->cancelButton(), Qt::LeftButton);
@@ -1078,7 +1078,7 @@ TEST_F(Setvyn, RefreshReadsTheRowAsItIsInTheFile)
     EXPECT_EQ(program->record().SNUM, QStringLiteral("31313131"));
     // Changed behind the program's back, without the row's version.
     RawDb(base()).exec(QStringLiteral("UPDATE VYN_Base SET SNUM = '55555555' WHERE SNUM = '31313131'"));
-    form().N19Click();
+    form().refreshList();
     EXPECT_FALSE(current.LoadedRecord());
     ASSERT_TRUE(current.RePaintStatus());
     EXPECT_EQ(program->record().SNUM, QStringLiteral("55555555"));
@@ -1276,7 +1276,7 @@ TEST_F(Setvyn, ExportedConfigurationImportsAsAnEqualRowAndVyntoolWritesTheSameBy
     ASSERT_TRUE(start(quickLine()));
     program->record() = newerWithPressures();
     ASSERT_TRUE(program->currentConfiguration().save(true).posted);
-    form().N19Click();
+    form().refreshList();
     form().findChild<QAction*>(QStringLiteral("N24"))->trigger();
     ASSERT_EQ(user.messages(), QStringList({QStringLiteral("Конфигурация записана успешно")}));
     sim.stop();
@@ -1307,7 +1307,7 @@ TEST_F(Setvyn, ExportedConfigurationImportsAsAnEqualRowAndVyntoolWritesTheSameBy
     EXPECT_EQ(user.messages(), QStringList({QStringLiteral("Импортировано конфигураций: 1")}));
     EXPECT_EQ(user.of(FakeDialogs::Kind::Ask).size(), 1);
     EXPECT_EQ(storedSerials(), QStringList({"12345678", "12345678"}));
-    TDM1& db = program->database();
+    ConfigDatabase& db = program->database();
     db.Last();
     EXPECT_EQ(withoutId(*db.currentRow()), withoutId(stored));
 
@@ -1510,7 +1510,7 @@ TEST_F(Setvyn, ASessionWritesTheSettingsFilesItAlwaysWrote)
         user.answers.enqueue(true);
     bool edited = false;
     onModal([&edited](QWidget* w) {
-        auto* editor = dynamic_cast<TFormVynConfig*>(w);
+        auto* editor = dynamic_cast<ConfigEditorWindow*>(w);
         ASSERT_NE(editor, nullptr);
         edited = true;
         QTest::mouseClick(editor->okButton(), Qt::LeftButton);

@@ -157,7 +157,7 @@ TEST_P(BrowsingListOn, CommentAndManagerAreStoredIntoTheRow)
 TEST_P(BrowsingListOn, RefreshShowsWhatAnotherProgramChanged)
 {
     ListFixture f(sampleRows(), base());
-    TDM1 other;
+    ConfigDatabase other;
     ASSERT_TRUE(other.Connect(f.db.path()));
     other.appendRows({listRow(QStringLiteral("55555555"), QDate(2031, 1, 1))});
     EXPECT_EQ(f.model->rowCount(), 5);
@@ -174,7 +174,7 @@ TEST_P(BrowsingListOn, RefreshShowsWhatAnotherProgramChanged)
 
 TEST(BrowsingList, NoDatabaseIsAnEmptyList)
 {
-    TDM1 db;
+    ConfigDatabase db;
     FakeDialogs dialogs;
     VynBaseModel model(db, dialogs);
     EXPECT_EQ(model.rowCount(), 0);
@@ -279,13 +279,13 @@ const FilterCaseOfList kLongListFilters[] = {
 TEST_P(BrowsingListOn, TheFirstFilterOverALongListKeepsWhatTheRuleAccepts)
 {
     seed(longTrickyList());
-    TDM1 reference;
+    ConfigDatabase reference;
     ASSERT_TRUE(reference.Connect(base()));
     const std::vector<qint64> order = reference.ids();
     for (const FilterCaseOfList& c : kLongListFilters) {
         SCOPED_TRACE(c.text);
         // As at program start: the cursor has read the last rows' IDs only.
-        TDM1 db;
+        ConfigDatabase db;
         ASSERT_TRUE(db.Connect(base()));
         db.Last();
         FakeDialogs dialogs;
@@ -306,7 +306,7 @@ TEST_P(BrowsingListOn, TheFirstFilterOverALongListKeepsWhatTheRuleAccepts)
 TEST_P(BrowsingListOn, TheFirstFilterAfterAnotherProgramChangedTheRowsShowsTheRowsAsTheyAre)
 {
     seed(longTrickyList());
-    TDM1 db;
+    ConfigDatabase db;
     ASSERT_TRUE(db.Connect(base()));
     db.Last();
     const qint64 last = *db.currentId();
@@ -318,14 +318,14 @@ TEST_P(BrowsingListOn, TheFirstFilterAfterAnotherProgramChangedTheRowsShowsTheRo
     {
         // Rows added at the start of the order and one deleted in the middle,
         // before the list has read more than its last rows.
-        TDM1 other;
+        ConfigDatabase other;
         ASSERT_TRUE(other.Connect(base()));
         ASSERT_TRUE(other.appendRows({listRow(QStringLiteral("x0012"), QDate(1999, 1, 1)),
                                       listRow(QStringLiteral("y0012"), QDate(1999, 1, 2))})
                         .ok);
         ASSERT_TRUE(other.deleteRow(other.idAt(600)));
     }
-    TDM1 reference;
+    ConfigDatabase reference;
     ASSERT_TRUE(reference.Connect(base()));
     const std::vector<qint64> now = reference.ids();
     model.setSearch(QStringLiteral("0012"), VynBaseModel::Snum);

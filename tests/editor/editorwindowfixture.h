@@ -4,12 +4,12 @@
 // current configuration, in a temporary directory.
 
 #include "app/clock.h"
+#include "app/configdatabase.h"
 #include "app/currentconfig.h"
 #include "app/currentconfigrowstore.h"
-#include "app/tdm1.h"
-#include "editor/channelgrid.h"
-#include "editor/tariffpanels.h"
-#include "editor/tformvynconfig.h"
+#include "editor/windows/channelgrid.h"
+#include "editor/windows/configeditorwindow.h"
+#include "editor/windows/tariffpanels.h"
 #include "model/inifile.h"
 #include "tests/common/fakedialogs.h"
 #include "tests/model/recordfixture.h"
@@ -42,14 +42,14 @@ struct EditorWindowFixture
     InstrumentCatalogue catalogue{shippedCatalogue(), kComma};
     InputHistory history{dir.filePath(QStringLiteral("hist.ini"))};
     IniFile settings{dir.filePath(QStringLiteral("setvyn.ini"))};
-    TDM1 db{TDM1::Options{100}};
+    ConfigDatabase db{ConfigDatabase::Options{100}};
     ConfigRecord record;
     DeviceSession session;
     FakeDialogs dialogs;
     FixedClock clock{QDateTime(QDate(2025, 3, 14), QTime(10, 0))};
     std::unique_ptr<CurrentConfiguration> current;
     std::unique_ptr<CurrentConfigRowStore> store;
-    std::unique_ptr<TFormVynConfig> window;
+    std::unique_ptr<ConfigEditorWindow> window;
     int refreshed = 0;
 
     explicit EditorWindowFixture(int generation = 1)
@@ -61,12 +61,12 @@ struct EditorWindowFixture
         current = std::make_unique<CurrentConfiguration>(db, record, session, dialogs, clock, kComma,
                                                          &catalogue);
         store = std::make_unique<CurrentConfigRowStore>(*current, [this] { ++refreshed; });
-        window = std::make_unique<TFormVynConfig>(TFormVynConfig::Parts{
+        window = std::make_unique<ConfigEditorWindow>(ConfigEditorWindow::Parts{
             record, session, catalogue, &history, dialogs, *store, settings,
             QStringLiteral("Винк-Конфигуратор 3.7.2.1"), kComma});
     }
 
-    TFormVynConfig& w() { return *window; }
+    ConfigEditorWindow& w() { return *window; }
 
     // A new configuration on screen, as the create command leaves it.
     void startNew(const char* type = "04")
@@ -93,10 +93,10 @@ struct EditorWindowFixture
     QString thermo(int row, int column) const { return record.ThermoTable.cell(row, column); }
 
     // Clicks the time cell of a day-grid entry and lets answer() work the picker.
-    void clickTime(DayKind day, int entry, std::function<void(TFormTime&)> answer)
+    void clickTime(DayKind day, int entry, std::function<void(TimePickerDialog&)> answer)
     {
         DayGridsPanel* panel = window->dayGridsPanel();
-        TFormTime* picker = panel->timePicker();
+        TimePickerDialog* picker = panel->timePicker();
         bool answered = false;
         QTimer::singleShot(0, picker, [&answered, picker, answer] {
             answered = picker->isVisible();
@@ -108,7 +108,7 @@ struct EditorWindowFixture
         EXPECT_TRUE(answered) << "the picker was not shown";
     }
 
-    static void pick(TFormTime& picker, const char* hours, const char* minutes)
+    static void pick(TimePickerDialog& picker, const char* hours, const char* minutes)
     {
         picker.hoursList()->setCurrentText(QString::fromLatin1(hours));
         picker.minutesList()->setCurrentText(QString::fromLatin1(minutes));

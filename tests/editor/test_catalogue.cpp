@@ -15,7 +15,7 @@ struct CatalogueFile
 {
     QTemporaryDir dir;
     QString path = dir.filePath(QStringLiteral("rash.ini"));
-    TMy_IniFile file{path, kComma};
+    CatalogueIniFile file{path, kComma};
     explicit CatalogueFile(const QByteArray& text) { writeFile(path, text); }
 };
 
@@ -42,7 +42,8 @@ TEST(CatalogueReader, UpperCasesLatinLettersOnly)
     // Cyrillic letters keep their case, so "[Вст]" is not the section "ВСТ".
     EXPECT_EQ(f.file.readInteger(QStringLiteral("ВСТ"), QStringLiteral("Count"), -1), -1);
     EXPECT_EQ(f.file.readInteger(QStringLiteral("Вст"), QStringLiteral("Count"), -1), 2);
-    EXPECT_EQ(TMy_IniFile::latinUpper(QStringLiteral("pt-500 ёж")), QStringLiteral("PT-500 ёж"));
+    EXPECT_EQ(CatalogueIniFile::latinUpper(QStringLiteral("pt-500 ёж")),
+              QStringLiteral("PT-500 ёж"));
 }
 
 TEST(CatalogueReader, SectionEndsAtTheNextHeader)
@@ -59,7 +60,7 @@ TEST(CatalogueReader, TypedReadsFallBackOnMissingOrUnreadableValues)
     CatalogueFile f("[S]\r\nInt=12\r\nBad=12a\r\nEmpty=\r\nComma=0,05\r\nPoint=0.5\r\n"
                     "One=1\r\nZero=0\r\nTwo=2\r\n");
     const QString s = QStringLiteral("S");
-    const TMy_IniFile& r = f.file;
+    const CatalogueIniFile& r = f.file;
     EXPECT_EQ(r.readInteger(s, QStringLiteral("Int"), -1), 12);
     EXPECT_EQ(r.readInteger(s, QStringLiteral("Bad"), -1), -1);
     EXPECT_EQ(r.readInteger(s, QStringLiteral("Nothing"), -1), -1);
@@ -75,7 +76,7 @@ TEST(CatalogueReader, TypedReadsFallBackOnMissingOrUnreadableValues)
     EXPECT_FALSE(r.readBool(s, QStringLiteral("Two"), false));
 
     // The same reads under a point locale.
-    const TMy_IniFile point(f.path, NumberLocale(QLatin1Char('.')));
+    const CatalogueIniFile point(f.path, NumberLocale(QLatin1Char('.')));
     EXPECT_DOUBLE_EQ(point.readFloat(s, QStringLiteral("Comma"), -1), 0.05);
 }
 

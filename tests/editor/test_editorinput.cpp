@@ -110,7 +110,7 @@ TEST(EditorInput, AFailedGroupKeepsTheWindowOpenWithTheValues)
     // 31 June cannot be stored: the season group fails.
     f.record.DATEL = {31, 6};
     f.w().showRecord();
-    EXPECT_FALSE(f.w().BitBtn1Click());
+    EXPECT_FALSE(f.w().acceptConfiguration());
     EXPECT_EQ(f.dialogs.messages(), QStringList{QStringLiteral("Была ошибка 2 при создании базы")});
     EXPECT_TRUE(f.w().isVisible());
     EXPECT_EQ(f.flow(1, FlowCol::Serial), QStringLiteral("4711"));
@@ -118,7 +118,7 @@ TEST(EditorInput, AFailedGroupKeepsTheWindowOpenWithTheValues)
 
     // Mended, it goes into the same row.
     f.record.DATEL = {30, 6};
-    EXPECT_TRUE(f.w().BitBtn1Click());
+    EXPECT_TRUE(f.w().acceptConfiguration());
     EXPECT_FALSE(f.w().isVisible());
     EXPECT_EQ(f.db.RecordCount(), 1);
 }
@@ -138,7 +138,7 @@ TEST(EditorInput, AGenericElectricityMeterStaysTheElectricityRow)
     f.edit(flow, 3, FlowCol::Fmax, "25");
     f.edit(flow, 3, FlowCol::Serial, "3003");
     ASSERT_EQ(FindElecLine(f.record), 3);
-    ASSERT_TRUE(f.w().BitBtn1Click());
+    ASSERT_TRUE(f.w().acceptConfiguration());
 
     ASSERT_TRUE(f.w().prepareForStoredRow());
     EXPECT_EQ(FindElecLine(f.record), 3);
@@ -163,7 +163,7 @@ TEST(EditorInput, CatalogueFlowMinimumsKeepThreeDecimals)
     EXPECT_EQ(f.flow(1, FlowCol::Fmin), QStringLiteral("0,006 м3/ч"));
     EXPECT_EQ(f.flow(1, FlowCol::Fmax), QStringLiteral("1,20 м3/ч"));
     fillPipes(f);
-    ASSERT_TRUE(f.w().BitBtn1Click());
+    ASSERT_TRUE(f.w().acceptConfiguration());
 
     ASSERT_TRUE(f.w().prepareForStoredRow());
     EXPECT_EQ(f.flow(1, FlowCol::Fmin), QStringLiteral("0,006 м3/ч"));

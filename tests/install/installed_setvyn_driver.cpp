@@ -4,11 +4,11 @@
 // F1 opens the help, a configuration file is imported through the "Файл" menu
 // into the user's database and exported again for the installed vyntool.
 
+#include "app/configdatabase.h"
 #include "app/programdir.h"
-#include "app/setvynapplication.h"
-#include "app/tdm1.h"
-#include "app/helpwindow.h"
-#include "app/tform1.h"
+#include "app/windows/helpwindow.h"
+#include "app/windows/mainwindow.h"
+#include "app/windows/setvynapplication.h"
 #include "tests/common/fakedialogs.h"
 
 #include <QAction>
@@ -27,7 +27,7 @@ QString env(const char* name)
     return qEnvironmentVariable(name);
 }
 
-QAction* action(TForm1& form, const char* name)
+QAction* action(MainWindow& form, const char* name)
 {
     return form.findChild<QAction*>(QString::fromLatin1(name));
 }
@@ -58,7 +58,7 @@ TEST(InstalledSetvyn, HelpImportAndExportInTheUsersDirectory)
     o.ports = [](QStringList& ports) { ports.clear(); };
     SetvynApplication program(o);
     ASSERT_TRUE(program.start()) << user.messages().join(QLatin1Char('\n')).toStdString();
-    TForm1& form = program.mainWindow();
+    MainWindow& form = program.mainWindow();
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
 
