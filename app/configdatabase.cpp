@@ -437,6 +437,37 @@ bool ConfigDatabase::openTable()
 // Rows of the order read with the count: the list's first screen and a few more.
 constexpr int kWindow = 512;
 
+// Counting reads every page of an index once. With the connection's usual page
+// cache each page takes fresh memory, which costs several times the reading;
+// a small cache reuses the same few pages. The usual size is back afterwards.
+class SmallPageCache
+{
+public:
+    explicit SmallPageCache(sqlite3* db) : m_db(db)
+    {
+        SqliteStatement size(db, "PRAGMA cache_size");
+        if (size.next())
+            m_size = size.integer(0);
+        // Within a write transaction a smaller cache would spill its changes early.
+        if (m_size && sqlite3_get_autocommit(db))
+            sqlite3_exec(db, "PRAGMA cache_size = 64", nullptr, nullptr, nullptr);
+        else
+            m_size.reset();
+    }
+    ~SmallPageCache()
+    {
+        if (m_size)
+            sqlite3_exec(m_db, QByteArray("PRAGMA cache_size = " + QByteArray::number(*m_size)).constData(),
+                         nullptr, nullptr, nullptr);
+    }
+    SmallPageCache(const SmallPageCache&) = delete;
+    SmallPageCache& operator=(const SmallPageCache&) = delete;
+
+private:
+    sqlite3* m_db;
+    std::optional<qint64> m_size;
+};
+
 // The count and one end of the order in one statement, so that both are of the
 // same moment. DESC reverses the ascending order exactly on both engines, rows
 // without a date included.
@@ -451,6 +482,7 @@ bool ConfigDatabase::readWindow(bool tail, int& count, std::vector<qint64>& ids,
     count = 0;
     ids.clear();
     if (sqlite3* handle = sqliteHandle(database())) {
+        const SmallPageCache counting(handle);
         SqliteStatement q(handle, sql.toUtf8().constData());
         while (q.next()) {
             ids.push_back(q.integer(0));

@@ -449,6 +449,25 @@ TEST(ConfigDatabase, OlderFilesGetTheListOrderIndexWhenWritable)
     }
 }
 
+// The count at connect and refresh runs with a small page cache; the connection
+// keeps its own size for everything after, also when the count runs in a batch.
+TEST(ConfigDatabase, CountingLeavesThePageCacheAsItWas)
+{
+    DbFile f;
+    ConfigDatabase db;
+    ASSERT_TRUE(db.Connect(f.path)) << db.lastError().toStdString();
+    const auto cacheSize = [&db] {
+        QSqlQuery q(db.database());
+        return q.exec(QStringLiteral("PRAGMA cache_size")) && q.next() ? q.value(0).toLongLong() : 0;
+    };
+    const qint64 usual = cacheSize();
+    ASSERT_NE(usual, 64);
+    ASSERT_TRUE(db.appendRows({listRow(QStringLiteral("12345678"), QDate(2015, 3, 1))}).ok);
+    db.Refresh();
+    EXPECT_EQ(db.RecordCount(), 1);
+    EXPECT_EQ(cacheSize(), usual);
+}
+
 TEST_P(ConfigDatabaseOn, CursorPostDeleteAndTextColumns)
 {
     ConfigDatabase db;
