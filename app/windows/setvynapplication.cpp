@@ -31,7 +31,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
-#include <QImageReader>
 #include <QMetaObject>
 #include <QProgressDialog>
 #include <QTimer>
@@ -49,12 +48,11 @@ void setUpProgramApplication(QApplication& app)
     installQtRussianTranslations(app);
     if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor"))
         QIcon::setThemeName(QStringLiteral("Adwaita"));
-    // The program's own icon is an SVG; without Qt's SVG plugin a stock one stands in.
-    const bool svg = QImageReader::supportedImageFormats().contains("svg");
-    QApplication::setWindowIcon(
-        svg ? QIcon::fromTheme(QStringLiteral("org.setvyn.Setvyn"),
-                               QIcon::fromTheme(QStringLiteral("accessories-calculator")))
-            : QIcon::fromTheme(QStringLiteral("accessories-calculator")));
+    // The program's own icon is an SVG. Where Qt has no SVG icon engine its theme
+    // lookup passes SVG files by, so the stock icon stands in; asking the image
+    // readers instead would load every image plugin at each start.
+    QApplication::setWindowIcon(QIcon::fromTheme(
+        QStringLiteral("org.setvyn.Setvyn"), QIcon::fromTheme(QStringLiteral("accessories-calculator"))));
 }
 
 WriteConfigInputs writeInputsFromSettings(const InterfaceSettings& settings,

@@ -25,6 +25,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QIcon>
+#include <QImage>
+#include <QImageReader>
 #include <QProcess>
 #include <QPushButton>
 #include <QSpinBox>
@@ -1555,4 +1558,41 @@ TEST_F(Setvyn, ASessionWritesTheSettingsFilesItAlwaysWrote)
         const QString actual = comparable(readAll(path(name)), places);
         EXPECT_EQ(firstDifference(expected, actual), std::string()) << name.toStdString();
     }
+}
+
+// Whether or not Qt can draw SVG here, the window gets an icon that is drawn:
+// the program's own where SVG is drawn, the stock one where it is not. The
+// icons are in the theme the program chooses where the desktop names none.
+TEST(SetvynApplicationSetUp, TheWindowIconIsOneQtCanDraw)
+{
+    QTemporaryDir icons;
+    const QDir theme(icons.filePath(QStringLiteral("Adwaita")));
+    ASSERT_TRUE(theme.mkpath(QStringLiteral("scalable/apps")) && theme.mkpath(QStringLiteral("32x32/apps")));
+    writeAll(theme.filePath(QStringLiteral("index.theme")),
+             "[Icon Theme]\nName=Adwaita\nDirectories=32x32/apps,scalable/apps\n"
+             "[32x32/apps]\nSize=32\nType=Fixed\n"
+             "[scalable/apps]\nSize=48\nMinSize=8\nMaxSize=512\nType=Scalable\n");
+    ASSERT_TRUE(QFile::copy(QStringLiteral(SETVYN_SOURCE_DIR_PATH "/data/desktop/org.setvyn.Setvyn.svg"),
+                            theme.filePath(QStringLiteral("scalable/apps/org.setvyn.Setvyn.svg"))));
+    QImage stock(32, 32, QImage::Format_ARGB32);
+    stock.fill(Qt::darkGreen);
+    ASSERT_TRUE(stock.save(theme.filePath(QStringLiteral("32x32/apps/accessories-calculator.png"))));
+
+    const QStringList searchPaths = QIcon::themeSearchPaths();
+    const QString themeName = QIcon::themeName();
+    const QIcon windowIcon = QApplication::windowIcon();
+    QIcon::setThemeSearchPaths({icons.path()});
+    QIcon::setThemeName(QStringLiteral("hicolor"));
+    setUpProgramApplication(*qApp);
+    // A theme icon is looked up when drawn: before the theme is put back.
+    const QIcon set = QApplication::windowIcon();
+    const bool drawn = !set.pixmap(32).isNull();
+    const QString name = set.name();
+    QIcon::setThemeSearchPaths(searchPaths);
+    QIcon::setThemeName(themeName);
+    QApplication::setWindowIcon(windowIcon);
+
+    EXPECT_TRUE(drawn);
+    const bool svg = QImageReader::supportedImageFormats().contains("svg");
+    EXPECT_EQ(name, svg ? QStringLiteral("org.setvyn.Setvyn") : QStringLiteral("accessories-calculator"));
 }
