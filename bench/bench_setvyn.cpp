@@ -1,7 +1,9 @@
 // The running program, offscreen: start-up to the first painted list with an
 // empty database and with 100,000 stored configurations, next to the anchor of
 // the same run, an empty QMainWindow shown and painted; then filtering with a
-// four-character text and scrolling to the last row. Each start is a process of
+// four-character text and scrolling to the last row. A second reference, the
+// same window with one line of text, shows what the first text costs on its
+// own (reading the font configuration): the empty window draws none. Each start is a process of
 // its own (this program, called with a mode), so that none inherits another's
 // warmed caches; rounds are interleaved and medians shown with the quartiles.
 // The program's start includes what main() sets on the application (theme,
@@ -17,6 +19,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QFile>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -81,15 +84,20 @@ void untilPainted(PaintWatch& watch, QWidget* viewport)
         QApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
-// Start-up of an empty main window to its first paint.
-int emptyWindow()
+// Start-up of an empty main window, or one with a line of text, to its first paint.
+int emptyWindow(bool withText)
 {
     PaintWatch watch;
     const double cpu = cpuMs();
     QElapsedTimer t;
     t.start();
     QMainWindow window;
-    window.installEventFilter(&watch);
+    if (withText) {
+        auto* text = new QLabel(QStringLiteral("Винк-Конфигуратор"), &window);
+        window.setCentralWidget(text);
+        text->installEventFilter(&watch);
+    } else
+        window.installEventFilter(&watch);
     window.resize(1280, 1000);
     window.show();
     while (watch.paints == 0)
@@ -188,7 +196,9 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.value(1) == QLatin1String("--empty-window"))
-        return emptyWindow();
+        return emptyWindow(false);
+    if (args.value(1) == QLatin1String("--text-window"))
+        return emptyWindow(true);
     if (args.value(1) == QLatin1String("--program"))
         return program(args.value(2), args.value(3) == QLatin1String("--interact"));
     // A program directory to profile starts in: --prepare DIR ROWS.
@@ -213,14 +223,17 @@ int main(int argc, char** argv)
         return 1;
     std::printf("create %d rows:                          %8.1f ms\n", kRows, ms(t));
 
-    std::vector<double> anchor, startEmpty, startFull, cpuAnchor, cpuEmpty, cpuFull;
+    std::vector<double> anchor, startEmpty, startFull, cpuAnchor, cpuEmpty, cpuFull, text, cpuText;
     for (int round = 0; round < kRounds; ++round) {
         const Start a = child({QStringLiteral("--empty-window")});
+        const Start x = child({QStringLiteral("--text-window")});
         const Start e = child({QStringLiteral("--program"), empty});
         const Start f = child({QStringLiteral("--program"), full});
-        if (a.wall < 0 || e.wall < 0 || f.wall < 0)
+        if (a.wall < 0 || x.wall < 0 || e.wall < 0 || f.wall < 0)
             return 1;
         anchor.push_back(a.wall);
+        text.push_back(x.wall);
+        cpuText.push_back(x.cpu);
         startEmpty.push_back(e.wall);
         startFull.push_back(f.wall);
         cpuAnchor.push_back(a.cpu);
@@ -237,6 +250,12 @@ int main(int argc, char** argv)
     const QByteArray full100k =
         QStringLiteral("start-up to the painted list, %1 rows:").arg(kRows).toLatin1();
     printStarts(full100k.constData(), startFull, cpuFull, a, ca, " (<= 4)");
+    printStarts("reference, the window with a line of text:", text, cpuText, a, ca, "");
+    const Spread x = spread(text);
+    const Spread cx = spread(cpuText);
+    std::printf("next to the window with a line of text:    empty %.2f x, %d rows %.2f x (processor %.2f x, %.2f x)\n",
+                spread(startEmpty).median / x.median, kRows, spread(startFull).median / x.median,
+                spread(cpuEmpty).median / cx.median, spread(cpuFull).median / cx.median);
     std::fflush(stdout);
 
     QProcess p;
