@@ -12,11 +12,13 @@
 #include "model/userdialogs.h"
 #include "tests/support/simprocess.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <functional>
 #include <cstdio>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 using namespace vyn;
 
@@ -173,20 +175,26 @@ int main()
     std::printf("wire-time minimum: %.3f s; with the 2 ms byte interval before each frame byte: "
                 "%.3f s\n",
                 wire, floor);
-    int status = 0;
-    for (auto collect : {std::chrono::milliseconds(0), std::chrono::milliseconds(500)}) {
-        const double t = run(loader, image, collect);
-        if (t < 0) {
-            status = 1;
-            continue;
-        }
-        if (collect.count() == 0)
-            std::printf("progress taken when published:   %.3f s  (%.1f x wire, %.2f x paced floor; "
-                        "target <= 1.10)\n",
-                        t, t / wire, t / floor);
-        else
-            std::printf("progress polled every %3lld ms:   %.3f s  (%.1f x wire, %.2f x paced floor)\n",
-                        static_cast<long long>(collect.count()), t, t / wire, t / floor);
+    // A virtual machine's scheduler now and then holds a run back by a tenth of
+    // a second: the median of five runs.
+    constexpr int kRuns = 5;
+    std::vector<double> taken;
+    for (int i = 0; i < kRuns; ++i) {
+        const double t = run(loader, image, std::chrono::milliseconds(0));
+        if (t < 0)
+            return 1;
+        taken.push_back(t);
     }
-    return status;
+    std::sort(taken.begin(), taken.end());
+    const double t = taken[kRuns / 2];
+    std::printf("progress taken when published:   %.3f s, median of %d (%.3f-%.3f)  (%.1f x wire, "
+                "%.2f x paced floor; target <= 1.10)\n",
+                t, kRuns, taken.front(), taken.back(), t / wire, t / floor);
+    const auto polled = std::chrono::milliseconds(500);
+    const double p = run(loader, image, polled);
+    if (p < 0)
+        return 1;
+    std::printf("progress polled every %3lld ms:   %.3f s  (%.1f x wire, %.2f x paced floor)\n",
+                static_cast<long long>(polled.count()), p, p / wire, p / floor);
+    return 0;
 }

@@ -167,18 +167,19 @@ void TOperate::writeByte(std::uint8_t b)
         throw EReadExcept(QStringLiteral("Ошибка передачи данных (001)"));
 }
 
-void TOperate::pacedByte(std::uint8_t b)
-{
-    checkStop();
-    m_context.sleeper.sleepFor(m_timings.byteInterval);
-    writeByte(b);
-    state().addStep(1);
-}
-
 void TOperate::sendFrame(const std::vector<std::uint8_t>& frame)
 {
-    for (std::uint8_t b : frame)
-        pacedByte(b);
+    // Each byte waits the interval from the moment the one before was written,
+    // the first from now: what is done between bytes counts towards the
+    // interval, and no gap is ever shorter than it.
+    auto since = std::chrono::steady_clock::now();
+    for (std::uint8_t b : frame) {
+        checkStop();
+        m_context.sleeper.sleepSince(since, m_timings.byteInterval);
+        writeByte(b);
+        since = std::chrono::steady_clock::now();
+        state().addStep(1);
+    }
 }
 
 std::vector<std::uint8_t> TOperate::waitReply(int n)

@@ -10,6 +10,21 @@ void ThreadSleeper::sleepFor(std::chrono::microseconds duration)
         std::this_thread::sleep_for(duration);
 }
 
+void ThreadSleeper::sleepSince(std::chrono::steady_clock::time_point since,
+                               std::chrono::microseconds duration)
+{
+    // A sleeping thread wakes up to a few hundred microseconds late (more on a
+    // busy virtual machine), which on hundreds of paced bytes adds up to a
+    // tenth of a second or more: the last millisecond is waited out awake,
+    // giving way to any other thread that wants the processor meanwhile.
+    constexpr std::chrono::microseconds kAwake(1000);
+    const auto end = since + duration;
+    if (end - std::chrono::steady_clock::now() > kAwake)
+        std::this_thread::sleep_until(end - kAwake);
+    while (std::chrono::steady_clock::now() < end)
+        std::this_thread::yield();
+}
+
 bool ThreadSleeper::sleepUnlessStopped(std::chrono::microseconds duration,
                                        const std::atomic<bool>& stop)
 {

@@ -23,6 +23,15 @@ public:
         sleepFor(duration);
         return !stop.load();
     }
+    // Sleeps until duration has passed since the given moment, never less; a
+    // moment long past ends it at once. Sleepers that do not really wait take
+    // the whole duration from now, as sleepFor does.
+    virtual void sleepSince(std::chrono::steady_clock::time_point since,
+                            std::chrono::microseconds duration)
+    {
+        (void)since;
+        sleepFor(duration);
+    }
     // Sleeps, ending early once ready() holds (asked now and then meanwhile).
     // Sleepers that do not really wait take the whole duration as one.
     virtual void sleepUntilReady(std::chrono::microseconds duration,
@@ -39,6 +48,8 @@ public:
     void sleepFor(std::chrono::microseconds duration) override;
     bool sleepUnlessStopped(std::chrono::microseconds duration,
                             const std::atomic<bool>& stop) override;
+    void sleepSince(std::chrono::steady_clock::time_point since,
+                    std::chrono::microseconds duration) override;
     void sleepUntilReady(std::chrono::microseconds duration,
                          const std::function<bool()>& ready) override;
     // One shared instance: it holds no state.
