@@ -56,6 +56,23 @@ bool isNullValue(const QVariant& value)
 
 } // namespace
 
+int SqliteStatement::bindText(int parameter, const QString& text)
+{
+    // SQLite replaces what is not UTF-16 in its own way: that rare text goes to it.
+    if (!text.isValidUtf16())
+        return sqlite3_bind_text16(m_statement, parameter, text.utf16(),
+                                   int(text.size() * sizeof(char16_t)), SQLITE_TRANSIENT);
+    if (m_texts.size() < std::size_t(parameter))
+        m_texts.resize(std::size_t(parameter));
+    // Into the buffer of the parameter's last text, without a new one each time.
+    QByteArray& bytes = m_texts[std::size_t(parameter) - 1];
+    bytes.resize(m_utf8.requiredSpace(text.size()));
+    char* const end = m_utf8.appendToBuffer(bytes.data(), text);
+    bytes.resize(end - bytes.constData());
+    return sqlite3_bind_text(m_statement, parameter, bytes.constData(), int(bytes.size()),
+                             SQLITE_STATIC);
+}
+
 bool SqliteStatement::bind(int parameter, const QVariant& value)
 {
     int rc = SQLITE_OK;
@@ -80,12 +97,11 @@ bool SqliteStatement::bind(int parameter, const QVariant& value)
                                    SQLITE_TRANSIENT);
             break;
         }
-        default: {
-            const QByteArray text = value.toString().toUtf8();
-            rc = sqlite3_bind_text(m_statement, parameter, text.constData(), int(text.size()),
-                                   SQLITE_TRANSIENT);
+        default:
+            rc = bindText(parameter, value.typeId() == QMetaType::QString
+                                         ? *static_cast<const QString*>(value.constData())
+                                         : value.toString());
             break;
-        }
         }
     }
     m_failed = rc != SQLITE_OK;

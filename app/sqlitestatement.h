@@ -6,8 +6,10 @@
 #include <QByteArrayView>
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringEncoder>
 #include <QVariant>
 #include <functional>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -60,9 +62,16 @@ public:
     bool utf8(int column, QByteArrayView& text) const;
 
 private:
+    // Binds text as Qt's driver does (as UTF-16, which SQLite stores as UTF-8),
+    // valid UTF-16 as its UTF-8 straight away, kept until parameter is bound again.
+    int bindText(int parameter, const QString& text);
+
     sqlite3* m_db;
     sqlite3_stmt* m_statement = nullptr;
     bool m_failed = false;
+    // Bound texts stay here, so that SQLite need not copy them.
+    std::vector<QByteArray> m_texts;
+    QStringEncoder m_utf8{QStringEncoder::Utf8, QStringConverter::Flag::Stateless};
 };
 
 } // namespace vyn
