@@ -303,15 +303,17 @@ void paintReport(const RenderedReport& report, QPagedPaintDevice& device)
     device.setPageMargins(QMarginsF(20, 10, 10, 10), QPageLayout::Millimeter);
 
     QTextDocument doc;
-    doc.documentLayout()->setPaintDevice(&device);
     doc.setDefaultFont(QFont(QStringLiteral("DejaVu Sans"), 9));
     doc.setDocumentMargin(0);
     if (!report.logo.isNull())
         doc.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("firmlogo")), report.logo);
     doc.setHtml(report.html);
     // Formats are changed before the first layout: a table's format changed
-    // afterwards leaves what follows it unlaid.
+    // afterwards leaves what follows it unlaid. The layout is made only now:
+    // one that exists follows the import and every format change, which cost
+    // more than all the rest of the document.
     spaceAfterTables(doc, 10);
+    doc.documentLayout()->setPaintDevice(&device);
 
     const int dpi = device.logicalDpiY();
     const QRect paint = device.pageLayout().paintRectPixels(device.logicalDpiX());
