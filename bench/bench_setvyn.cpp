@@ -3,9 +3,10 @@
 // the same run, an empty QMainWindow shown and painted; then filtering with a
 // four-character text and scrolling to the last row. A second reference, the
 // same window with one line of text, shows what the first text costs on its
-// own (reading the font configuration): the empty window draws none. Each start is a process of
-// its own (this program, called with a mode), so that none inherits another's
-// warmed caches; rounds are interleaved and medians shown with the quartiles.
+// own (reading the font configuration): the empty window draws none. Each
+// start is a process of its own (this program, called with a mode), so that
+// none inherits another's warmed caches; rounds are interleaved and medians
+// shown with the quartiles.
 // The program's start includes what main() sets on the application (theme,
 // translations, window icon): the anchor needs none of it, users get all of it.
 
@@ -19,8 +20,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QLabel>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QProcess>
@@ -253,7 +254,8 @@ int main(int argc, char** argv)
     printStarts("reference, the window with a line of text:", text, cpuText, a, ca, "");
     const Spread x = spread(text);
     const Spread cx = spread(cpuText);
-    std::printf("next to the window with a line of text:    empty %.2f x, %d rows %.2f x (processor %.2f x, %.2f x)\n",
+    std::printf("next to the window with a line of text:    empty %.2f x, %d rows %.2f x "
+                "(processor %.2f x, %.2f x)\n",
                 spread(startEmpty).median / x.median, kRows, spread(startFull).median / x.median,
                 spread(cpuEmpty).median / cx.median, spread(cpuFull).median / cx.median);
     std::fflush(stdout);

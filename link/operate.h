@@ -164,7 +164,7 @@ protected:
     void checkStop() const;
     // One byte without a pause; "Ошибка передачи данных (001)" when it is not taken.
     void writeByte(std::uint8_t b);
-    // The byte interval, then the byte; one progress step.
+    // Each byte after the byte interval, then one progress step per byte.
     void sendFrame(const std::vector<std::uint8_t>& frame);
     // Waits until exactly n bytes are queued and reads them; "Ошибка чтения блока данных".
     std::vector<std::uint8_t> waitReply(int n);
